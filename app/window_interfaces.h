@@ -1,0 +1,105 @@
+// The small interfaces through which the portable logic (board link, transfers, download
+// commands, tests of the board) reaches the windows. The Windows program implements them with
+// real controls, the command-line tool with console stand-ins, the tests with recording fakes.
+#pragma once
+
+#include <string>
+
+namespace orvane::app {
+
+// A combo box whose text can be chosen from its list or typed.
+class ComboBoxView {
+ public:
+  virtual ~ComboBoxView() = default;
+  virtual int ItemCount() const = 0;
+  virtual std::string Item(int index) const = 0;
+  virtual void AddItem(const std::string& text) = 0;
+  // The text the box shows, whatever its origin.
+  virtual std::string Text() const = 0;
+  // Selects an entry; -1 selects none, and the shown text becomes empty.
+  virtual void SetItemIndex(int index) = 0;
+  virtual int ItemIndex() const = 0;
+};
+
+class CheckBoxView {
+ public:
+  virtual ~CheckBoxView() = default;
+  virtual bool Checked() const = 0;
+  virtual void SetChecked(bool checked) = 0;
+};
+
+class RadioGroupView {
+ public:
+  virtual ~RadioGroupView() = default;
+  virtual int ItemIndex() const = 0;
+  virtual void SetItemIndex(int index) = 0;
+};
+
+class StatusBarView {
+ public:
+  virtual ~StatusBarView() = default;
+  virtual std::string PanelText(int panel) const = 0;
+  virtual void SetPanelText(int panel, const std::string& text) = 0;
+  // Repaints at once, without waiting for the message loop.
+  virtual void Repaint() = 0;
+};
+
+class ProgressBarView {
+ public:
+  virtual ~ProgressBarView() = default;
+  virtual void SetMin(int value) = 0;
+  virtual void SetMax(int value) = 0;
+  virtual void SetPosition(int value) = 0;
+  virtual int Min() const = 0;
+  virtual int Max() const = 0;
+  virtual int Position() const = 0;
+  // Advances the position by the bar's step (1), never past the maximum.
+  virtual void StepIt() = 0;
+};
+
+// A top-level window as the logic sees it.
+class WindowView {
+ public:
+  virtual ~WindowView() = default;
+  virtual void SetEnabled(bool enabled) = 0;
+  virtual bool Enabled() const = 0;
+  virtual void Repaint() = 0;
+};
+
+// The modal "Error" message box (error icon, one OK button); returns when the user closed it.
+class ErrorReporter {
+ public:
+  virtual ~ErrorReporter() = default;
+  virtual void ShowError(const std::string& text) = 0;
+};
+
+// Lets pending window messages run once (repaints, user input) from inside a command.
+class MessagePump {
+ public:
+  virtual ~MessagePump() = default;
+  virtual void ProcessMessages() = 0;
+};
+
+// The blocking wait in milliseconds; tests replace it with virtual time.
+class Waiter {
+ public:
+  virtual ~Waiter() = default;
+  virtual void Wait(int milliseconds) = 0;
+};
+
+// What the board link and the commands need of the main window.
+struct MainWindowControls {
+  ComboBoxView& cbCOMOption;
+  ComboBoxView& cbBaudrateOption;
+  CheckBoxView& cbAutoDetect;
+  CheckBoxView& cbUSBOption;
+  RadioGroupView& rgTestingOption;
+  RadioGroupView& rgDownloadAlg;
+  StatusBarView& StatusBar1;
+  WindowView& Form1;
+  ErrorReporter& errors;
+  MessagePump& pump;
+  Waiter& waiter;
+};
+
+}  // namespace orvane::app

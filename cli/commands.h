@@ -1,0 +1,10 @@
+// The commands of the command-line tool, one file each.
+#pragma once
+
+#include "cli/cli_context.h"
+
+namespace orvane::cli {
+
+void AddImageCommand(CLI::App& app, CliContext& context);
+
+}  // namespace orvane::cli
