@@ -115,4 +115,13 @@ class ComDevice {
 using DeviceOpener =
     std::function<std::unique_ptr<ComDevice>(const std::string& port, SysError* error)>;
 
+// The platform's own devices (com_device_win32.cpp, com_device_posix.cpp).
+// Opens a port name with exclusive access; on failure returns null and sets *error.
+//   Windows: "\\.\" followed by the name. POSIX: a device path; a bare name such as "ttyUSB0"
+//   means "/dev/ttyUSB0".
+std::unique_ptr<ComDevice> OpenPlatformDevice(const std::string& port, SysError* error);
+// The numbers the platform gives for a call on a device that is not open, and for a bad argument.
+SysError InvalidHandleError();
+SysError InvalidParameterError();
+
 }  // namespace orvane::serial
