@@ -87,6 +87,37 @@ class Waiter {
   virtual void Wait(int milliseconds) = 0;
 };
 
+// The Recent Files sub-menu. A click on an item reaches the main window's RecentFileClick with
+// the item's group index, its position in the sub-menu.
+class RecentFilesMenuView {
+ public:
+  virtual ~RecentFilesMenuView() = default;
+  // Removes and destroys every item.
+  virtual void Clear() = 0;
+  // Appends an item (the main window owns it); imageIndex -1 means no image.
+  virtual void AddItem(const std::string& caption, const std::string& name, int groupIndex,
+                       int imageIndex) = 0;
+  virtual int ItemCount() const = 0;
+  virtual std::string ItemCaption(int position) const = 0;
+};
+
+// The owner-drawn menu painter: it hooks the menu items present when it is activated.
+class MenuPainterView {
+ public:
+  virtual ~MenuPainterView() = default;
+  virtual void Activate() = 0;
+  virtual void Deactivate() = 0;
+};
+
+// The file-open dialog.
+class OpenDialogView {
+ public:
+  virtual ~OpenDialogView() = default;
+  // The folder the dialog starts in; one that does not exist leaves the choice to the platform.
+  virtual void SetInitialDir(const std::string& folder) = 0;
+  virtual std::string InitialDir() const = 0;
+};
+
 // What the board link and the commands need of the main window.
 struct MainWindowControls {
   ComboBoxView& cbCOMOption;

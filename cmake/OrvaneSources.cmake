@@ -3,7 +3,8 @@
 #   foo_win32.cpp    Windows only          foo_posix.cpp   everywhere but Windows
 #   foo_main.cpp     a program's entry point, never part of a library
 # In app/ and ui/menu/ the *_win32.cpp files are the windows themselves: they go to the
-# Windows program (orvane_gui), not to the core.
+# Windows program (orvane_gui), not to the core. Exception: foo_core_win32.cpp there is the
+# Windows half of a portable core piece (file access, folders) and stays in the core.
 
 function(orvane_filter_platform out_var)
   set(files ${${out_var}})
@@ -21,7 +22,10 @@ function(orvane_collect_sources out_var)
   foreach(dir IN LISTS ARGN)
     file(GLOB found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
     if(dir STREQUAL "app" OR dir STREQUAL "ui/menu")
+      set(core_win32 ${found})
+      list(FILTER core_win32 INCLUDE REGEX "_core_win32\\.cpp$")
       list(FILTER found EXCLUDE REGEX "_win32\\.cpp$")
+      list(APPEND found ${core_win32})
     endif()
     list(APPEND all ${found})
   endforeach()
@@ -31,6 +35,6 @@ endfunction()
 
 function(orvane_collect_gui_sources out_var)
   file(GLOB found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/app/*_win32.cpp ${CMAKE_SOURCE_DIR}/ui/menu/*_win32.cpp)
-  list(FILTER found EXCLUDE REGEX "(_main_win32|gui_library_win32)\\.cpp$")
+  list(FILTER found EXCLUDE REGEX "(_main_win32|_core_win32|gui_library_win32)\\.cpp$")
   set(${out_var} ${found} PARENT_SCOPE)
 endfunction()
