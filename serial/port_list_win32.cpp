@@ -1,7 +1,52 @@
+// The serial ports present on Windows: the values of the registry's serial device map, each the
+// name of one port (COM1, COM3, ...).
+#include <windows.h>
+
+#include <cstring>
+
+#include "serial/com_port.h"
 #include "serial/port_list.h"
 
 namespace orvane::serial {
+namespace {
 
-void ListPlatformPorts(std::vector<std::string>&) {}
+class RegistryKey {
+ public:
+  RegistryKey() = default;
+  ~RegistryKey() {
+    if (key_ != nullptr) RegCloseKey(key_);
+  }
+  RegistryKey(const RegistryKey&) = delete;
+  RegistryKey& operator=(const RegistryKey&) = delete;
+  HKEY* out() { return &key_; }
+  HKEY get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+}  // namespace
+
+void ListPlatformPorts(std::vector<std::string>& names) {
+  RegistryKey key;
+  const LONG opened =
+      RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, key.out());
+  if (opened != ERROR_SUCCESS) throw EComPort(CError_RegError, static_cast<std::uint32_t>(opened));
+  std::vector<std::string> found;
+  for (DWORD index = 0;; ++index) {
+    char valueName[256];
+    BYTE data[256];
+    DWORD valueNameLength = sizeof valueName;
+    DWORD dataLength = sizeof data;
+    const LONG status = RegEnumValueA(key.get(), index, valueName, &valueNameLength, nullptr,
+                                      nullptr, data, &dataLength);
+    if (status == ERROR_NO_MORE_ITEMS) break;
+    if (status != ERROR_SUCCESS) throw EComPort(CError_RegError, static_cast<std::uint32_t>(status));
+    // The name without its terminating zero (a value stored without one is taken whole).
+    const char* text = reinterpret_cast<const char*>(data);
+    found.emplace_back(text, strnlen(text, dataLength));
+  }
+  names.insert(names.end(), found.begin(), found.end());
+}
 
 }  // namespace orvane::serial
