@@ -1,0 +1,119 @@
+#include "board/board_link.h"
+
+#include <exception>
+
+#include "board/board_messages.h"
+#include "board/board_protocol.h"
+
+namespace orvane::board {
+namespace {
+
+// Selects the first entry equal to text; leaves the box as it is when there is none.
+void SelectFirstEqual(app::ComboBoxView& box, const std::string& text) {
+  for (int i = 0; i < box.ItemCount(); ++i) {
+    if (box.Item(i) == text) {
+      box.SetItemIndex(i);
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+BoardLink::BoardLink(serial::TComPort& comPort, app::MainWindowControls& controls)
+    : ComPort1(comPort), controls_(controls) {}
+
+bool BoardLink::WriteSendByte() { return ComPort1.Write(&SendByte, 1) == 1; }
+
+bool BoardLink::ReadReceiveByte() {
+  std::uint8_t byte = 0;
+  if (ComPort1.Read(&byte, 1) != 1) return false;
+  ReceiveByte = byte;
+  return true;
+}
+
+bool BoardLink::ConnectBoard(const std::string& portText, const std::string& baudText) {
+  if (portText.empty() || baudText.empty()) {
+    controls_.errors.ShowError(kSelectComAndBaudrateText);
+    return false;
+  }
+  // Whatever keeps the port from opening (absent, held by another program, access refused), the
+  // user is told the same thing.
+  try {
+    ComPort1.SetPort(portText);
+    ComPort1.Open();
+  } catch (const std::exception&) {
+    controls_.errors.ShowError(portText + kPortInUseSuffix);
+    return false;
+  }
+  // From here on a failing port call is an error of the port, not a missing board: it is left
+  // to the caller.
+  if (ComPort1.Connected()) ComPort1.PurgeBuffers(true, true);
+  ComPort1.Timeouts().SetReadTotalConstant(kHandshakeTimeoutMs);
+  ComPort1.SetBaudRate(serial::BaudRateFromText(baudText));
+
+  // The DTR pulse resets the board into its resident firmware.
+  app::Waiter& waiter = controls_.waiter;
+  waiter.Wait(kDtrPulseMs);
+  ComPort1.SetDTR(false);
+  waiter.Wait(kDtrPulseMs);
+  ComPort1.SetDTR(true);
+  // A USB converter needs a moment longer before the board hears the first byte.
+  if (controls_.cbUSBOption.Checked()) waiter.Wait(kUsbConverterWaitMs);
+
+  SendByte = kSync;
+  if (!WriteSendByte()) return false;
+  SendByte = kCommandStart;
+  if (!WriteSendByte()) return false;
+  return ReadReceiveByte() && ReceiveByte == kHandshakeAnswer;
+}
+
+bool BoardLink::ScanForBoard(int repeatCount) {
+  app::StatusBarView& statusBar = controls_.StatusBar1;
+  app::ComboBoxView& ports = controls_.cbCOMOption;
+  app::ComboBoxView& rates = controls_.cbBaudrateOption;
+  statusBar.SetPanelText(kConnectionPanel, kDetectingText);
+
+  for (int pass = 0; pass < repeatCount; ++pass) {
+    // The lists are read afresh at every step: window messages run during the scan.
+    for (int p = 0; p < ports.ItemCount(); ++p) {
+      for (int r = rates.ItemCount() - 1; r >= 0; --r) {
+        if (p >= ports.ItemCount() || r >= rates.ItemCount()) continue;
+        const std::string portText = ports.Item(p);
+        const std::string baudText = rates.Item(r);
+        statusBar.SetPanelText(kPortPanel, portText);
+        statusBar.SetPanelText(kBaudRatePanel, baudText);
+        controls_.pump.ProcessMessages();
+        statusBar.Repaint();
+
+        if (ConnectBoard(portText, baudText)) {
+          statusBar.SetPanelText(kConnectionPanel, kConnectedAtText);
+          SelectFirstEqual(ports, portText);
+          SelectFirstEqual(rates, baudText);
+          statusBar.Repaint();
+          return true;
+        }
+        controls_.waiter.Wait(kScanPauseMs);
+      }
+    }
+  }
+
+  if (ComPort1.Connected()) ComPort1.Close();
+  controls_.errors.ShowError(kBoardCheckText);
+  statusBar.SetPanelText(kConnectionPanel, "");
+  statusBar.SetPanelText(kPortPanel, "");
+  statusBar.SetPanelText(kBaudRatePanel, "");
+  return false;
+}
+
+void BoardLink::cbAutoDetectClick() {
+  if (controls_.cbAutoDetect.Checked()) {
+    controls_.StatusBar1.SetPanelText(kAutoDetectPanel, kAutoDetectText);
+    controls_.cbCOMOption.SetItemIndex(-1);
+    controls_.cbBaudrateOption.SetItemIndex(-1);
+  } else {
+    controls_.StatusBar1.SetPanelText(kAutoDetectPanel, "");
+  }
+}
+
+}  // namespace orvane::board

@@ -1,0 +1,67 @@
+// How a virtual board behaves: the rates it answers at, its timing, its answers, the program it
+// runs after a download, and the faults it can be told to show.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "board/board_protocol.h"
+#include "serial/com_device.h"
+#include "sim/clock.h"
+
+namespace orvane::sim {
+
+// What a downloaded program does once the board has started it. The board cannot run real
+// program code, so it plays one of the test programs whose answers the host relies on.
+enum class ProgramBehaviour {
+  Silent,      // sends nothing and ignores what it gets (the wave and display programs)
+  Echo,        // sends every byte it gets straight back (the serial test program)
+  MemoryTest,  // sends its report bytes, one every memoryTestInterval (the memory test program)
+};
+
+// Where the byte counter of the two byte faults starts. Byte 1 is the first byte counted.
+enum class FaultCount {
+  SinceReset,         // from the handshake's first byte
+  SinceCommand,       // from the first byte after a command code (the algorithm's first byte)
+  SinceProgramStart,  // from the first byte the started program gets
+};
+
+struct BoardConfig {
+  // The rates the board answers at; a byte sent at any other rate (or not as 8N1) reaches the
+  // board as noise and is ignored. Empty: it answers at every rate.
+  std::vector<std::uint32_t> rates{57600};
+
+  // Time from the end of a received byte to the start of the answer to it.
+  Micros answerDelay{200};
+  // Time the board takes to write a page into its memory before it acknowledges it.
+  Micros pageWriteTime = Ms(10);
+  // Time the self-test runs between the memory-type answer and the result.
+  Micros selftestTime = Ms(200);
+  // Time after the DTR rise during which the board is still starting and hears nothing.
+  Micros bootTime{0};
+  // Whether bytes take their time on the line: 10 bits at the line's rate each way.
+  bool pacing = true;
+
+  std::uint8_t handshakeAnswer = board::kHandshakeAnswer;
+  // Self-test answers; an empty one is withheld (the board sends nothing in its place).
+  std::optional<std::uint8_t> memoryType = board::kMemoryAt28c64b;
+  std::optional<std::uint8_t> selftestResult = board::kSelftestCompleted;
+  // The page acknowledgement's value: the host accepts any.
+  std::uint8_t pageAcknowledge = 0x06;
+
+  ProgramBehaviour program = ProgramBehaviour::Silent;
+  std::vector<std::uint8_t> memoryTestReport{'L', 'L', 'L', 'L', 'S'};
+  Micros memoryTestInterval = Ms(250);
+
+  // Faults. The board answers nothing more once it has received silentAfter counted bytes, and
+  // alters (inverts) the answers to the wrongAnswerAt-th counted byte.
+  FaultCount faultCount = FaultCount::SinceReset;
+  std::optional<std::uint64_t> silentAfter;
+  std::optional<std::uint64_t> wrongAnswerAt;
+  // The port vanishes (every call fails with vanishError) after this many Write calls.
+  std::optional<std::uint64_t> vanishAfterWrites;
+  serial::SysError vanishError = 22;  // ERROR_BAD_COMMAND: what a pulled USB converter gives
+};
+
+}  // namespace orvane::sim
