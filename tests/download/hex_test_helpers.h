@@ -1,0 +1,90 @@
+// Helpers of the loader tests: HEX text built record by record, and loading text or a file.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "download/hex_file.h"
+#include "download/hex_loader.h"
+#include "download/hex_writer.h"
+
+namespace orvane::download::testing {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// One well-formed record and its line end.
+inline std::string Record(std::uint8_t type, std::uint16_t address, const Bytes& data = {}) {
+  return FormatHexRecord(type, address, data) + "\n";
+}
+inline std::string Data(std::uint16_t address, const Bytes& data) {
+  return Record(0x00, address, data);
+}
+inline const std::string kEof = ":00000001FF\n";
+
+// A record whose checksum byte is off by delta.
+inline std::string WithBadChecksum(std::string record, int delta = 1) {
+  const std::size_t end = record.find_last_not_of("\r\n") + 1;
+  const int checksum = std::stoi(record.substr(end - 2, 2), nullptr, 16);
+  char digits[3];
+  std::snprintf(digits, sizeof digits, "%02X", (checksum + delta) & 0xFF);
+  record.replace(end - 2, 2, digits);
+  return record;
+}
+
+inline Bytes Sequence(std::size_t count, std::uint8_t first = 1) {
+  Bytes bytes(count);
+  for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<std::uint8_t>(first + i);
+  return bytes;
+}
+
+inline LoadResult LoadText(const std::string& text, MemoryImage& image) {
+  HexFile file;
+  file.AssignText(text);
+  EXPECT_TRUE(file.Open());
+  HexLoader loader(image, file);
+  return loader.LoadHexFile();
+}
+
+inline Bytes ReadBinaryFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_TRUE(in) << path;
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteFile(const std::filesystem::path& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+inline std::filesystem::path HexDataDir() {
+  return std::filesystem::path(ORVANE_SOURCE_DIR) / "tests" / "data" / "hex";
+}
+
+// A new folder under the system's temporary folder, removed with the object. Its name is random:
+// several builds may run these tests at the same time.
+class TempDir {
+ public:
+  TempDir() {
+    std::random_device random;
+    path_ = std::filesystem::temp_directory_path() /
+            ("orvane-test-" + std::to_string(random()) + "-" + std::to_string(random()));
+    std::filesystem::create_directories(path_);
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+}  // namespace orvane::download::testing
