@@ -1,5 +1,4 @@
 #include <CLI/CLI.hpp>
-
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -32,8 +31,8 @@ int RunImage(const std::string& fileName) {
   std::snprintf(end, sizeof end, "0x%04X", static_cast<unsigned>(image->EndAddress));
   std::cout << "result: " << LoadResultName(result) << "\n"
             << "end: " << end << "\n"
-            << "sha256: "
-            << Sha256Hex(std::span(image->bytes.data(), image->ImageBytesUsed())) << "\n";
+            << "sha256: " << Sha256Hex(std::span(image->bytes.data(), image->ImageBytesUsed()))
+            << "\n";
   if (result != LoadOk) {
     std::cerr << LoadResultMessage(result) << "\n";
     return kExitFailure;

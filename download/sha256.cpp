@@ -29,8 +29,7 @@ void Sha256::Compress(const std::uint8_t* block) {
            std::uint32_t{block[4 * i + 2]} << 8 | std::uint32_t{block[4 * i + 3]};
   }
   for (int i = 16; i < 64; ++i) {
-    const std::uint32_t s0 =
-        std::rotr(w[i - 15], 7) ^ std::rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
+    const std::uint32_t s0 = std::rotr(w[i - 15], 7) ^ std::rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
     const std::uint32_t s1 = std::rotr(w[i - 2], 17) ^ std::rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
     w[i] = w[i - 16] + s0 + w[i - 7] + s1;
   }

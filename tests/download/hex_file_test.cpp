@@ -1,9 +1,10 @@
+#include "download/hex_file.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
-#include "download/hex_file.h"
 #include "hex_test_helpers.h"
 
 namespace orvane::download {
@@ -31,14 +32,18 @@ TEST(HexFile, WhatCannotBeOpenedIsReportedNotThrown) {
 TEST(HexFile, ReadsEveryCharacterAsItIsAndRewinds) {
   TempDir dir;
   const auto path = dir.path() / "a.hex";
-  WriteFile(path, ":0\r\n\x1A" "x");
+  WriteFile(path,
+            ":0\r\n\x1A"
+            "x");
   HexFile file;
   file.Assign(path.string());
   ASSERT_TRUE(file.Open());
   for (int round = 0; round < 2; ++round) {
     std::string read;
     for (int i = 0; i < 6; ++i) read += file.ReadChar();
-    EXPECT_EQ(read, ":0\r\n\x1A" "x");
+    EXPECT_EQ(read,
+              ":0\r\n\x1A"
+              "x");
     EXPECT_EQ(file.Line(), 2);
     for (int i = 0; i < 2; ++i) {
       try {

@@ -1,9 +1,10 @@
+#include "download/hex_loader.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 
-#include "download/hex_loader.h"
 #include "hex_test_helpers.h"
 
 namespace orvane::download {
@@ -109,8 +110,8 @@ TEST_F(HexLoaderTest, TheEndOfFileRecordEndsTheLoad) {
   // Its checksum is never examined, and nothing after it is read: neither records (good or bad,
   // they do not move EndAddress either) nor junk, nor a missing line end.
   const std::string badEof = ":00000001FE\n";
-  const std::string after = Data(0x5000, {9}) + Data(0x1000, {9}) +
-                            WithBadChecksum(Data(0x4000, {9})) + ":zz";
+  const std::string after =
+      Data(0x5000, {9}) + Data(0x1000, {9}) + WithBadChecksum(Data(0x4000, {9})) + ":zz";
   ASSERT_EQ(Load(Data(0x4000, {1, 2}) + badEof + after), LoadOk);
   EXPECT_EQ(image.EndAddress, 0x4002u);
   EXPECT_EQ(At(0x4000, 2), (Bytes{1, 2}));
@@ -259,9 +260,9 @@ TEST_F(HexLoaderTest, ANonHexCharacterInARecordStopsTheLoadWithItsPlace) {
 }
 
 TEST_F(HexLoaderTest, TheFileIsClosedHoweverTheLoadEnds) {
-  for (const std::string& text : {Data(0x4000, {1}) + kEof, Data(0x1000, {1}) + kEof,
-                                  WithBadChecksum(Data(0x4000, {1})) + kEof,
-                                  Data(0x4000, {1}), std::string(":0x")}) {
+  for (const std::string& text :
+       {Data(0x4000, {1}) + kEof, Data(0x1000, {1}) + kEof,
+        WithBadChecksum(Data(0x4000, {1})) + kEof, Data(0x4000, {1}), std::string(":0x")}) {
     HexFile file;
     file.AssignText(text);
     ASSERT_TRUE(file.Open());

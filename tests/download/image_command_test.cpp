@@ -1,6 +1,7 @@
 // The command-line tool's image command, run as a user runs it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -89,8 +90,8 @@ TEST_F(ImageCommandTest, DescribesALoadedImageInThreeLines) {
   EXPECT_EQ(run.out, "result: LoadOk\nend: 0x6000\nsha256: " + Sha256Hex(binary) + "\n");
   EXPECT_EQ(run.err, "");
 
-  const RunResult sample = Run("image " + NativePath(std::filesystem::path(ORVANE_SOURCE_DIR) /
-                                                     "examples" / "blink.hex"));
+  const RunResult sample = Run(
+      "image " + NativePath(std::filesystem::path(ORVANE_SOURCE_DIR) / "examples" / "blink.hex"));
   EXPECT_EQ(sample.exitCode, 0) << sample.err;
   EXPECT_TRUE(sample.out.starts_with("result: LoadOk\nend: 0x40")) << sample.out;
 }
@@ -98,8 +99,7 @@ TEST_F(ImageCommandTest, DescribesALoadedImageInThreeLines) {
 TEST_F(ImageCommandTest, DigestCoversOnlyTheBytesUpToTheEndAddress) {
   const RunResult run = Run("image " + FileWith(Data(0x4000, {0xAB, 0xCD}) + kEof));
   EXPECT_EQ(run.exitCode, 0);
-  EXPECT_EQ(run.out, "result: LoadOk\nend: 0x4002\nsha256: " + Sha256Hex(Bytes{0xAB, 0xCD}) +
-                         "\n");
+  EXPECT_EQ(run.out, "result: LoadOk\nend: 0x4002\nsha256: " + Sha256Hex(Bytes{0xAB, 0xCD}) + "\n");
   const RunResult empty = Run("image " + FileWith(kEof));
   EXPECT_EQ(empty.out, "result: LoadOk\nend: 0x0000\nsha256: " + Sha256Hex(Bytes{}) + "\n");
 }
