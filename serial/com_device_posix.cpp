@@ -247,7 +247,9 @@ SysError PosixComDevice::SetState(const Dcb& dcb) {
   tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
   tio.c_cflag |= CLOCAL | CREAD;
   tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK | IGNPAR | PARMRK | ISTRIP);
-  tio.c_cc[VMIN] = 0;
+  // With a minimum of one byte an empty queue reads as EAGAIN (the descriptor is non-blocking)
+  // and 0 means only end of file; the time-outs are kept by poll(), not by the driver.
+  tio.c_cc[VMIN] = 1;
   tio.c_cc[VTIME] = 0;
 
   switch (dcb.ByteSize) {
