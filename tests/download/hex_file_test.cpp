@@ -77,21 +77,5 @@ TEST(HexFile, AReadOnlyFileOpensAndLoads) {
   std::filesystem::permissions(path, std::filesystem::perms::owner_all);
 }
 
-TEST(HexFile, BindingAgainClosesTheOldFile) {
-  TempDir dir;
-  const auto path = dir.path() / "a.hex";
-  WriteFile(path, "A");
-  HexFile file;
-  file.Assign(path.string());
-  ASSERT_TRUE(file.Open());
-  file.AssignText("B");
-  EXPECT_FALSE(file.IsOpen());
-  ASSERT_TRUE(file.Open());
-  EXPECT_EQ(file.ReadChar(), 'B');
-  file.Assign(path.string());
-  ASSERT_TRUE(file.Open());
-  EXPECT_EQ(file.ReadChar(), 'A');
-}
-
 }  // namespace
 }  // namespace orvane::download

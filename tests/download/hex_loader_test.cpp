@@ -27,30 +27,6 @@ class HexLoaderTest : public ::testing::Test {
   MemoryImage image;
 };
 
-TEST(HexDigitValue, GivesTheDigitValueOfBothCasesAndMinusOneForAnythingElse) {
-  for (int c = 0; c < 256; ++c) {
-    const char ch = static_cast<char>(c);
-    int expected = -1;
-    if (c >= '0' && c <= '9') expected = c - '0';
-    if (c >= 'A' && c <= 'F') expected = c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') expected = c - 'a' + 10;
-    EXPECT_EQ(HexDigitValue(ch), expected) << "character " << c;
-  }
-}
-
-TEST(HexLoaderReading, BytesAndWordsAreReadHighFirstAndSummed) {
-  MemoryImage image;
-  HexFile file;
-  file.AssignText("a5FF0102");
-  ASSERT_TRUE(file.Open());
-  HexLoader loader(image, file);
-  EXPECT_EQ(loader.ReadHexByte(), 0xA5);
-  EXPECT_EQ(loader.ReadHexWord(), 0xFF01);
-  EXPECT_EQ(loader.RecordSum(), 0xA5 + 0xFF + 0x01);
-  EXPECT_EQ(loader.ReadHexByte(), 0x02);
-  EXPECT_EQ(loader.RecordSum(), 0xA5 + 0xFF + 0x01 + 0x02);
-}
-
 TEST_F(HexLoaderTest, RecordsWithAGapLoadAndTheGapHoldsZeros) {
   ASSERT_EQ(Load(Data(0x4000, Sequence(16, 0x10)) + Data(0x4020, Sequence(16, 0x80)) + kEof),
             LoadOk);
