@@ -97,7 +97,8 @@ bool CanBeStored(std::string_view section, std::string_view key, std::string_vie
   if (HasLineEndOrNul(section) || HasLineEndOrNul(key) || HasLineEndOrNul(value)) return false;
   if (Trim(section).empty() || section.find(']') != std::string_view::npos) return false;
   const std::string_view trimmedKey = Trim(key);
-  return !trimmedKey.empty() && trimmedKey.front() != '[' && key.find('=') == std::string_view::npos;
+  return !trimmedKey.empty() && trimmedKey.front() != '[' &&
+         key.find('=') == std::string_view::npos;
 }
 
 }  // namespace
@@ -186,8 +187,7 @@ void IniDocument::Write(std::string_view section, std::string_view key, std::str
                 Join({key, "=", value}));
 }
 
-std::vector<std::pair<std::string, std::string>> IniDocument::Keys(
-    std::string_view section) const {
+std::vector<std::pair<std::string, std::string>> IniDocument::Keys(std::string_view section) const {
   std::vector<std::pair<std::string, std::string>> keys;
   const SectionRange range = FindSection(lines_, section);
   if (!range.found) return keys;

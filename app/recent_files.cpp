@@ -21,7 +21,8 @@ int DigitValue(char c, int base) {
 // The n of a key "File<n>" (any letter case, n in canonical decimal), or 0 for any other key.
 int FileKeyNumber(std::string_view key) {
   const std::string_view prefix = kFileKeyPrefix;
-  if (key.size() <= prefix.size() || !EqualIgnoringAsciiCase(key.substr(0, prefix.size()), prefix)) {
+  if (key.size() <= prefix.size() ||
+      !EqualIgnoringAsciiCase(key.substr(0, prefix.size()), prefix)) {
     return 0;
   }
   const std::string_view digits = key.substr(prefix.size());
@@ -60,8 +61,8 @@ int ParseWholeNumber(std::string_view text) {
 std::string FolderOfFileName(std::string_view fileName) {
   const std::size_t last = fileName.find_last_of("\\:");
   if (last == std::string_view::npos) return {};
-  const bool dropSeparator = fileName[last] == '\\' && last > 0 && fileName[last - 1] != ':' &&
-                             fileName[last - 1] != '\\';
+  const bool dropSeparator =
+      fileName[last] == '\\' && last > 0 && fileName[last - 1] != ':' && fileName[last - 1] != '\\';
   return std::string(fileName.substr(0, dropSeparator ? last : last + 1));
 }
 

@@ -24,7 +24,9 @@ fs::path SettingsFilePath() {
   const fs::path file = folder / kSettingsFileName;
   if (override.empty()) {
     const fs::path system = SystemSettingsFolder();
-    if (!system.empty() && system != folder) CarryOverSettingsFile(system / kSettingsFileName, file);
+    if (!system.empty() && system != folder) {
+      CarryOverSettingsFile(system / kSettingsFileName, file);
+    }
   }
   return file;
 }

@@ -11,8 +11,8 @@
 namespace orvane::app {
 namespace {
 
-using ::testing::ElementsAre;
 using testing::CallLog;
+using ::testing::ElementsAre;
 using testing::ReadBytes;
 using testing::RecordingDialog;
 using testing::RecordingMenu;
@@ -22,7 +22,8 @@ using testing::WriteBytes;
 
 // A settings file holding `count` and the entries given, File1 first.
 std::string SettingsText(const std::string& count, const std::vector<std::string>& files) {
-  std::string text = "[Directory]\r\nDir=C:\\work\r\n[File Count]\r\ncount=" + count + "\r\n[Files]\r\n";
+  std::string text =
+      "[Directory]\r\nDir=C:\\work\r\n[File Count]\r\ncount=" + count + "\r\n[Files]\r\n";
   for (std::size_t i = 0; i < files.size(); ++i) {
     text += "File" + std::to_string(i + 1) + "=" + files[i] + "\r\n";
   }
@@ -59,8 +60,9 @@ TEST_F(RecentFilesTest, StartUpWithoutAFileShowsNoItemsAndGivesTheDialogNone) {
 }
 
 TEST_F(RecentFilesTest, StartUpBuildsItemsNewestOnTopNumberedFromZero) {
-  WriteBytes(file, "[Files]\r\nFile1=C:\\a.hex\r\nFile3=C:\\c.hex\r\n"
-                   "[File Count]\r\ncount=3\r\n[Directory]\r\nDir=D:\\x\r\n");
+  WriteBytes(file,
+             "[Files]\r\nFile1=C:\\a.hex\r\nFile3=C:\\c.hex\r\n"
+             "[File Count]\r\ncount=3\r\n[Directory]\r\nDir=D:\\x\r\n");
   recent.Load();
   EXPECT_EQ(recent.Count(), 3);
   EXPECT_EQ(dialog.initialDir, "D:\\x");
@@ -111,16 +113,17 @@ TEST_F(RecentFilesTest, AFileListedInAnotherLetterCaseChangesOnlyTheFolder) {
   recent.Load();
   log.clear();
   recent.UpdateRecentFiles("c:\\WORK\\A.HEX");
-  EXPECT_EQ(ReadBytes(file), "[Directory]\r\nDir=c:\\WORK\r\n[File Count]\r\ncount=2\r\n"
-                             "[Files]\r\nFile1=C:\\Work\\a.hex\r\nFile2=C:\\Work\\b.hex\r\n");
+  EXPECT_EQ(ReadBytes(file),
+            "[Directory]\r\nDir=c:\\WORK\r\n[File Count]\r\ncount=2\r\n"
+            "[Files]\r\nFile1=C:\\Work\\a.hex\r\nFile2=C:\\Work\\b.hex\r\n");
   EXPECT_THAT(log, ElementsAre("dir c:\\WORK", "clear", "deactivate", "add &0 C:\\Work\\b.hex",
                                "add &1 C:\\Work\\a.hex", "activate"));
 }
 
 TEST_F(RecentFilesTest, OnlyTheLettersAToZAndNoOtherPathFormMakeTwoNamesEqual) {
   recent.Load();
-  recent.UpdateRecentFiles("C:\\\xC3\xA4.hex");        // a-umlaut
-  recent.UpdateRecentFiles("C:\\\xC3\x84.hex");        // A-umlaut: another file
+  recent.UpdateRecentFiles("C:\\\xC3\xA4.hex");            // a-umlaut
+  recent.UpdateRecentFiles("C:\\\xC3\x84.hex");            // A-umlaut: another file
   recent.UpdateRecentFiles("C:\\work\\..\\\xC3\xA4.hex");  // same file, other path
   EXPECT_EQ(recent.Count(), 3);
 }

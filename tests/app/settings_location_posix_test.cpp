@@ -18,8 +18,8 @@ TEST(SettingsLocationPosixTest, XdgConfigHomeThenHomeDotConfig) {
     EXPECT_EQ(SettingsFilePath(), folder / "xdg" / "orvane" / "Orvanekit.ini");
     EXPECT_TRUE(std::filesystem::is_directory(folder / "xdg" / "orvane"));
   }
-  for (const std::optional<std::string>& xdg : {std::optional<std::string>(),
-                                                std::optional<std::string>("relative/xdg")}) {
+  for (const std::optional<std::string>& xdg :
+       {std::optional<std::string>(), std::optional<std::string>("relative/xdg")}) {
     ScopedEnv env("XDG_CONFIG_HOME", xdg);
     EXPECT_EQ(SettingsFilePath(), folder / "home" / ".config" / "orvane" / "Orvanekit.ini");
   }
