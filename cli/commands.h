@@ -6,5 +6,6 @@
 namespace orvane::cli {
 
 void AddImageCommand(CLI::App& app, CliContext& context);
+void AddPortsCommand(CLI::App& app, CliContext& context);
 
 }  // namespace orvane::cli

@@ -12,6 +12,7 @@ namespace {
 
 constexpr orvane::cli::CommandAdder kCommands[] = {
     orvane::cli::AddImageCommand,
+    orvane::cli::AddPortsCommand,
 };
 
 }  // namespace
