@@ -66,6 +66,25 @@ class WindowView {
   virtual void Repaint() = 0;
 };
 
+// The progress window ("Downloading Information") as the download run sees it: a bold label, the
+// bar, and a Close button that stays hidden while a run is under way.
+class ProgressWindowView {
+ public:
+  virtual ~ProgressWindowView() = default;
+  virtual std::string LabelText() const = 0;
+  virtual void SetLabelText(const std::string& text) = 0;
+  virtual bool CloseButtonVisible() const = 0;
+  virtual void SetCloseButtonVisible(bool visible) = 0;
+  virtual ProgressBarView& ProgressBar() = 0;
+  // Shows the window (not modal) and makes it the active window, which runs its FormActivate.
+  virtual void Show() = 0;
+  // Runs its FormClose, then hides it; the window is never destroyed.
+  virtual void Close() = 0;
+  // Repaints at once, without waiting for the message loop.
+  virtual void Repaint() = 0;
+  virtual bool Visible() const = 0;
+};
+
 // The modal "Error" message box (error icon, one OK button); returns when the user closed it.
 class ErrorReporter {
  public:
