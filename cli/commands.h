@@ -7,5 +7,6 @@ namespace orvane::cli {
 
 void AddImageCommand(CLI::App& app, CliContext& context);
 void AddPortsCommand(CLI::App& app, CliContext& context);
+void AddDetectCommand(CLI::App& app, CliContext& context);
 
 }  // namespace orvane::cli

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "app/product.h"
+#include "cli/board_session.h"
 #include "cli/commands.h"
 
 namespace {
@@ -13,6 +14,7 @@ namespace {
 constexpr orvane::cli::CommandAdder kCommands[] = {
     orvane::cli::AddImageCommand,
     orvane::cli::AddPortsCommand,
+    orvane::cli::AddDetectCommand,
 };
 
 }  // namespace
@@ -27,6 +29,7 @@ int main(int argc, char** argv) {
   if (const char* env = std::getenv("ORVANE_VIRTUAL_BOARD"); env && std::string(env) == "1") {
     context.options.virtualBoard = true;
   }
+  AddBoardOptions(app, context.options);
   for (CommandAdder add : kCommands) add(app, context);
 
   try {

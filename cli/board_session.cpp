@@ -1,0 +1,44 @@
+#include "cli/board_session.h"
+
+#include <CLI/CLI.hpp>
+
+#include "sim/virtual_board.h"
+
+namespace orvane::cli {
+
+void AddBoardOptions(CLI::App& app, GlobalOptions& options) {
+  app.fallthrough();
+  auto* group = app.add_option_group("Board", "How board commands reach the board");
+  group->add_option("--port", options.port, "Serial port of the board (VIRTUAL: the virtual board)");
+  group->add_option("--baud", options.baud, "Baud rate text, as in the window's rate box")
+      ->capture_default_str();
+  group->add_flag("--auto", options.autoDetect, "Find the board by scanning every port and rate");
+  group->add_flag("--usb", options.usbConverter, "The board hangs on a USB-to-serial converter");
+  group->add_flag("--virtual-board", options.virtualBoard,
+                  "List the in-process virtual board as port VIRTUAL");
+}
+
+void PrepareVirtualBoard(const GlobalOptions& options) {
+  sim::EnableVirtualBoard(options.virtualBoard);
+}
+
+std::vector<std::string> PortsPresent() {
+  std::vector<std::string> ports;
+  serial::ListPorts(ports);
+  return ports;
+}
+
+BoardSession::BoardSession(const GlobalOptions& options, std::ostream& errorStream,
+                           std::optional<std::vector<std::string>> ports)
+    : ui(errorStream) {
+  PrepareVirtualBoard(options);
+  serial::ApplyMainWindowDesign(ComPort1);
+  if (!ports) {
+    ports.emplace();
+    if (options.autoDetect || options.port.empty()) *ports = PortsPresent();
+  }
+  ui.ApplyOptions(options, *ports);
+  if (options.autoDetect) link.cbAutoDetectClick();
+}
+
+}  // namespace orvane::cli

@@ -1,0 +1,46 @@
+// Plumbing shared by the commands that talk to the board: the global board options, the
+// in-process virtual board, and a session that holds the console controls, the serial port and
+// the board link together as the main window holds them.
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "board/board_link.h"
+#include "cli/cli_context.h"
+#include "cli/console_ui.h"
+#include "serial/com_port.h"
+
+namespace orvane::cli {
+
+// Adds --port, --baud, --auto, --usb and --virtual-board to the application. They are global:
+// they may stand before or after the command's name (the commands let unknown options fall
+// through to the application), so call this before the commands are added.
+void AddBoardOptions(CLI::App& app, GlobalOptions& options);
+
+// Registers the virtual board under the port name VIRTUAL. Naming it always reaches it; it is in
+// the port list only with --virtual-board or ORVANE_VIRTUAL_BOARD=1.
+void PrepareVirtualBoard(const GlobalOptions& options);
+
+class BoardSession {
+ public:
+  // Registers the virtual board, designs the port as the window's, and fills the controls from
+  // the options. The port list is `ports` when given; otherwise the ports present, listed only
+  // where they matter: for --auto, or when no --port names one (the window then offers the
+  // first port present).
+  BoardSession(const GlobalOptions& options, std::ostream& errorStream,
+               std::optional<std::vector<std::string>> ports = std::nullopt);
+  BoardSession(const BoardSession&) = delete;
+  BoardSession& operator=(const BoardSession&) = delete;
+
+  ConsoleUi ui;
+  serial::TComPort ComPort1;
+  board::BoardLink link{ComPort1, ui.Controls()};
+};
+
+// The names ListPorts gives (the virtual board's among them once registered as listed).
+std::vector<std::string> PortsPresent();
+
+}  // namespace orvane::cli

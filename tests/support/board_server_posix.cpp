@@ -1,0 +1,138 @@
+#include "support/board_server_posix.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+namespace orvane::test_support {
+namespace {
+
+std::vector<char*> CStrings(std::vector<std::string>& strings) {
+  std::vector<char*> pointers;
+  for (std::string& s : strings) pointers.push_back(s.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+int WaitStatus(pid_t pid) {
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+std::string OrvanePath() { return ORVANE_BINARY_DIR "/orvane"; }
+std::string BoardServerPath() { return ORVANE_BINARY_DIR "/orvane-board"; }
+
+BoardServer::BoardServer(const std::vector<std::string>& options) {
+  char pattern[] = "/tmp/orvane-board-XXXXXX";
+  if (mkdtemp(pattern) == nullptr) return;
+  folder_ = pattern;
+  link_ = folder_ + "/board";
+  dump_ = folder_ + "/memory.bin";
+
+  int out[2];
+  if (pipe(out) != 0) return;
+  std::vector<std::string> argv{BoardServerPath(), "--link", link_, "--dump", dump_};
+  argv.insert(argv.end(), options.begin(), options.end());
+  pid_ = fork();
+  if (pid_ == 0) {
+    dup2(out[1], STDOUT_FILENO);
+    close(out[0]);
+    close(out[1]);
+    auto args = CStrings(argv);
+    execv(args[0], args.data());
+    _exit(127);
+  }
+  close(out[1]);
+  // The first line is the terminal's path; the link exists by then.
+  pollfd fd{out[0], POLLIN, 0};
+  char c = 0;
+  while (poll(&fd, 1, 5000) > 0 && read(out[0], &c, 1) == 1 && c != '\n') terminal_ += c;
+  close(out[0]);
+  if (terminal_.empty()) Stop();
+}
+
+BoardServer::~BoardServer() {
+  Stop();
+  std::error_code ignored;
+  if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
+}
+
+int BoardServer::Stop() {
+  if (pid_ <= 0) return -1;
+  kill(pid_, SIGTERM);
+  const int status = WaitStatus(pid_);
+  pid_ = -1;
+  return status;
+}
+
+std::vector<unsigned char> BoardServer::Dump() const {
+  std::ifstream in(dump_, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+ProgramResult RunProgram(const std::vector<std::string>& argv,
+                         const std::vector<std::string>& environment, int timeoutMs) {
+  ProgramResult result;
+  int out[2], err[2];
+  if (pipe(out) != 0 || pipe(err) != 0) return result;
+  std::vector<std::string> args = argv;
+  std::vector<std::string> env = environment;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(out[1], STDOUT_FILENO);
+    dup2(err[1], STDERR_FILENO);
+    for (int fd : {out[0], out[1], err[0], err[1]}) close(fd);
+    for (std::string& entry : env) putenv(entry.data());
+    auto cargs = CStrings(args);
+    execv(cargs[0], cargs.data());
+    _exit(127);
+  }
+  close(out[1]);
+  close(err[1]);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+  int open = 2;
+  bool timedOut = false;
+  while (open > 0) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      timedOut = true;
+      break;
+    }
+    if (poll(fds, 2, static_cast<int>(left.count())) <= 0) continue;
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || (fds[i].revents & (POLLIN | POLLHUP)) == 0) continue;
+      char buffer[4096];
+      const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+      if (n <= 0) {
+        close(fds[i].fd);
+        fds[i].fd = -1;
+        --open;
+      } else {
+        (i == 0 ? result.out : result.err).append(buffer, static_cast<std::size_t>(n));
+      }
+    }
+  }
+  for (const pollfd& fd : fds) {
+    if (fd.fd >= 0) close(fd.fd);
+  }
+  if (timedOut) kill(pid, SIGKILL);
+  const int status = WaitStatus(pid);
+  result.exitCode = timedOut ? -1 : status;
+  return result;
+}
+
+}  // namespace orvane::test_support
