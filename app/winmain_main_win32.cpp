@@ -1,17 +1,31 @@
 // Entry point of the Windows program.
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hInstance = instance;
-  wc.lpszClassName = "TForm1";
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  RegisterClassA(&wc);
-  HWND window = CreateWindowA("TForm1", "Orvane Windows Downloader", WS_OVERLAPPED | WS_SYSMENU,
-                              165, 102, 487, 285, nullptr, nullptr, instance, nullptr);
-  if (!window) return 1;
-  ShowWindow(window, show);
-  DestroyWindow(window);
-  return 0;
+#include <cstdlib>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "app/error_box.h"
+#include "app/product.h"
+#include "app/startup_options.h"
+#include "app/win32_window.h"
+#include "sim/virtual_board.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
+  using namespace orvane;
+  const std::vector<std::string> arguments(__argv + (__argc > 0 ? 1 : 0), __argv + __argc);
+  app::TApplication Application;
+  try {
+    Application.Initialize();
+    Application.SetTitle(app::kApplicationTitle);
+    Application.CreateForms(
+        app::ParseStartupOptions(arguments, sim::VirtualBoardRequestedByEnvironment()));
+  } catch (...) {
+    // Without its windows the program cannot go on.
+    app::ShowErrorBox(nullptr, app::ExceptionMessage(std::current_exception()));
+    return 1;
+  }
+  return Application.Run(show);
 }

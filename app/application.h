@@ -1,0 +1,71 @@
+// The application object: the title, the three windows of the program, the message loop and the
+// top-level error handler. Start-up, in this order: Initialize, SetTitle, CreateForms (the main
+// window Form1 with its FormCreate, then Form2 and Form3 hidden), Run.
+#pragma once
+
+#include <windows.h>
+
+#include <exception>
+#include <memory>
+#include <string>
+
+#include "app/startup_options.h"
+#include "app/window_interfaces.h"
+
+namespace orvane::app {
+
+class TForm1;
+class TForm2;
+class TForm3;
+
+class TApplication : public MessagePump {
+ public:
+  TApplication();
+  TApplication(const TApplication&) = delete;
+  TApplication& operator=(const TApplication&) = delete;
+  // Destroys the windows that are left, the last created first.
+  ~TApplication() override;
+
+  // Loads the common controls and the rich-text control, and installs the top-level error
+  // handler.
+  void Initialize();
+  void SetTitle(const std::string& title) { title_ = title; }
+  const std::string& Title() const { return title_; }
+
+  // Creates Form1 (the main window, hidden; its FormCreate runs), then Form2 and Form3, hidden.
+  void CreateForms(const StartupOptions& options);
+  TForm1* MainForm() const { return form1_.get(); }
+  TForm2* Form2() const { return form2_.get(); }
+  TForm3* Form3() const { return form3_.get(); }
+
+  // Shows the main window, then runs the message loop until the application is asked to end;
+  // then destroys the windows (the main window's FormDestroy closes the port). Returns the exit
+  // code.
+  int Run(int showCommand = SW_SHOWNORMAL);
+  void ShowMainForm(int showCommand = SW_SHOWNORMAL);
+  // Asks the message loop to end.
+  void Terminate();
+  // True once the end was asked for and the request reached the message loop.
+  bool Terminated() const { return terminated_; }
+  void DestroyForms();
+
+  // Runs every pending window message once, then returns (MessagePump).
+  void ProcessMessages() override;
+  // Runs one message: the main window's shortcuts, keyboard navigation, then the window.
+  void ProcessMessage(MSG& message);
+
+  // The top-level error handler: an error that ended a command is shown in the error box, and no
+  // window is left disabled behind it: the progress window is closed and the main window enabled
+  // (while the testing window is up its OK button is shown instead, which leads back).
+  void HandleException(std::exception_ptr error);
+
+ private:
+  std::string title_;
+  bool terminated_ = false;
+  int exitCode_ = 0;
+  std::unique_ptr<TForm1> form1_;
+  std::unique_ptr<TForm2> form2_;
+  std::unique_ptr<TForm3> form3_;
+};
+
+}  // namespace orvane::app

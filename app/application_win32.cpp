@@ -1,0 +1,119 @@
+#include "app/application.h"
+
+#include <commctrl.h>
+
+#include <utility>
+
+#include "app/error_box.h"
+#include "app/main_window.h"
+#include "app/progress_window.h"
+#include "app/testing_window.h"
+#include "app/win32_window.h"
+#include "sim/virtual_board.h"
+
+namespace orvane::app {
+
+TApplication::TApplication() = default;
+
+TApplication::~TApplication() {
+  DestroyForms();
+  SetTopLevelErrorHandler(nullptr);
+}
+
+void TApplication::Initialize() {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
+                                                     ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+  // The testing window's rich-text box lives in this library; it stays loaded to the end.
+  static const HMODULE richEdit = LoadLibraryA("riched20.dll");
+  (void)richEdit;
+  SetTopLevelErrorHandler([this](std::exception_ptr error) { HandleException(error); });
+}
+
+void TApplication::CreateForms(const StartupOptions& options) {
+  if (options.virtualBoard) sim::EnableVirtualBoard(/*listed=*/true);
+  form1_ = std::make_unique<TForm1>(*this, options);
+  form2_ = std::make_unique<TForm2>(*this);
+  form3_ = std::make_unique<TForm3>(*this);
+}
+
+void TApplication::ShowMainForm(int showCommand) {
+  if (form1_) {
+    ShowWindow(form1_->Handle(), showCommand);
+    UpdateWindow(form1_->Handle());
+  }
+}
+
+int TApplication::Run(int showCommand) {
+  ShowMainForm(showCommand);
+  MSG message{};
+  while (!terminated_) {
+    const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+    if (got == -1) break;
+    if (got == 0) {
+      terminated_ = true;
+      exitCode_ = static_cast<int>(message.wParam);
+      break;
+    }
+    ProcessMessage(message);
+  }
+  DestroyForms();
+  return exitCode_;
+}
+
+void TApplication::Terminate() { PostQuitMessage(0); }
+
+void TApplication::DestroyForms() {
+  form3_.reset();
+  form2_.reset();
+  form1_.reset();
+}
+
+void TApplication::ProcessMessages() {
+  MSG message{};
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    ProcessMessage(message);
+    if (message.message == WM_QUIT) break;
+  }
+}
+
+void TApplication::ProcessMessage(MSG& message) {
+  if (message.message == WM_QUIT) {
+    // Inside a command (pending messages run by the command) the end is only noted: the
+    // command finishes first, then the message loop stops.
+    terminated_ = true;
+    exitCode_ = static_cast<int>(message.wParam);
+    return;
+  }
+  // Shortcuts act only while the main window takes input: not while the progress or the
+  // testing window keeps it disabled.
+  if (form1_ && form1_->Handle() && IsWindowEnabled(form1_->Handle()) &&
+      form1_->Accelerators() &&
+      TranslateAcceleratorA(form1_->Handle(), form1_->Accelerators(), &message)) {
+    return;
+  }
+  HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+  const bool ours = root && ((form1_ && root == form1_->Handle()) ||
+                             (form2_ && root == form2_->Handle()) ||
+                             (form3_ && root == form3_->Handle()));
+  if (ours && IsDialogMessageA(root, &message)) return;  // Tab, arrow keys, Enter
+  TranslateMessage(&message);
+  DispatchMessageA(&message);
+}
+
+void TApplication::HandleException(std::exception_ptr error) {
+  const std::string text = ExceptionMessage(error);
+  HWND owner = nullptr;
+  if (form2_ && form2_->Visible()) form2_->Close();
+  if (form3_ && form3_->Visible()) {
+    // The testing window keeps the main window disabled until OK, so OK must be there.
+    form3_->SetOkButtonVisible(true);
+    owner = form3_->Handle();
+  } else if (form1_ && form1_->Handle()) {
+    EnableWindow(form1_->Handle(), TRUE);
+    owner = form1_->Handle();
+  }
+  ShowErrorBox(owner, text);
+}
+
+}  // namespace orvane::app

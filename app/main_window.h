@@ -1,0 +1,149 @@
+// The main window TForm1: the download options, the testing and algorithm choices, the menu, the
+// toolbar, the status bar, the serial port ComPort1 and the open dialog. Its event handlers are
+// where every command starts; the work is done by the portable logic, which reaches the window
+// through the views of app/window_interfaces.h (see Controls()).
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/bitmaps.h"
+#include "app/icons.h"
+#include "app/open_dialog.h"
+#include "app/recent_files.h"
+#include "app/startup_options.h"
+#include "app/win32_controls.h"
+#include "app/win32_window.h"
+#include "app/window_interfaces.h"
+#include "board/board_link.h"
+#include "serial/com_port.h"
+
+namespace orvane::app {
+
+class TApplication;
+class TForm2;
+class TForm3;
+
+// The items of the Recent Files sub-menu; a click reaches RecentFileClick with the group index.
+class Win32RecentFilesMenu : public RecentFilesMenuView {
+ public:
+  void Attach(HMENU menu) { menu_ = menu; }
+  HMENU Handle() const { return menu_; }
+
+  void Clear() override;
+  void AddItem(const std::string& caption, const std::string& name, int groupIndex,
+               int imageIndex) override;
+  int ItemCount() const override;
+  std::string ItemCaption(int position) const override;
+  // The component name and group index given with the item at `position`.
+  std::string ItemName(int position) const;
+  int ItemGroupIndex(int position) const;
+
+ private:
+  struct Item {
+    std::string name;
+    int groupIndex = 0;
+  };
+  HMENU menu_ = nullptr;
+  std::vector<Item> items_;
+};
+
+// Stands where the owner-drawn menu painter goes: until then the menu keeps the platform's look,
+// and activation is only recorded.
+class MenuPainterSlot : public MenuPainterView {
+ public:
+  void Activate() override { active_ = true; }
+  void Deactivate() override { active_ = false; }
+  bool Active() const { return active_; }
+
+ private:
+  bool active_ = false;
+};
+
+class TForm1 : public Window, public WindowView, public ErrorReporter, public Waiter {
+ public:
+  // Makes the window and its controls, hidden, then runs FormCreate. Throws std::runtime_error
+  // when the system refuses to make the window.
+  TForm1(TApplication& application, const StartupOptions& options);
+  ~TForm1() override;
+
+  // ---- what the portable logic uses ----
+  MainWindowControls& Controls() { return controls_; }
+  board::BoardLink& BoardLink() { return link_; }
+  TApplication& Application() { return application_; }
+  TForm2& Form2();
+  TForm3& Form3();
+  // The settings file and recent-files list (created by FormCreate; null if that failed).
+  RecentFiles* RecentFilesList() { return recentFiles_.get(); }
+
+  // ---- controls and components, named as in the window's design ----
+  serial::TComPort ComPort1;
+  Win32OpenDialog OpenDialog1;
+  Win32ComboBox cbCOMOption;
+  Win32ComboBox cbBaudrateOption;
+  Win32CheckBox cbAutoDetect;
+  Win32CheckBox cbUSBOption;
+  Win32RadioGroup rgTestingOption;
+  Win32RadioGroup rgDownloadAlg;
+  Win32StatusBar StatusBar1;
+  Win32RecentFilesMenu RecentFiles1;
+  MenuPainterSlot XPMenu1;
+  HWND ToolBar1 = nullptr;
+  HWND gbDownloadOption = nullptr;
+  HWND lCOMOption = nullptr;
+  HWND lBaudrateOption = nullptr;
+  HWND Image1 = nullptr;
+  HMENU MainMenu1 = nullptr;
+  HIMAGELIST ImageList1() const { return imageList_.get(); }
+  HACCEL Accelerators() const { return accelerators_; }
+
+  // ---- event handlers ----
+  void FormCreate();
+  void FormActivate();
+  void FormDestroy();
+  void OpenDownload1Click();
+  void Redownload1Click();
+  void RecentFileClick(int groupIndex);
+  void Testing1Click();
+  void cbAutoDetectClick();
+  void Exit1Click();
+
+  // ---- WindowView, ErrorReporter, Waiter ----
+  void SetEnabled(bool enabled) override;
+  bool Enabled() const override;
+  void Repaint() override;
+  void ShowError(const std::string& text) override;
+  void Wait(int milliseconds) override;
+
+ protected:
+  bool OnCommand(int id, int code, HWND control) override;
+  bool OnNotify(const NMHDR& header, LRESULT& result) override;
+  bool OnDrawItem(DRAWITEMSTRUCT& item) override;
+  bool OnMeasureItem(MEASUREITEMSTRUCT& item) override;
+  void OnActivate(bool active) override;
+  bool OnClose() override;
+  void OnDestroy() override;
+
+ private:
+  void CreateMenus();
+  void CreateToolBar();
+  void CreateControls();
+  // Steps 4 and 5 of FormCreate: the settings file and the Recent Files sub-menu.
+  void LoadRecentFiles();
+
+  TApplication& application_;
+  StartupOptions options_;
+  UniqueImageList imageList_;
+  UniqueIcon icon_;
+  UniqueIcon smallIcon_;
+  HACCEL accelerators_ = nullptr;
+  Picture image1Picture_;
+  MainWindowControls controls_;
+  board::BoardLink link_;
+  std::unique_ptr<RecentFiles> recentFiles_;
+};
+
+}  // namespace orvane::app

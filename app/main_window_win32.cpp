@@ -1,0 +1,498 @@
+#include "app/main_window.h"
+
+#include <commctrl.h>
+
+#include <array>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "app/control_ids.h"
+#include "app/error_box.h"
+#include "app/product.h"
+#include "app/progress_window.h"
+#include "app/settings_location.h"
+#include "app/testing_window.h"
+
+namespace orvane::app {
+namespace {
+
+// ---- the window's design ----
+
+constexpr int kClientWidth = 479;
+constexpr int kClientHeight = 239;
+constexpr int kLeft = 165;
+constexpr int kTop = 102;
+
+constexpr const char* kBaudRates[] = {"2400", "4800", "9600", "19200", "57600"};
+constexpr int kDesignedBaudRateIndex = 4;  // "57600"
+
+constexpr const char* kTestingOptions[] = {"Selftest",    "Test Port1",  "Test PPI",
+                                           "Test Serial", "Test Memory", "Test LCD"};
+constexpr const char* kDownloadAlgorithms[] = {
+    "Page Download Unverified", "Page Download Verified", "Byte Download Unverified",
+    "Byte Download Verified "};  // the last caption ends in a blank
+
+constexpr std::array<int, 5> kStatusPanelWidths = {100, 100, 50, 75, 211};
+constexpr int kStatusBarHeight = 21;
+constexpr int kToolBarHeight = 29;
+constexpr int kComboBoxHeight = 21;
+constexpr int kComboBoxListHeight = 160;  // the dropped-down list
+
+constexpr const char* kOpenDialogFilter = "Intel HEX Files|*.HEX";
+
+// A command of the menu, with its picture and its shortcut.
+struct Command {
+  const char* caption;
+  int id;
+  int image;      // -1: none
+  UINT key;       // virtual key of the shortcut, 0: none
+  bool control;   // the shortcut needs Ctrl
+};
+
+constexpr Command kOpenDownload1{"&Open && Download", ids::kOpenDownload, kImageOpenDownload,
+                                 VK_F9, false};
+constexpr Command kRedownload1{"&Redownload", ids::kRedownload, kImageRedownload, VK_F9, true};
+// Ctrl+X ends the program: it is the Exit shortcut, not a clipboard cut, in every control.
+constexpr Command kExit1{"E&xit", ids::kExit, kImageExit, 'X', true};
+constexpr Command kTesting2{"&Testing", ids::kTesting, kImageTesting, VK_F8, false};
+constexpr Command kShortcutCommands[] = {kOpenDownload1, kRedownload1, kExit1, kTesting2};
+
+struct ToolButton {
+  int image;
+  int id;
+  const char* hint;
+};
+constexpr ToolButton kToolButtons[] = {
+    {kImageOpenDownload, ids::kOpenDownload, "Open File & Download (F9)"},
+    {kImageRedownload, ids::kRedownload, "Redownload (Ctrl+F9)"},
+    {kImageTesting, ids::kTesting, "Testing (F8)"},
+};
+
+std::string ShortcutText(UINT key, bool control) {
+  std::string text = control ? "Ctrl+" : "";
+  if (key >= VK_F1 && key <= VK_F24) {
+    text += "F" + std::to_string(key - VK_F1 + 1);
+  } else {
+    text += static_cast<char>(key);
+  }
+  return text;
+}
+
+std::string MenuCaption(const Command& command) {
+  std::string caption = command.caption;
+  if (command.key) caption += "\t" + ShortcutText(command.key, command.control);
+  return caption;
+}
+
+void AppendCommand(HMENU menu, const Command& command) {
+  AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(command.id), MenuCaption(command).c_str());
+}
+
+// The picture of a menu item is drawn by the window from the image list when the menu shows it.
+void SetMenuImage(HMENU menu, UINT item, bool byPosition, int image) {
+  MENUITEMINFOA info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_BITMAP | MIIM_DATA;
+  info.hbmpItem = HBMMENU_CALLBACK;
+  info.dwItemData = static_cast<ULONG_PTR>(image);
+  SetMenuItemInfoA(menu, item, byPosition, &info);
+}
+
+// Places of the radio buttons of a one-column radio group: spread evenly below the caption.
+std::vector<Bounds> RadioButtonPlaces(int groupWidth, int groupHeight, int count,
+                                      int textHeight) {
+  std::vector<Bounds> places;
+  if (count <= 0) return places;
+  const int room = groupHeight - textHeight - 5;
+  const int buttonHeight = room / count;
+  const int topMargin = textHeight + 1 + (room % count) / 2;
+  for (int i = 0; i < count; ++i) {
+    places.push_back({8, topMargin + i * buttonHeight, groupWidth - 10, buttonHeight});
+  }
+  return places;
+}
+
+int FontTextHeight(HWND window) {
+  HDC dc = GetDC(window);
+  HGDIOBJ old = SelectObject(dc, UiFont());
+  TEXTMETRICA metrics{};
+  GetTextMetricsA(dc, &metrics);
+  SelectObject(dc, old);
+  ReleaseDC(window, dc);
+  return metrics.tmHeight;
+}
+
+HWND CreateGroupBox(HWND parent, int id, const char* caption, const Bounds& bounds) {
+  HWND box = CreateControl("BUTTON", caption, WS_VISIBLE | BS_GROUPBOX, WS_EX_CONTROLPARENT,
+                           parent, id, bounds);
+  ForwardNotificationsToForm(box);
+  return box;
+}
+
+HWND CreateLabel(HWND parent, int id, const char* caption, int left, int top) {
+  HWND label = CreateControl("STATIC", caption, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, parent,
+                             id, {left, top, 0, 0});
+  FitLabelToText(label);
+  return label;
+}
+
+HWND CreateComboBox(HWND parent, int id, int left, int top, int width) {
+  HWND combo = CreateControl("COMBOBOX", "", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN,
+                             0, parent, id, {left, top, width, kComboBoxListHeight});
+  // The closed box is as high as designed, whatever height the font would give it.
+  RECT rect{};
+  GetWindowRect(combo, &rect);
+  const int missing = kComboBoxHeight - (rect.bottom - rect.top);
+  if (missing != 0) {
+    const LRESULT field = SendMessageA(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    SendMessageA(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field + missing);
+  }
+  return combo;
+}
+
+HWND CreateCheckBox(HWND parent, int id, const char* caption, const Bounds& bounds) {
+  return CreateControl("BUTTON", caption, WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, parent,
+                       id, bounds);
+}
+
+template <std::size_t N>
+void CreateRadioGroup(Win32RadioGroup& group, HWND parent, int id, int firstItemId,
+                      const char* caption, const Bounds& bounds, const char* const (&items)[N]) {
+  HWND box = CreateGroupBox(parent, id, caption, bounds);
+  const std::vector<Bounds> places =
+      RadioButtonPlaces(bounds.width, bounds.height, static_cast<int>(N), FontTextHeight(box));
+  std::vector<HWND> buttons;
+  for (std::size_t i = 0; i < N; ++i) {
+    const DWORD style = WS_VISIBLE | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0);
+    buttons.push_back(CreateControl("BUTTON", items[i], style, 0, box,
+                                    firstItemId + static_cast<int>(i), places[i]));
+  }
+  group.Attach(box, std::move(buttons));
+}
+
+const std::wstring& WideHint(int index) {
+  static const std::array<std::wstring, std::size(kToolButtons)> hints = [] {
+    std::array<std::wstring, std::size(kToolButtons)> wide;
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+      for (const char* c = kToolButtons[i].hint; *c; ++c) wide[i].push_back(static_cast<wchar_t>(*c));
+    }
+    return wide;
+  }();
+  return hints[static_cast<std::size_t>(index)];
+}
+
+}  // namespace
+
+// ---- Recent Files sub-menu ----
+
+void Win32RecentFilesMenu::Clear() {
+  while (GetMenuItemCount(menu_) > 0) DeleteMenu(menu_, 0, MF_BYPOSITION);
+  items_.clear();
+}
+
+void Win32RecentFilesMenu::AddItem(const std::string& caption, const std::string& name,
+                                   int groupIndex, int /*imageIndex*/) {
+  // Items past the id range cannot be told apart when clicked; the settings file never counts
+  // that many (the list stops far below).
+  if (groupIndex < 0 || ids::kRecentFileFirst + groupIndex >= ids::kRecentFileLimit) return;
+  AppendMenuA(menu_, MF_STRING, static_cast<UINT_PTR>(ids::kRecentFileFirst + groupIndex),
+              caption.c_str());
+  items_.push_back({name, groupIndex});
+}
+
+int Win32RecentFilesMenu::ItemCount() const { return GetMenuItemCount(menu_); }
+
+std::string Win32RecentFilesMenu::ItemCaption(int position) const {
+  char text[4096] = {};
+  GetMenuStringA(menu_, static_cast<UINT>(position), text, sizeof text, MF_BYPOSITION);
+  return text;
+}
+
+std::string Win32RecentFilesMenu::ItemName(int position) const {
+  return items_.at(static_cast<std::size_t>(position)).name;
+}
+
+int Win32RecentFilesMenu::ItemGroupIndex(int position) const {
+  return items_.at(static_cast<std::size_t>(position)).groupIndex;
+}
+
+// ---- the main window ----
+
+TForm1::TForm1(TApplication& application, const StartupOptions& options)
+    : application_(application),
+      options_(options),
+      imageList_(MakeImageList()),
+      icon_(MakeIcon(MainIconPicture())),
+      smallIcon_(MakeIcon(SmallIconPicture())),
+      image1Picture_(FitToFrame(BoardPicture(), 177, 176)),
+      controls_{cbCOMOption, cbBaudrateOption, cbAutoDetect, cbUSBOption, rgTestingOption,
+                rgDownloadAlg, StatusBar1,       *this,        *this,       application,
+                *this},
+      link_(ComPort1, controls_) {
+  serial::ApplyMainWindowDesign(ComPort1);
+  OpenDialog1.Filter = kOpenDialogFilter;
+  CreateMenus();
+  const std::string caption = std::string(kMainWindowCaptionPrefix) + kVersionLabel;
+  // Fixed size: a single border and only the system menu box.
+  if (!CreateTopLevel(caption, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS, 0,
+                      kLeft, kTop, kClientWidth, kClientHeight, nullptr, MainMenu1)) {
+    DestroyMenu(MainMenu1);
+    throw std::runtime_error("Unable to create the main window");
+  }
+  SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
+  SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+  CreateToolBar();
+  CreateControls();
+  cbAutoDetect.OnChange = [this] { cbAutoDetectClick(); };
+
+  std::vector<ACCEL> table;
+  for (const Command& command : kShortcutCommands) {
+    table.push_back({static_cast<BYTE>(FVIRTKEY | (command.control ? FCONTROL : 0)),
+                     static_cast<WORD>(command.key), static_cast<WORD>(command.id)});
+  }
+  accelerators_ = CreateAcceleratorTableA(table.data(), static_cast<int>(table.size()));
+
+  // An error in FormCreate is reported like one in any handler; the window is there anyway.
+  try {
+    FormCreate();
+  } catch (...) {
+    ReportEscapedException(std::current_exception());
+  }
+}
+
+TForm1::~TForm1() {
+  DestroyHandle();  // FormDestroy runs while every member is still there
+  if (accelerators_) DestroyAcceleratorTable(accelerators_);
+}
+
+TForm2& TForm1::Form2() { return *application_.Form2(); }
+TForm3& TForm1::Form3() { return *application_.Form3(); }
+
+void TForm1::CreateMenus() {
+  MainMenu1 = CreateMenu();
+  HMENU file1 = CreatePopupMenu();
+  AppendCommand(file1, kOpenDownload1);
+  AppendCommand(file1, kRedownload1);
+  AppendCommand(file1, kExit1);
+  AppendMenuA(file1, MF_SEPARATOR, 0, nullptr);  // N1
+  HMENU recentFiles1 = CreatePopupMenu();
+  AppendMenuA(file1, MF_POPUP, reinterpret_cast<UINT_PTR>(recentFiles1), "Recent Files");
+  RecentFiles1.Attach(recentFiles1);
+  SetMenuImage(file1, static_cast<UINT>(kOpenDownload1.id), FALSE, kOpenDownload1.image);
+  SetMenuImage(file1, static_cast<UINT>(kRedownload1.id), FALSE, kRedownload1.image);
+  SetMenuImage(file1, static_cast<UINT>(kExit1.id), FALSE, kExit1.image);
+  SetMenuImage(file1, 4, TRUE, kImageRecentFiles);
+
+  HMENU testing1 = CreatePopupMenu();
+  AppendCommand(testing1, kTesting2);
+  SetMenuImage(testing1, static_cast<UINT>(kTesting2.id), FALSE, kTesting2.image);
+
+  AppendMenuA(MainMenu1, MF_POPUP, reinterpret_cast<UINT_PTR>(file1), "&File");
+  AppendMenuA(MainMenu1, MF_POPUP, reinterpret_cast<UINT_PTR>(testing1), "Option");
+}
+
+void TForm1::CreateToolBar() {
+  ToolBar1 = CreateControl(TOOLBARCLASSNAMEA, "",
+                           WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | TBSTYLE_TRANSPARENT |
+                               CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_TOP,
+                           0, Handle(), ids::kToolBar1, {0, 0, kClientWidth, kToolBarHeight});
+  SendMessageA(ToolBar1, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  SendMessageA(ToolBar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(imageList_.get()));
+  SendMessageA(ToolBar1, TB_SETBUTTONSIZE, 0, MAKELPARAM(23, 22));
+  std::vector<TBBUTTON> buttons;
+  for (const ToolButton& button : kToolButtons) {
+    TBBUTTON b{};
+    b.iBitmap = button.image;
+    b.idCommand = button.id;
+    b.fsState = TBSTATE_ENABLED;
+    b.fsStyle = BTNS_BUTTON;
+    buttons.push_back(b);
+  }
+  SendMessageA(ToolBar1, TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+}
+
+void TForm1::CreateControls() {
+  HWND form = Handle();
+  gbDownloadOption =
+      CreateGroupBox(form, ids::kGbDownloadOption, "Download Option", {0, 28, 289, 85});
+  cbCOMOption.Attach(CreateComboBox(gbDownloadOption, ids::kCbCOMOption, 8, 16, 145));
+  lCOMOption = CreateLabel(gbDownloadOption, ids::kLCOMOption, "COM Option", 160, 22);
+  cbBaudrateOption.Attach(CreateComboBox(gbDownloadOption, ids::kCbBaudrateOption, 8, 40, 145));
+  for (const char* rate : kBaudRates) cbBaudrateOption.AddItem(rate);
+  lBaudrateOption =
+      CreateLabel(gbDownloadOption, ids::kLBaudrateOption, "Baudrate Option (bps)", 160, 44);
+  cbAutoDetect.Attach(CreateCheckBox(gbDownloadOption, ids::kCbAutoDetect, " Auto Detect Option",
+                                     {139, 63, 119, 17}));
+  cbUSBOption.Attach(
+      CreateCheckBox(gbDownloadOption, ids::kCbUSBOption, "USB Converter", {8, 64, 97, 17}));
+
+  CreateRadioGroup(rgTestingOption, form, ids::kRgTestingOption, ids::kTestingOptionFirst,
+                   "Testing Option", {0, 113, 121, 105}, kTestingOptions);
+  rgTestingOption.SetItemIndex(0);
+  CreateRadioGroup(rgDownloadAlg, form, ids::kRgDownloadAlg, ids::kDownloadAlgFirst,
+                   "Download Algorithm", {125, 113, 164, 105}, kDownloadAlgorithms);
+  rgDownloadAlg.SetItemIndex(0);
+
+  Image1 = CreateControl("STATIC", "", WS_VISIBLE | SS_OWNERDRAW, 0, form, ids::kImage1,
+                         {296, 40, 177, 176});
+
+  // No size grip: the window is not resizable.
+  StatusBar1.Attach(CreateControl(STATUSCLASSNAMEA, "",
+                                  WS_VISIBLE | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER,
+                                  0, form, ids::kStatusBar1,
+                                  {0, kClientHeight - kStatusBarHeight, kClientWidth,
+                                   kStatusBarHeight}));
+  std::array<int, kStatusPanelWidths.size()> edges{};
+  int right = 0;
+  for (std::size_t i = 0; i < edges.size(); ++i) {
+    right += kStatusPanelWidths[i];
+    edges[i] = right;
+  }
+  SendMessageA(StatusBar1.Handle(), SB_SETPARTS, edges.size(),
+               reinterpret_cast<LPARAM>(edges.data()));
+}
+
+// ---- handlers ----
+
+void TForm1::FormCreate() {
+  {
+    std::vector<std::string> ports;
+    serial::ListPorts(ports);
+    serial::SortPortNames(ports);
+    for (const std::string& port : ports) cbCOMOption.AddItem(port);
+    cbCOMOption.SetItemIndex(0);
+  }
+  cbBaudrateOption.SetItemIndex(kDesignedBaudRateIndex);
+  // The status bar was made without a size grip.
+  LoadRecentFiles();
+}
+
+void TForm1::LoadRecentFiles() {
+  try {
+    recentFiles_ = std::make_unique<RecentFiles>(SettingsFilePath(), RecentFiles1, XPMenu1,
+                                                 OpenDialog1);
+    recentFiles_->Load();
+  } catch (const std::exception&) {
+    // A settings file that cannot be read gives the defaults; nothing is reported at start-up.
+    RecentFiles1.Clear();
+    OpenDialog1.SetInitialDir(kMissingEntry);
+    XPMenu1.Activate();
+  }
+}
+
+void TForm1::FormActivate() {
+  SetFocus(StatusBar1.Handle());
+  Repaint();
+}
+
+void TForm1::FormDestroy() { ComPort1.Close(); }
+
+void TForm1::Exit1Click() { application_.Terminate(); }
+
+void TForm1::cbAutoDetectClick() { link_.cbAutoDetectClick(); }
+
+// ---- views ----
+
+void TForm1::SetEnabled(bool enabled) { EnableWindow(Handle(), enabled ? TRUE : FALSE); }
+
+bool TForm1::Enabled() const { return IsWindowEnabled(Handle()) != FALSE; }
+
+void TForm1::Repaint() { RepaintNow(Handle()); }
+
+void TForm1::ShowError(const std::string& text) {
+  HWND active = GetActiveWindow();
+  ShowErrorBox(active ? active : Handle(), text);
+}
+
+void TForm1::Wait(int milliseconds) {
+  if (milliseconds > 0) Sleep(static_cast<DWORD>(milliseconds));
+}
+
+// ---- messages ----
+
+bool TForm1::OnCommand(int id, int code, HWND control) {
+  switch (id) {
+    case ids::kOpenDownload:
+      OpenDownload1Click();
+      return true;
+    case ids::kRedownload:
+      Redownload1Click();
+      return true;
+    case ids::kExit:
+      Exit1Click();
+      return true;
+    case ids::kTesting:
+      Testing1Click();
+      return true;
+    case ids::kCbAutoDetect:
+      if (code == BN_CLICKED && control) cbAutoDetectClick();
+      return true;
+    default:
+      break;
+  }
+  if (id >= ids::kRecentFileFirst && id < ids::kRecentFileLimit && !control) {
+    RecentFileClick(id - ids::kRecentFileFirst);
+    return true;
+  }
+  return false;
+}
+
+bool TForm1::OnNotify(const NMHDR& header, LRESULT& result) {
+  // Tool tips of the toolbar buttons ask for their text.
+  if (header.code == TTN_GETDISPINFOA || header.code == TTN_GETDISPINFOW) {
+    for (std::size_t i = 0; i < std::size(kToolButtons); ++i) {
+      if (header.idFrom != static_cast<UINT_PTR>(kToolButtons[i].id)) continue;
+      if (header.code == TTN_GETDISPINFOA) {
+        auto& info = reinterpret_cast<NMTTDISPINFOA&>(const_cast<NMHDR&>(header));
+        info.lpszText = const_cast<char*>(kToolButtons[i].hint);
+      } else {
+        auto& info = reinterpret_cast<NMTTDISPINFOW&>(const_cast<NMHDR&>(header));
+        info.lpszText = const_cast<wchar_t*>(WideHint(static_cast<int>(i)).c_str());
+      }
+      result = 0;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool TForm1::OnMeasureItem(MEASUREITEMSTRUCT& item) {
+  if (item.CtlType != ODT_MENU) return false;
+  item.itemWidth = kImageListSize;
+  item.itemHeight = kImageListSize;
+  return true;
+}
+
+bool TForm1::OnDrawItem(DRAWITEMSTRUCT& item) {
+  if (item.CtlType == ODT_MENU) {
+    const int image = static_cast<int>(item.itemData);
+    if (image < 0 || image >= kImageListCount) return false;
+    const int top = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - kImageListSize) / 2;
+    ImageList_Draw(imageList_.get(), image, item.hDC, item.rcItem.left, top, ILD_TRANSPARENT);
+    return true;
+  }
+  if (item.CtlType == ODT_STATIC && item.CtlID == static_cast<UINT>(ids::kImage1)) {
+    // The picture keeps the window's colour around it (transparent).
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
+    DrawPicture(item.hDC, image1Picture_, item.rcItem.left, item.rcItem.top,
+                GetSysColor(COLOR_BTNFACE));
+    return true;
+  }
+  return false;
+}
+
+void TForm1::OnActivate(bool active) {
+  if (active) FormActivate();
+}
+
+bool TForm1::OnClose() {
+  // The close box ends the program the same way as Exit.
+  application_.Terminate();
+  return true;
+}
+
+void TForm1::OnDestroy() { FormDestroy(); }
+
+}  // namespace orvane::app

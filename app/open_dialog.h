@@ -1,0 +1,33 @@
+// The file-open dialog of the main window (OpenDialog1).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/window_interfaces.h"
+
+namespace orvane::app {
+
+class Win32OpenDialog : public OpenDialogView {
+ public:
+  // "Description|pattern" pairs separated by '|', as the filter is written in the window's design.
+  std::string Filter;
+  // After a successful Execute, the full name of the chosen file.
+  std::string FileName;
+
+  void SetInitialDir(const std::string& folder) override { initialDir_ = folder; }
+  std::string InitialDir() const override { return initialDir_; }
+
+  // Shows the dialog; true when the user chose a file. Choosing a file makes its folder the
+  // process's current folder, which the Redownload command relies on.
+  bool Execute(HWND owner);
+
+ private:
+  std::string initialDir_;
+};
+
+// The filter in the platform's form: each '|' becomes a NUL, and the list ends in two NULs.
+std::string PlatformFilter(const std::string& filter);
+
+}  // namespace orvane::app

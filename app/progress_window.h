@@ -1,0 +1,55 @@
+// The progress window TForm2 ("Downloading Information"): created hidden at start-up and kept
+// until the end; a download run shows it, and closing only hides it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/icons.h"
+#include "app/win32_controls.h"
+#include "app/win32_window.h"
+
+namespace orvane::app {
+
+class TApplication;
+
+inline constexpr const char* kForm2Caption = "Downloading Information";
+// The label's designed text; every activation replaces it.
+inline constexpr const char* kForm2DesignedLabel = "Downloading.......... Please wait";
+
+class TForm2 : public Window {
+ public:
+  explicit TForm2(TApplication& application);
+  ~TForm2() override;
+
+  Win32ProgressBar pbDownload;  // the bar, as a ProgressBarView
+  HWND Label1 = nullptr;
+  HWND BitBtn1 = nullptr;
+
+  std::string LabelText() const;
+  // Sets the bold label's text; the label grows or shrinks to fit it.
+  void SetLabelText(const std::string& text);
+  bool CloseButtonVisible() const;
+  void SetCloseButtonVisible(bool visible);
+
+  // Closes the window the way its caller or its button does: FormClose, then hidden.
+  void Close();
+
+  // ---- event handlers ----
+  void FormActivate();  // each time the window becomes active
+  void FormClose();     // when the window is closed
+  void BitBtn1Click();  // the Close button
+
+ protected:
+  bool OnCommand(int id, int code, HWND control) override;
+  bool OnDrawItem(DRAWITEMSTRUCT& item) override;
+  void OnActivate(bool active) override;
+  bool OnClose() override;
+
+ private:
+  TApplication& application_;
+  Picture closeGlyph_;
+};
+
+}  // namespace orvane::app

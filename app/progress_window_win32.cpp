@@ -1,0 +1,78 @@
+#include "app/progress_window.h"
+
+#include <commctrl.h>
+
+#include <stdexcept>
+
+#include "app/application.h"
+#include "app/control_ids.h"
+#include "app/glyph_button.h"
+#include "app/main_window.h"
+
+namespace orvane::app {
+
+TForm2::TForm2(TApplication& application)
+    : application_(application), closeGlyph_(CloseGlyphPicture()) {
+  HWND owner = application_.MainForm() ? application_.MainForm()->Handle() : nullptr;
+  // A tool window without a system menu: its title bar has no close box.
+  if (!CreateTopLevel(kForm2Caption, WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS, WS_EX_TOOLWINDOW,
+                      322, 241, 212, 87, owner, nullptr)) {
+    throw std::runtime_error("Unable to create the progress window");
+  }
+  Label1 = CreateControl("STATIC", kForm2DesignedLabel, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0,
+                         Handle(), ids::kForm2Label1, {8, 10, 0, 0});
+  SendMessageA(Label1, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont(true)), FALSE);
+  FitLabelToText(Label1);
+  pbDownload.Attach(CreateControl(PROGRESS_CLASSA, "", WS_VISIBLE | PBS_SMOOTH, 0, Handle(),
+                                  ids::kForm2PbDownload, {5, 36, 202, 13}));
+  SendMessageA(pbDownload.Handle(), PBM_SETRANGE32, 0, 100);
+  SendMessageA(pbDownload.Handle(), PBM_SETSTEP, 1, 0);
+  BitBtn1 = CreateGlyphButton(Handle(), ids::kForm2BitBtn1, "&Close", {74, 57, 65, 24}, false);
+}
+
+TForm2::~TForm2() { DestroyHandle(); }
+
+std::string TForm2::LabelText() const { return WindowText(Label1); }
+
+void TForm2::SetLabelText(const std::string& text) {
+  SetWindowTextA(Label1, text.c_str());
+  FitLabelToText(Label1);
+}
+
+bool TForm2::CloseButtonVisible() const { return IsWindowVisible(BitBtn1) != FALSE; }
+
+void TForm2::SetCloseButtonVisible(bool visible) {
+  ShowWindow(BitBtn1, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void TForm2::Close() {
+  FormClose();
+  Hide();
+}
+
+bool TForm2::OnCommand(int id, int code, HWND) {
+  if (id == ids::kForm2BitBtn1 && code == BN_CLICKED) {
+    BitBtn1Click();
+    return true;
+  }
+  return false;
+}
+
+bool TForm2::OnDrawItem(DRAWITEMSTRUCT& item) {
+  if (item.CtlID != static_cast<UINT>(ids::kForm2BitBtn1)) return false;
+  DrawGlyphButton(item, closeGlyph_, false);
+  return true;
+}
+
+void TForm2::OnActivate(bool active) {
+  if (active) FormActivate();
+}
+
+bool TForm2::OnClose() {
+  // The system's close (Alt+F4) counts as the Close button, and only once the run is over: the
+  // main window must stay disabled while a run is under way.
+  if (CloseButtonVisible()) Close();
+  return true;
+}
+
+}  // namespace orvane::app

@@ -1,0 +1,138 @@
+#include "app/win32_controls.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "app/win32_window.h"
+
+namespace orvane::app {
+
+// ---- combo box ----
+
+int Win32ComboBox::ItemCount() const {
+  return static_cast<int>(SendMessageA(handle_, CB_GETCOUNT, 0, 0));
+}
+
+std::string Win32ComboBox::Item(int index) const {
+  const LRESULT length = SendMessageA(handle_, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length == CB_ERR) return {};
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  const LRESULT copied = SendMessageA(handle_, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                                      reinterpret_cast<LPARAM>(text.data()));
+  text.resize(copied == CB_ERR ? 0 : static_cast<std::size_t>(copied));
+  return text;
+}
+
+void Win32ComboBox::AddItem(const std::string& text) {
+  SendMessageA(handle_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::string Win32ComboBox::Text() const { return WindowText(handle_); }
+
+void Win32ComboBox::SetItemIndex(int index) {
+  SendMessageA(handle_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+int Win32ComboBox::ItemIndex() const {
+  return static_cast<int>(SendMessageA(handle_, CB_GETCURSEL, 0, 0));
+}
+
+// ---- check box ----
+
+bool Win32CheckBox::Checked() const {
+  return SendMessageA(handle_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Win32CheckBox::SetChecked(bool checked) {
+  if (checked == Checked()) return;
+  SendMessageA(handle_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  // A click by the user reports itself (BN_CLICKED); a change made here must as well.
+  if (OnChange) OnChange();
+}
+
+// ---- radio group ----
+
+void Win32RadioGroup::Attach(HWND groupBox, std::vector<HWND> buttons) {
+  groupBox_ = groupBox;
+  buttons_ = std::move(buttons);
+}
+
+int Win32RadioGroup::ItemIndex() const {
+  for (std::size_t i = 0; i < buttons_.size(); ++i) {
+    if (SendMessageA(buttons_[i], BM_GETCHECK, 0, 0) == BST_CHECKED) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void Win32RadioGroup::SetItemIndex(int index) {
+  if (index < -1 || index >= ItemCount()) return;
+  for (std::size_t i = 0; i < buttons_.size(); ++i) {
+    const bool on = static_cast<int>(i) == index;
+    SendMessageA(buttons_[i], BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+  // The tab key stops at the chosen item, as it does after a click.
+  for (std::size_t i = 0; i < buttons_.size(); ++i) {
+    const LONG_PTR style = GetWindowLongPtrA(buttons_[i], GWL_STYLE);
+    const bool stop = static_cast<int>(i) == (index < 0 ? 0 : index);
+    SetWindowLongPtrA(buttons_[i], GWL_STYLE, stop ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP));
+  }
+}
+
+// ---- status bar ----
+
+std::string Win32StatusBar::PanelText(int panel) const {
+  const LRESULT info = SendMessageA(handle_, SB_GETTEXTLENGTHA, static_cast<WPARAM>(panel), 0);
+  std::string text(static_cast<std::size_t>(LOWORD(info)) + 1, '\0');
+  SendMessageA(handle_, SB_GETTEXTA, static_cast<WPARAM>(panel),
+               reinterpret_cast<LPARAM>(text.data()));
+  text.resize(LOWORD(info));
+  return text;
+}
+
+void Win32StatusBar::SetPanelText(int panel, const std::string& text) {
+  SendMessageA(handle_, SB_SETTEXTA, static_cast<WPARAM>(panel),
+               reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void Win32StatusBar::Repaint() { RepaintNow(handle_); }
+
+// ---- progress bar ----
+
+void Win32ProgressBar::SetMin(int value) {
+  SendMessageA(handle_, PBM_SETRANGE32, static_cast<WPARAM>(value), Max());
+}
+
+void Win32ProgressBar::SetMax(int value) {
+  SendMessageA(handle_, PBM_SETRANGE32, static_cast<WPARAM>(Min()), value);
+}
+
+void Win32ProgressBar::SetPosition(int value) {
+  SendMessageA(handle_, PBM_SETPOS, static_cast<WPARAM>(value), 0);
+}
+
+int Win32ProgressBar::Min() const {
+  return static_cast<int>(SendMessageA(handle_, PBM_GETRANGE, TRUE, 0));
+}
+
+int Win32ProgressBar::Max() const {
+  return static_cast<int>(SendMessageA(handle_, PBM_GETRANGE, FALSE, 0));
+}
+
+int Win32ProgressBar::Position() const {
+  return static_cast<int>(SendMessageA(handle_, PBM_GETPOS, 0, 0));
+}
+
+void Win32ProgressBar::StepIt() {
+  // The control's own step wraps round to the minimum past the maximum; a bar must not.
+  SetPosition(std::min(Position() + 1, Max()));
+}
+
+void RepaintNow(HWND window) {
+  if (window) {
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  }
+}
+
+}  // namespace orvane::app
