@@ -16,8 +16,19 @@ Micros RealClock::Now() const {
 }
 
 void RealClock::SleepUntil(Micros time) {
+  // A byte at 57600 bit/s lasts 174 us, but a sleep may last a whole scheduler tick (up to
+  // 15.6 ms on Windows): sleep only for the bulk of a wait and yield through its last stretch,
+  // or a transfer of 8 KB would take minutes instead of seconds.
+  constexpr auto kSpin = std::chrono::milliseconds(2);
   const auto until = origin_ + time;
-  while (std::chrono::steady_clock::now() < until) std::this_thread::sleep_until(until);
+  for (auto now = std::chrono::steady_clock::now(); now < until;
+       now = std::chrono::steady_clock::now()) {
+    if (until - now > kSpin) {
+      std::this_thread::sleep_for(until - now - kSpin);
+    } else {
+      std::this_thread::yield();
+    }
+  }
 }
 
 }  // namespace orvane::sim

@@ -48,6 +48,13 @@ bool VirtualBoard::Vanished() const {
   return vanished_;
 }
 
+void VirtualBoard::RecordLocked(const LineEvent& event, std::uint64_t id) {
+  if (record_.size() >= kRecordLimit) {
+    record_.erase(record_.begin(), record_.begin() + static_cast<std::ptrdiff_t>(kRecordLimit / 2));
+  }
+  record_.push_back({event, id});
+}
+
 Micros VirtualBoard::ByteTime(std::uint32_t baud) const {
   if (!config_.pacing || baud == 0) return Micros(0);
   const double micros = 1e6 * board::kBitsPerByte / baud;

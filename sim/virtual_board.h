@@ -46,6 +46,10 @@ struct LineEvent {
 
 class VirtualBoard {
  public:
+  // The record keeps at most this many events; the oldest half goes when it is full, so that a
+  // board in a long-running program does not grow without end.
+  static constexpr std::size_t kRecordLimit = 1u << 18;
+
   explicit VirtualBoard(BoardConfig config = {}, std::shared_ptr<Clock> clock = nullptr);
 
   Clock& GetClock() const { return *clock_; }
@@ -107,7 +111,7 @@ class VirtualBoard {
 
   Micros ByteTime(std::uint32_t baud) const;
   void ResetLocked(Micros at);
-  void RecordLocked(const LineEvent& event, std::uint64_t id = 0) { record_.push_back({event, id}); }
+  void RecordLocked(const LineEvent& event, std::uint64_t id = 0);
   void SetDtrLocked(bool high, Micros now);
 
   mutable std::mutex mutex_;
