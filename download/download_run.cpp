@@ -1,0 +1,62 @@
+#include "download/download_run.h"
+
+#include "download/download_messages.h"
+#include "download/load_result.h"
+#include "download/transfer.h"
+
+namespace orvane::download {
+namespace {
+
+enum class RunOutcome { StartNotWritten, Failed, Succeeded };
+
+RunOutcome SendCommandAndTransfer(board::BoardLink& link, const MemoryImage& image,
+                                  app::ProgressWindowView& form2) {
+  app::MainWindowControls& controls = link.Controls();
+  // '*' is still in SendByte from the handshake; it opens the command.
+  if (!link.WriteSendByte()) return RunOutcome::StartNotWritten;
+
+  const int index = controls.rgDownloadAlg.ItemIndex();
+  // The group always has a choice; should it ever have none, no command code is guessed.
+  if (index < 0 || index >= kDownloadAlgorithmCount) return RunOutcome::Failed;
+  const DownloadAlgorithm& algorithm = kDownloadAlgorithms[index];
+  link.SendByte = algorithm.commandCode;
+  if (!link.WriteSendByte()) return RunOutcome::Failed;
+
+  Transfer transfer(link, image, form2, controls.pump);
+  const auto start = static_cast<std::uint16_t>(ImageBase);
+  const bool done = algorithm.page ? transfer.PageDownload(start, algorithm.verify)
+                                   : transfer.ByteDownload(start, algorithm.verify);
+  return done ? RunOutcome::Succeeded : RunOutcome::Failed;
+}
+
+}  // namespace
+
+std::optional<std::string> DownloadRefusal(const MemoryImage& image) {
+  if (image.EndAddress <= ImageBase) return std::string(kNoDataToDownloadText);
+  if (image.EndAddress > ImageLimit) return std::string(LoadResultMessage(AddressRangeError));
+  return std::nullopt;
+}
+
+bool DownloadRun(board::BoardLink& link, const MemoryImage& image,
+                 app::ProgressWindowView& form2) {
+  form2.SetCloseButtonVisible(false);
+  form2.Show();
+  RunOutcome outcome = RunOutcome::Failed;
+  try {
+    outcome = SendCommandAndTransfer(link, image, form2);
+  } catch (...) {
+    // Left alone, the window would stay up with no Close button and the main window disabled
+    // behind the error message.
+    form2.Close();
+    link.Controls().Form1.SetEnabled(true);
+    throw;
+  }
+  // Not even '*' went out: the waiting text stays and the caller closes the window.
+  if (outcome == RunOutcome::StartNotWritten) return false;
+  const bool succeeded = outcome == RunOutcome::Succeeded;
+  form2.SetLabelText(succeeded ? kDownloadSucceededText : kDownloadFailureText);
+  form2.SetCloseButtonVisible(true);
+  return succeeded;
+}
+
+}  // namespace orvane::download

@@ -1,0 +1,51 @@
+// The download run: takes the loaded memory image to a board that has just answered the handshake.
+// It shows the progress window, sends '*' (still in SendByte from the handshake) and the command
+// code of the algorithm chosen in rgDownloadAlg, runs that algorithm from 0x4000, and leaves the
+// result text and the Close button in the window. Closing the window is the caller's job.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "app/window_interfaces.h"
+#include "board/board_link.h"
+#include "download/memory_image.h"
+
+namespace orvane::download {
+
+// One item of rgDownloadAlg: the command code that tells the board what follows.
+struct DownloadAlgorithm {
+  std::uint8_t commandCode;
+  bool page;    // PageDownload, else ByteDownload
+  bool verify;
+};
+
+// Indexed by rgDownloadAlg.ItemIndex: page unverified, page verified, byte unverified, byte
+// verified.
+inline constexpr int kDownloadAlgorithmCount = 4;
+inline constexpr DownloadAlgorithm kDownloadAlgorithms[kDownloadAlgorithmCount] = {
+    {0x07, true, false},
+    {0x08, true, true},
+    {0x09, false, false},
+    {0x0A, false, true},
+};
+
+// The message with which a download command refuses a loaded image before connecting, or none
+// when the image can be downloaded: "No data to download" when nothing lies at or above 0x4000,
+// "Address range error" when EndAddress is beyond 0x6000 (an end-of-file record may claim any
+// address). Call it only after a load that returned LoadOk.
+std::optional<std::string> DownloadRefusal(const MemoryImage& image);
+
+// Runs one download over the connected port of `link`, with the algorithm chosen in the main
+// window's rgDownloadAlg; `form2` is the progress window. Returns true for success; the window
+// then reads "Downloading succeded", else "Downloading failure", with its Close button shown.
+// When not even the first byte could be written it keeps its waiting text and hidden button.
+// Either way the window stays up for the caller to close.
+//
+// An error that escapes (EComPort from a failing write or read) closes the progress window and
+// enables the main window before it goes on to the caller, so no window stays disabled behind
+// the error message.
+bool DownloadRun(board::BoardLink& link, const MemoryImage& image, app::ProgressWindowView& form2);
+
+}  // namespace orvane::download

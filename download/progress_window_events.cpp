@@ -1,0 +1,22 @@
+#include "download/progress_window_events.h"
+
+#include "download/download_messages.h"
+
+namespace orvane::download {
+
+void ProgressWindowEvents::FormActivate() {
+  app::ProgressBarView& bar = form2_.ProgressBar();
+  bar.SetPosition(0);
+  bar.SetMin(0);
+  form2_.SetLabelText(kDownloadingWaitText);
+  form1_.SetEnabled(false);
+}
+
+void ProgressWindowEvents::FormClose() { form1_.SetEnabled(true); }
+
+void ProgressWindowEvents::BitBtn1Click() {
+  form2_.Close();
+  form1_.SetEnabled(true);
+}
+
+}  // namespace orvane::download
