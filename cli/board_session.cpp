@@ -9,7 +9,8 @@ namespace orvane::cli {
 void AddBoardOptions(CLI::App& app, GlobalOptions& options) {
   app.fallthrough();
   auto* group = app.add_option_group("Board", "How board commands reach the board");
-  group->add_option("--port", options.port, "Serial port of the board (VIRTUAL: the virtual board)");
+  group->add_option("--port", options.port,
+                    "Serial port of the board (VIRTUAL: the virtual board)");
   group->add_option("--baud", options.baud, "Baud rate text, as in the window's rate box")
       ->capture_default_str();
   group->add_flag("--auto", options.autoDetect, "Find the board by scanning every port and rate");

@@ -140,9 +140,10 @@ class ConsoleUi {
   RealTimeWaiter waiter;
 
  private:
-  app::MainWindowControls controls_{cbCOMOption, cbBaudrateOption, cbAutoDetect, cbUSBOption,
-                                    rgTestingOption, rgDownloadAlg, StatusBar1, Form1,
-                                    errors, pump, waiter};
+  app::MainWindowControls controls_{
+      cbCOMOption,   cbBaudrateOption, cbAutoDetect, cbUSBOption, rgTestingOption,
+      rgDownloadAlg, StatusBar1,       Form1,        errors,      pump,
+      waiter};
 };
 
 }  // namespace orvane::cli

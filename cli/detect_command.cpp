@@ -1,5 +1,4 @@
 #include <CLI/CLI.hpp>
-
 #include <iostream>
 #include <iterator>
 #include <memory>
@@ -35,8 +34,8 @@ int RunDetect(GlobalOptions options, const DetectLists& lists) {
   if (!session.link.ScanForBoard(1)) return kExitFailure;
   const app::StatusBarView& status = session.ui.StatusBar1;
   std::cout << status.PanelText(board::kConnectionPanel) << " "
-            << status.PanelText(board::kPortPanel) << " "
-            << status.PanelText(board::kBaudRatePanel) << std::endl;
+            << status.PanelText(board::kPortPanel) << " " << status.PanelText(board::kBaudRatePanel)
+            << std::endl;
   return kExitOk;
 }
 
@@ -47,12 +46,15 @@ void AddDetectCommand(CLI::App& app, CliContext& context) {
   auto* command = app.add_subcommand(
       "detect",
       "Find the board: try each port at each rate (the last rate first) until it answers");
-  command->add_option("--ports", lists->ports, "Ports to try, in order (default: every port "
-                                               "present, or --port alone)")
+  command
+      ->add_option("--ports", lists->ports,
+                   "Ports to try, in order (default: every port "
+                   "present, or --port alone)")
       ->delimiter(',');
-  command->add_option("--bauds", lists->bauds,
-                      "Rate list, tried from the last entry to the first (default: "
-                      "2400,4800,9600,19200,57600)")
+  command
+      ->add_option("--bauds", lists->bauds,
+                   "Rate list, tried from the last entry to the first (default: "
+                   "2400,4800,9600,19200,57600)")
       ->delimiter(',');
   command->callback([&context, lists] { context.exitCode = RunDetect(context.options, *lists); });
 }

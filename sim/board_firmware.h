@@ -21,23 +21,23 @@ struct Answer {
 };
 
 enum class FirmwareState {
-  Idle,              // after a reset: waits for the handshake's first byte
-  Synced,            // got 0x80, waits for '*'
-  Ready,             // handshake answered, waits for '*' to start a command
-  Command,           // got '*', waits for a command code
-  Selftest,          // got 0x05, waits for the second 0x05
-  PageEndHigh,       // page transfer: the end address, high then low
+  Idle,         // after a reset: waits for the handshake's first byte
+  Synced,       // got 0x80, waits for '*'
+  Ready,        // handshake answered, waits for '*' to start a command
+  Command,      // got '*', waits for a command code
+  Selftest,     // got 0x05, waits for the second 0x05
+  PageEndHigh,  // page transfer: the end address, high then low
   PageEndLow,
-  PageLength,        // then per page: length, address high and low, data
+  PageLength,  // then per page: length, address high and low, data
   PageAddressHigh,
   PageAddressLow,
   PageData,
-  ByteStartHigh,     // byte transfer: start high, end high, start low, end low, data
+  ByteStartHigh,  // byte transfer: start high, end high, start low, end low, data
   ByteEndHigh,
   ByteStartLow,
   ByteEndLow,
   ByteData,
-  ProgramRunning,    // the downloaded program runs until the next reset
+  ProgramRunning,  // the downloaded program runs until the next reset
 };
 
 class BoardFirmware {

@@ -14,7 +14,6 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -46,19 +45,32 @@ void OnSignal(int) { stopRequested = true; }
 
 std::uint32_t SpeedToRate(speed_t speed) {
   switch (speed) {
-    case B110: return 110;
-    case B300: return 300;
-    case B600: return 600;
-    case B1200: return 1200;
-    case B2400: return 2400;
-    case B4800: return 4800;
-    case B9600: return 9600;
-    case B19200: return 19200;
-    case B38400: return 38400;
-    case B57600: return 57600;
-    case B115200: return 115200;
-    case B230400: return 230400;
-    default: return 0;
+    case B110:
+      return 110;
+    case B300:
+      return 300;
+    case B600:
+      return 600;
+    case B1200:
+      return 1200;
+    case B2400:
+      return 2400;
+    case B4800:
+      return 4800;
+    case B9600:
+      return 9600;
+    case B19200:
+      return 19200;
+    case B38400:
+      return 38400;
+    case B57600:
+      return 57600;
+    case B115200:
+      return 115200;
+    case B230400:
+      return 230400;
+    default:
+      return 0;
   }
 }
 
@@ -300,7 +312,8 @@ int main(int argc, char** argv) {
   app.add_flag("--no-pacing", o.noPacing, "Bytes take no time on the line");
   app.add_option("--answer-delay-us", o.answerDelayUs, "Delay before each answer")
       ->capture_default_str();
-  app.add_option("--page-write-ms", o.pageWriteMs, "Time to write a page before its acknowledgement")
+  app.add_option("--page-write-ms", o.pageWriteMs,
+                 "Time to write a page before its acknowledgement")
       ->capture_default_str();
   app.add_option("--selftest-ms", o.selftestMs, "Time between the self-test's two answers")
       ->capture_default_str();

@@ -132,9 +132,8 @@ void VirtualBoard::HostWrite(const std::uint8_t* data, std::size_t count) {
   std::lock_guard lock(mutex_);
   const Micros now = clock_->Now();
   const Micros byteTime = ByteTime(hostBaud_);
-  const bool rateOk = config_.rates.empty() ||
-                      std::find(config_.rates.begin(), config_.rates.end(), hostBaud_) !=
-                          config_.rates.end();
+  const bool rateOk = config_.rates.empty() || std::find(config_.rates.begin(), config_.rates.end(),
+                                                         hostBaud_) != config_.rates.end();
   for (std::size_t i = 0; i < count; ++i) {
     const Micros start = std::max(now, hostLineFree_);
     const Micros end = start + byteTime;
@@ -349,9 +348,9 @@ serial::IoResult VirtualBoardDevice::Read(std::uint8_t* data, std::int32_t count
     }
   } else {
     const bool hasTotal = multiplier != 0 || constant != 0;
-    const Micros deadline =
-        hasTotal ? now + Ms(static_cast<std::int64_t>(multiplier) * count + constant)
-                 : Micros::max();
+    const Micros deadline = hasTotal
+                                ? now + Ms(static_cast<std::int64_t>(multiplier) * count + constant)
+                                : Micros::max();
     const bool hasInterval = interval != 0 && interval != kMax;
     std::int32_t got = 0;
     Micros last = now;
@@ -395,7 +394,13 @@ SysError VirtualBoardDevice::Escape(std::uint32_t function) {
     case serial::kClrDtr:
       board_->HostSetDtr(false);
       return kSuccess;
-    case 1: case 2: case 3: case 4: case 7: case 8: case 9:  // XOFF/XON, RTS, reset, break
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+    case 7:
+    case 8:
+    case 9:  // XOFF/XON, RTS, reset, break
       return kSuccess;
     default:
       return kErrorInvalidParameter;

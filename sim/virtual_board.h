@@ -25,8 +25,8 @@
 namespace orvane::sim {
 
 enum class LineEventKind {
-  HostByte,    // a byte from the host; `heard` says whether the board could take it
-  BoardByte,   // a byte from the board
+  HostByte,   // a byte from the host; `heard` says whether the board could take it
+  BoardByte,  // a byte from the board
   DtrHigh,
   DtrLow,
   Reset,       // the board restarted its firmware (a DTR pulse, or a reset from outside)
@@ -163,8 +163,8 @@ class VirtualBoardDevice final : public serial::ComDevice {
 };
 
 // Platform error numbers the virtual ports give.
-inline constexpr serial::SysError kErrorFileNotFound = 2;     // no such port
-inline constexpr serial::SysError kErrorAccessDenied = 5;     // held by another program
+inline constexpr serial::SysError kErrorFileNotFound = 2;  // no such port
+inline constexpr serial::SysError kErrorAccessDenied = 5;  // held by another program
 inline constexpr serial::SysError kErrorInvalidParameter = 87;
 
 // Opens a device on `board` as a port opener would: fails with kErrorAccessDenied when the board

@@ -214,7 +214,7 @@ TEST(ScanForBoard, FindsABoardAt9600OnTheSecondPortAtTheEighthAttempt) {
 
   ASSERT_TRUE(bench.link.ScanForBoard(1));
   const std::vector<std::pair<std::string, std::string>> expected{
-      {"COM1", "57600"}, {"COM1", "19200"}, {"COM1", "9600"}, {"COM1", "4800"},
+      {"COM1", "57600"}, {"COM1", "19200"}, {"COM1", "9600"},  {"COM1", "4800"},
       {"COM1", "2400"},  {"COM2", "57600"}, {"COM2", "19200"}, {"COM2", "9600"}};
   EXPECT_EQ(Attempts(bench), expected);
   EXPECT_EQ(bench.pump.runs, 8);
@@ -230,8 +230,8 @@ TEST(ScanForBoard, FindsABoardAt9600OnTheSecondPortAtTheEighthAttempt) {
   EXPECT_EQ(bench.ComPort1.BaudRate(), serial::br9600);
   EXPECT_EQ(bench.boards["COM1"]->OpenHandles(), 0);
   EXPECT_TRUE(bench.errors.messages.empty());
-  EXPECT_EQ(bench.StatusBar1.history.front(), std::make_pair(kAutoDetectPanel,
-                                                             std::string(kAutoDetectText)));
+  EXPECT_EQ(bench.StatusBar1.history.front(),
+            std::make_pair(kAutoDetectPanel, std::string(kAutoDetectText)));
 }
 
 TEST(ScanForBoard, NothingFoundClosesThePortEmptiesThePanelsAndShowsTheCheckListOnce) {

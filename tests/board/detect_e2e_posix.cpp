@@ -40,8 +40,8 @@ TEST(DetectEndToEnd, WalksThePortsInOrderAndTheRatesFromTheLast) {
 TEST(DetectEndToEnd, ReportsTheCheckListWhenNothingAnswers) {
   BoardServer server({"--handshake-answer", "0x2C"});
   ASSERT_TRUE(server.Running());
-  const auto result = RunProgram(
-      {OrvanePath(), "detect", "--ports", server.LinkPath(), "--bauds", "9600,57600"});
+  const auto result =
+      RunProgram({OrvanePath(), "detect", "--ports", server.LinkPath(), "--bauds", "9600,57600"});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(result.err, std::string(kBoardCheckText) + "\n");

@@ -15,7 +15,8 @@ BoardBench::BoardBench()
         return sim::OpenBoardDevice(it->second, error);
       }) {
   serial::ApplyMainWindowDesign(ComPort1);
-  std::vector<std::string> rates(std::begin(board::kBaudRateItems), std::end(board::kBaudRateItems));
+  std::vector<std::string> rates(std::begin(board::kBaudRateItems),
+                                 std::end(board::kBaudRateItems));
   cbBaudrateOption.SetItems(rates, board::kDefaultBaudRateItem);
 }
 

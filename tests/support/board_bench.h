@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "board/board_link.h"
-#include "support/fake_window.h"
 #include "serial/com_port.h"
 #include "sim/clock.h"
 #include "sim/virtual_board.h"
+#include "support/fake_window.h"
 
 namespace orvane::test_support {
 
@@ -25,7 +25,8 @@ class BoardBench {
   BoardBench& operator=(const BoardBench&) = delete;
 
   // A board at a port name, on the bench's clock.
-  std::shared_ptr<sim::VirtualBoard> AddBoard(const std::string& port, sim::BoardConfig config = {});
+  std::shared_ptr<sim::VirtualBoard> AddBoard(const std::string& port,
+                                              sim::BoardConfig config = {});
   // A port that opens but where nothing answers.
   std::shared_ptr<sim::VirtualBoard> AddSilentPort(const std::string& port);
   // A port that exists but another program holds: it fails to open with access denied.
@@ -50,9 +51,10 @@ class BoardBench {
   RecordingErrors errors;
   RecordingPump pump;
   sim::ClockWaiter waiter{*clock};
-  app::MainWindowControls controls{cbCOMOption, cbBaudrateOption, cbAutoDetect, cbUSBOption,
-                                   rgTestingOption, rgDownloadAlg, StatusBar1, Form1,
-                                   errors, pump, waiter};
+  app::MainWindowControls controls{
+      cbCOMOption,   cbBaudrateOption, cbAutoDetect, cbUSBOption, rgTestingOption,
+      rgDownloadAlg, StatusBar1,       Form1,        errors,      pump,
+      waiter};
   serial::TComPort ComPort1;
   board::BoardLink link{ComPort1, controls};
 };

@@ -2,8 +2,9 @@
 // run a program to its end collecting its output.
 #pragma once
 
-#include <string>
 #include <sys/types.h>
+
+#include <string>
 #include <vector>
 
 namespace orvane::test_support {
@@ -44,8 +45,7 @@ struct ProgramResult {
 // Runs a program (argv[0] is its path) with the extra environment entries ("NAME=value"), waits
 // at most `timeoutMs`, and collects what it wrote.
 ProgramResult RunProgram(const std::vector<std::string>& argv,
-                         const std::vector<std::string>& environment = {},
-                         int timeoutMs = 30000);
+                         const std::vector<std::string>& environment = {}, int timeoutMs = 30000);
 
 // Paths of the programs of this build.
 std::string OrvanePath();
