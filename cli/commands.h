@@ -8,5 +8,6 @@ namespace orvane::cli {
 void AddImageCommand(CLI::App& app, CliContext& context);
 void AddPortsCommand(CLI::App& app, CliContext& context);
 void AddDetectCommand(CLI::App& app, CliContext& context);
+void AddDownloadCommand(CLI::App& app, CliContext& context);
 
 }  // namespace orvane::cli

@@ -15,6 +15,7 @@ constexpr orvane::cli::CommandAdder kCommands[] = {
     orvane::cli::AddImageCommand,
     orvane::cli::AddPortsCommand,
     orvane::cli::AddDetectCommand,
+    orvane::cli::AddDownloadCommand,
 };
 
 }  // namespace

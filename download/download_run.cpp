@@ -1,5 +1,6 @@
 #include "download/download_run.h"
 
+#include "board/board_messages.h"
 #include "download/download_messages.h"
 #include "download/load_result.h"
 #include "download/transfer.h"
@@ -35,6 +36,27 @@ std::optional<std::string> DownloadRefusal(const MemoryImage& image) {
   if (image.EndAddress <= ImageBase) return std::string(kNoDataToDownloadText);
   if (image.EndAddress > ImageLimit) return std::string(LoadResultMessage(AddressRangeError));
   return std::nullopt;
+}
+
+bool ConnectForDownload(board::BoardLink& link) {
+  app::MainWindowControls& controls = link.Controls();
+  if (controls.cbAutoDetect.Checked()) return link.ScanForBoard(1);
+
+  const std::string port = controls.cbCOMOption.Text();
+  const std::string baud = controls.cbBaudrateOption.Text();
+  if (port.empty() || baud.empty()) {
+    controls.errors.ShowError(kSelectComPortText);
+    return false;
+  }
+  if (!link.ConnectBoard(port, baud)) {
+    controls.errors.ShowError(board::kBoardCheckText);
+    return false;
+  }
+  controls.StatusBar1.SetPanelText(board::kConnectionPanel, board::kConnectedAtText);
+  controls.StatusBar1.SetPanelText(board::kPortPanel, port);
+  controls.StatusBar1.SetPanelText(board::kBaudRatePanel, baud);
+  controls.StatusBar1.Repaint();
+  return true;
 }
 
 bool DownloadRun(board::BoardLink& link, const MemoryImage& image,

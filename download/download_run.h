@@ -37,6 +37,13 @@ inline constexpr DownloadAlgorithm kDownloadAlgorithms[kDownloadAlgorithmCount] 
 // address). Call it only after a load that returned LoadOk.
 std::optional<std::string> DownloadRefusal(const MemoryImage& image);
 
+// The connection a download command makes before its run. With cbAutoDetect checked: the scan
+// over every listed port and rate, which reports its own failure. Otherwise the port and rate
+// shown in the combo boxes: "Select COM Port and Baudrate" when either is empty, the board-check
+// message when the board does not answer; on success status panels 0, 2 and 3 show "Connected
+// at", the port and the rate. True when the board answered; SendByte then holds '*'.
+bool ConnectForDownload(board::BoardLink& link);
+
 // Runs one download over the connected port of `link`, with the algorithm chosen in the main
 // window's rgDownloadAlg; `form2` is the progress window. Returns true for success; the window
 // then reads "Downloading succeded", else "Downloading failure", with its Close button shown.

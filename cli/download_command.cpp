@@ -1,0 +1,87 @@
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "cli/board_session.h"
+#include "cli/commands.h"
+#include "cli/console_progress_window.h"
+#include "cli/terminal.h"
+#include "download/download_messages.h"
+#include "download/download_run.h"
+#include "download/hex_file.h"
+#include "download/hex_loader.h"
+
+namespace orvane::cli {
+namespace {
+
+// The names of the items of the window's algorithm group, in its order.
+constexpr const char* kAlgorithmNames[] = {"page", "page-verified", "byte", "byte-verified"};
+static_assert(std::size(kAlgorithmNames) == download::kDownloadAlgorithmCount);
+
+int AlgorithmIndex(const std::string& name) {
+  for (int i = 0; i < download::kDownloadAlgorithmCount; ++i) {
+    if (name == kAlgorithmNames[i]) return i;
+  }
+  return 0;
+}
+
+// The window's load-and-download sequence: load, refuse what cannot go, connect (or scan), run.
+// Messages go where the window shows message boxes, to standard error; the result text goes to
+// standard output.
+int RunDownload(const GlobalOptions& options, const std::string& fileName, int algorithm) {
+  using namespace orvane::download;
+  HexFile file;
+  file.Assign(fileName);
+  if (!file.Open()) {
+    std::cerr << kFileNotFoundText << std::endl;
+    return kExitFailure;
+  }
+  auto image = std::make_unique<MemoryImage>();
+  HexLoader loader(*image, file);
+  const LoadResult result = loader.LoadHexFile();
+  if (result != LoadOk) {
+    std::cerr << LoadResultMessage(result) << std::endl;
+    return kExitFailure;
+  }
+  if (const auto refusal = DownloadRefusal(*image)) {
+    std::cerr << *refusal << std::endl;
+    return kExitFailure;
+  }
+
+  BoardSession session(options, std::cerr);
+  session.ui.rgDownloadAlg.SetItemIndex(algorithm);
+  if (!ConnectForDownload(session.link)) return kExitFailure;
+
+  ConsoleProgressWindow form2(session.ui.Form1, std::cerr, StandardErrorIsTerminal());
+  const bool succeeded = DownloadRun(session.link, *image, form2);
+  form2.Close();
+  std::cout << (succeeded ? kDownloadSucceededText : kDownloadFailureText) << std::endl;
+  return succeeded ? kExitOk : kExitFailure;
+}
+
+}  // namespace
+
+void AddDownloadCommand(CLI::App& app, CliContext& context) {
+  struct Arguments {
+    std::string fileName;
+    std::string algorithm = kAlgorithmNames[0];
+  };
+  auto arguments = std::make_shared<Arguments>();
+  auto* command = app.add_subcommand(
+      "download", "Load an Intel HEX file and put it into the board's program memory");
+  command->add_option("FILE", arguments->fileName, "The Intel HEX file")->required();
+  command
+      ->add_option("--algorithm", arguments->algorithm,
+                   "Transfer: page or byte, each with or without verification")
+      ->check(CLI::IsMember(std::vector<std::string>(std::begin(kAlgorithmNames),
+                                                     std::end(kAlgorithmNames))))
+      ->capture_default_str();
+  command->callback([&context, arguments] {
+    context.exitCode = RunDownload(context.options, arguments->fileName,
+                                   AlgorithmIndex(arguments->algorithm));
+  });
+}
+
+}  // namespace orvane::cli

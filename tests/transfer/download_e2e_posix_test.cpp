@@ -1,0 +1,213 @@
+// `orvane download` end to end: real HEX files made by srec_cat and objcopy, through the real
+// serial layer to orvane-board on a pseudo-terminal, in real time; the board's memory dump must
+// equal the image. Also the in-process virtual board, the command's messages and its progress
+// bar on a terminal.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "board/board_messages.h"
+#include "support/board_server_posix.h"
+
+namespace orvane::download::test {
+namespace {
+
+using test_support::BoardServer;
+using test_support::OrvanePath;
+using test_support::RunProgram;
+
+std::string DataFile(const std::string& name) {
+  return std::string(ORVANE_SOURCE_DIR) + "/tests/data/hex/" + name;
+}
+
+std::vector<unsigned char> ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A HEX file with the given text in a folder of its own, removed with the object.
+class TemporaryHex {
+ public:
+  explicit TemporaryHex(const std::string& text) {
+    char pattern[] = "/tmp/orvane-download-XXXXXX";
+    if (mkdtemp(pattern) != nullptr) folder_ = pattern;
+    path_ = folder_ + "/program.hex";
+    std::ofstream(path_) << text;
+  }
+  ~TemporaryHex() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string folder_;
+  std::string path_;
+};
+
+// Downloads the file to a fresh board and checks its memory: the image's bytes where the file
+// reaches, still erased beyond.
+void ExpectDownloaded(const std::string& hexFile, const std::string& binaryFile,
+                      const std::string& algorithm) {
+  SCOPED_TRACE(hexFile + " " + algorithm);
+  BoardServer server;
+  ASSERT_TRUE(server.Running());
+  const auto result = RunProgram(
+      {OrvanePath(), "download", DataFile(hexFile), "--algorithm", algorithm, "--port",
+       server.LinkPath()});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out, "Downloading succeded\n");
+  EXPECT_EQ(result.err, "");  // not a terminal: no progress bar
+
+  ASSERT_EQ(server.Stop(), 0);
+  const std::vector<unsigned char> memory = server.Dump();
+  const std::vector<unsigned char> expected = ReadFile(DataFile(binaryFile));
+  ASSERT_EQ(memory.size(), 8192u);
+  ASSERT_FALSE(expected.empty());
+  ASSERT_LE(expected.size(), memory.size());
+  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), memory.begin()));
+  EXPECT_TRUE(std::all_of(memory.begin() + static_cast<long>(expected.size()), memory.end(),
+                          [](unsigned char b) { return b == 0xFF; }));
+}
+
+TEST(DownloadEndToEnd, AFull8KbImageWithEachAlgorithm) {
+  ExpectDownloaded("srec-8192-r16.hex", "random-8192.bin", "page");
+  ExpectDownloaded("objcopy-8192.hex", "random-8192.bin", "page-verified");
+  ExpectDownloaded("srec-8192-r255.hex", "random-8192.bin", "byte");
+  ExpectDownloaded("srec-8192-r32.hex", "random-8192.bin", "byte-verified");
+}
+
+TEST(DownloadEndToEnd, SmallAndGappedImagesWithEachAlgorithm) {
+  ExpectDownloaded("objcopy-1.hex", "random-1.bin", "page-verified");
+  ExpectDownloaded("srec-gap.hex", "srec-gap.bin", "page");
+  ExpectDownloaded("srec-3000-r255-lower-crlf.hex", "random-3000.bin", "byte");
+  ExpectDownloaded("objcopy-200-crlf.hex", "random-200.bin", "byte-verified");
+}
+
+TEST(DownloadEndToEnd, ABoardThatFallsSilentIsAFailure) {
+  BoardServer server({"--count-from", "command", "--silent-after", "100"});
+  ASSERT_TRUE(server.Running());
+  const auto result =
+      RunProgram({OrvanePath(), "download", DataFile("objcopy-3000.hex"), "--algorithm",
+                  "page-verified", "--port", server.LinkPath()});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.out, "Downloading failure\n");
+  EXPECT_EQ(result.err, "");
+}
+
+TEST(DownloadEndToEnd, FilesThatCannotBeDownloadedAreRefusedBeforeConnecting) {
+  struct Case {
+    std::string text;
+    const char* message;
+  };
+  const Case cases[] = {
+      {":0100000001FE\n:00000001FF\n", "Address range error"},        // data below 0x4000
+      {":0140000001BD\n:00000001FF\n", "Checksum error"},
+      {":00000001FF\n", "No data to download"},                        // nothing at all
+      {":0140000001BE\n:007000018F\n", "Address range error"},        // the end claims 0x7000
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    TemporaryHex file(c.text);
+    // No board anywhere: a refused file must not even try to connect.
+    const auto result =
+        RunProgram({OrvanePath(), "download", file.Path(), "--port", "/nonexistent/tty"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, std::string(c.message) + "\n");
+  }
+  const auto missing = RunProgram({OrvanePath(), "download", "/nonexistent/program.hex"});
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_EQ(missing.err, "File not found\n");
+}
+
+TEST(DownloadEndToEnd, ConnectionFailuresSayWhatTheWindowSays) {
+  const auto unanswered = RunProgram({OrvanePath(), "download", DataFile("objcopy-200.hex"),
+                                      "--port", "/nonexistent/tty"});
+  EXPECT_EQ(unanswered.exitCode, 1);
+  EXPECT_EQ(unanswered.out, "");
+  EXPECT_EQ(unanswered.err, std::string("/nonexistent/tty") + board::kPortInUseSuffix + "\n" +
+                                board::kBoardCheckText + "\n");
+
+  const auto noRate = RunProgram(
+      {OrvanePath(), "download", DataFile("objcopy-200.hex"), "--port", "VIRTUAL", "--baud", ""});
+  EXPECT_EQ(noRate.exitCode, 1);
+  EXPECT_EQ(noRate.err, "Select COM Port and Baudrate\n");
+}
+
+TEST(DownloadEndToEnd, TheInProcessVirtualBoardAndAScan) {
+  const auto direct = RunProgram({OrvanePath(), "download", DataFile("srec-3000-r32.hex"),
+                                  "--algorithm", "byte", "--port", "VIRTUAL"});
+  EXPECT_EQ(direct.exitCode, 0) << direct.err;
+  EXPECT_EQ(direct.out, "Downloading succeded\n");
+  EXPECT_EQ(direct.err, "");
+
+  const auto scanned = RunProgram(
+      {OrvanePath(), "--virtual-board", "download", DataFile("objcopy-200.hex"), "--auto"},
+      {"ORVANE_VIRTUAL_BOARD=0"});
+  EXPECT_EQ(scanned.exitCode, 0) << scanned.err;
+  EXPECT_EQ(scanned.out, "Downloading succeded\n");
+}
+
+// Runs orvane with standard error on a pseudo-terminal; returns what the terminal received.
+std::string RunWithTerminalStderr(const std::vector<std::string>& argv, int* exitCode) {
+  int master = -1;
+  int slave = -1;
+  if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return {};
+  std::vector<std::string> args = argv;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(slave, STDERR_FILENO);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, STDOUT_FILENO);
+    close(master);
+    close(slave);
+    std::vector<char*> cargs;
+    for (std::string& a : args) cargs.push_back(a.data());
+    cargs.push_back(nullptr);
+    execv(cargs[0], cargs.data());
+    _exit(127);
+  }
+  close(slave);
+  std::string received;
+  for (;;) {
+    pollfd fd{master, POLLIN, 0};
+    if (poll(&fd, 1, 30000) <= 0) break;
+    char buffer[4096];
+    const ssize_t n = read(master, buffer, sizeof buffer);
+    if (n <= 0) break;  // EIO once the program has ended and closed the terminal
+    received.append(buffer, static_cast<std::size_t>(n));
+  }
+  close(master);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return received;
+}
+
+TEST(DownloadEndToEnd, AProgressBarOnATerminal) {
+  int exitCode = -1;
+  const std::string shown = RunWithTerminalStderr(
+      {OrvanePath(), "download", DataFile("objcopy-3000.hex"), "--port", "VIRTUAL"}, &exitCode);
+  EXPECT_EQ(exitCode, 0) << shown;
+  EXPECT_NE(shown.find("Downloading......please wait [          "), std::string::npos) << shown;
+  EXPECT_NE(shown.find("] 50%"), std::string::npos);
+  EXPECT_NE(shown.find("Downloading succeded [########################################] 100%"),
+            std::string::npos);
+  // The line is ended, so the shell's prompt starts on a fresh one (the terminal adds the \r).
+  EXPECT_EQ(shown.substr(shown.size() - 2), "\r\n");
+}
+
+}  // namespace
+}  // namespace orvane::download::test
