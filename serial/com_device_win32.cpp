@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "serial/com_device.h"
 #include "serial/comm_timeouts.h"
@@ -32,6 +33,7 @@ class Handle {
   Handle(const Handle&) = delete;
   Handle& operator=(const Handle&) = delete;
   HANDLE get() const { return handle_; }
+  HANDLE release() { return std::exchange(handle_, nullptr); }
 
  private:
   HANDLE handle_;
@@ -39,7 +41,7 @@ class Handle {
 
 class Win32ComDevice final : public ComDevice {
  public:
-  explicit Win32ComDevice(HANDLE handle) : handle_(handle) {}
+  Win32ComDevice(HANDLE handle, HANDLE claim) : handle_(handle), claim_(claim) {}
 
   SysError Setup(std::int32_t inputSize, std::int32_t outputSize) override {
     return SetupComm(handle_.get(), static_cast<DWORD>(inputSize), static_cast<DWORD>(outputSize))
@@ -99,8 +101,25 @@ class Win32ComDevice final : public ComDevice {
 
   IoResult Read(std::uint8_t* data, std::int32_t count) override {
     const ReadRule rule = ReadRuleOf(timeouts_, count);
-    return Transfer(true, data, nullptr, count,
-                    rule.kind == ReadRule::kAvailableOnly ? 0 : rule.totalMs);
+    const std::uint32_t limitMs = rule.kind == ReadRule::kAvailableOnly ? 0 : rule.totalMs;
+    if (rule.kind != ReadRule::kFirstByte || count <= 1) {
+      return Transfer(true, data, nullptr, count, limitMs);
+    }
+    // "First byte, then what has arrived": Wine completes such a read only when the whole count
+    // has arrived, so ask for the first byte alone and then for what waits behind it. Windows
+    // gives the same result either way.
+    IoResult result = Transfer(true, data, nullptr, 1, limitMs);
+    if (result.error != kSuccess || result.transferred == 0) return result;
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!ClearCommError(handle_.get(), &errors, &status)) return result;  // the byte is kept
+    const std::int32_t waiting =
+        static_cast<std::int32_t>(std::min<DWORD>(status.cbInQue, static_cast<DWORD>(count - 1)));
+    if (waiting > 0) {
+      const IoResult more = Transfer(true, data + 1, nullptr, waiting, limitMs);
+      result.transferred += more.transferred;
+    }
+    return result;
   }
 
   SysError Purge(std::uint32_t flags) override {
@@ -171,6 +190,7 @@ class Win32ComDevice final : public ComDevice {
   }
 
   Handle handle_;
+  Handle claim_;
   CommTimeouts timeouts_{};
 };
 
@@ -179,13 +199,29 @@ class Win32ComDevice final : public ComDevice {
 std::unique_ptr<ComDevice> OpenPlatformDevice(const std::string& port, SysError* error) {
   // The device namespace prefix reaches every port, COM10 and above included.
   const std::string path = "\\\\.\\" + port;
-  const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) {
+  Handle handle(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_OVERLAPPED, nullptr));
+  if (handle.get() == INVALID_HANDLE_VALUE) {
     *error = LastError();
     return nullptr;
   }
-  return std::make_unique<Win32ComDevice>(handle);
+  // Windows' serial drivers refuse a second open, but Wine lets any number of programs open the
+  // same device, and two programs talking to one board garble each other's bytes. A named claim
+  // keeps every user of this serial layer out of a port that another one holds, as the driver
+  // would (port names are the same in any letter case).
+  std::string claimName = "Local\\OrvaneSerialPort:";
+  for (char c : port) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    claimName += c == '\\' ? '/' : c;  // a kernel object name has no folders
+  }
+  HANDLE claim = CreateMutexA(nullptr, FALSE, claimName.c_str());
+  if (claim == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) {
+    *error = claim == nullptr ? LastError() : ERROR_ACCESS_DENIED;
+    if (claim != nullptr) CloseHandle(claim);
+    return nullptr;
+  }
+  HANDLE device = handle.release();
+  return std::make_unique<Win32ComDevice>(device, claim);
 }
 
 SysError InvalidHandleError() { return ERROR_INVALID_HANDLE; }

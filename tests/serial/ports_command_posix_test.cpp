@@ -1,6 +1,7 @@
 // `orvane ports`, run as a user runs it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 #include <string>
