@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "board/board_messages.h"
 #include "board/board_protocol.h"
 #include "download/download_messages.h"
 #include "download/download_run.h"
@@ -164,6 +165,45 @@ TEST(DownloadRun, ASerialErrorClosesTheWindowAndEnablesTheMainWindowThenPropagat
     EXPECT_FALSE(run.form2.CloseButtonVisible());
   }
   serial::SetErrorDisplay(nullptr);
+}
+
+// ---- the connection of a download command
+
+TEST(ConnectForDownload, AtTheChosenPortOrByScan) {
+  {
+    test_support::BoardBench bench;
+    bench.AddBoard("COM3");
+    bench.SetPortList({"COM1", "COM3"});
+    bench.cbCOMOption.SetItemIndex(1);
+    ASSERT_TRUE(ConnectForDownload(bench.link));
+    EXPECT_EQ(bench.StatusBar1.panels[0], "Connected at");
+    EXPECT_EQ(bench.StatusBar1.panels[2], "COM3");
+    EXPECT_EQ(bench.StatusBar1.panels[3], "57600");
+    EXPECT_EQ(bench.link.SendByte, board::kCommandStart);
+    EXPECT_TRUE(bench.errors.messages.empty());
+  }
+  {
+    // The board answers only on the second port: the scan finds it, a direct attempt does not.
+    test_support::BoardBench bench;
+    bench.AddSilentPort("COM1");
+    bench.AddBoard("COM3");
+    bench.SetPortList({"COM1", "COM3"});
+    EXPECT_FALSE(ConnectForDownload(bench.link));
+    EXPECT_EQ(bench.errors.messages, (std::vector<std::string>{board::kBoardCheckText}));
+    bench.cbAutoDetect.SetChecked(true);
+    EXPECT_TRUE(ConnectForDownload(bench.link));
+    EXPECT_EQ(bench.cbCOMOption.Text(), "COM3");
+    EXPECT_EQ(bench.errors.messages.size(), 1u);
+  }
+  {
+    test_support::BoardBench bench;
+    bench.AddBoard("COM3");
+    bench.cbCOMOption.SetText("COM3");
+    bench.cbBaudrateOption.SetText("");
+    EXPECT_FALSE(ConnectForDownload(bench.link));
+    EXPECT_EQ(bench.errors.messages, (std::vector<std::string>{"Select COM Port and Baudrate"}));
+    EXPECT_TRUE(bench.openAttempts.empty());
+  }
 }
 
 // ---- the progress window's own handlers
