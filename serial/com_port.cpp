@@ -371,9 +371,11 @@ void TCustomComPort::Close() {
   DoRLSDChange(false);
   DoBeforeClose();
   // Abort what is pending before the event thread stops, so it never waits on a closed device.
-  if (const SysError error = device_ ? device_->Purge(kPurgeTxAbort | kPurgeRxAbort)
-                                     : InvalidHandleError()) {
-    throw EComPort(CError_PurgeFailed, error);
+  // (A port marked connected while being built has no device and nothing to abort.)
+  if (device_) {
+    if (const SysError error = device_->Purge(kPurgeTxAbort | kPurgeRxAbort)) {
+      throw EComPort(CError_PurgeFailed, error);
+    }
   }
   if (threadCreated_) {
     StopEventThread();

@@ -314,6 +314,13 @@ TEST_F(ComPortTest, ConnectedPropertyOpensAndClosesAndIsOnlyStoredWhileLoading) 
   SetErrorDisplay(nullptr);
   EXPECT_EQ(shown, "Unable to open com port (win error code: 5)");
   EXPECT_FALSE(port.Connected());
+
+  // Closed before building ends: there is no device to abort or close.
+  TComPort building(ScriptedOpener(line));
+  building.BeginLoading();
+  building.SetConnected(true);
+  EXPECT_NO_THROW(building.Close());
+  EXPECT_FALSE(building.Connected());
 }
 
 TEST_F(ComPortTest, TransfersReturnCountsAndQueryTheQueueAfterARead) {
