@@ -60,7 +60,7 @@ speed_t StandardSpeed(std::uint32_t rate) {
 
 class PosixComDevice final : public ComDevice {
  public:
-  explicit PosixComDevice(int fd) : fd_(fd) { ReadCounters(&counters_); }
+  explicit PosixComDevice(int fd) : fd_(fd) { hasCounters_ = ReadCounters(&counters_); }
 
   ~PosixComDevice() override {
     // The exclusive mode belongs to the tty, which may outlive this descriptor (a pty whose other
@@ -128,7 +128,7 @@ class PosixComDevice final : public ComDevice {
   // Line errors since the last call, from the driver's counters (drivers without them report none).
   std::uint32_t TakeCountedErrors() {
     serial_icounter_struct now;
-    if (!ReadCounters(&now)) return 0;
+    if (!hasCounters_ || !ReadCounters(&now)) return 0;
     std::uint32_t errors = 0;
     if (now.frame != counters_.frame) errors |= kCeFrame;
     if (now.parity != counters_.parity) errors |= kCeRxParity;
@@ -150,6 +150,7 @@ class PosixComDevice final : public ComDevice {
   CommTimeouts timeouts_{};
   bool discardNull_ = false;
   serial_icounter_struct counters_{};
+  bool hasCounters_ = false;  // asked once: most USB adapters and every pty keep none
 };
 
 bool PosixComDevice::WaitReady(short events, Clock::time_point deadline, SysError* error) {
