@@ -1,14 +1,16 @@
-#include "app/application.h"
-
+#include <windows.h>
+// The common controls' header needs the definitions above.
 #include <commctrl.h>
 
 #include <utility>
 
+#include "app/application.h"
 #include "app/error_box.h"
 #include "app/main_window.h"
 #include "app/progress_window.h"
 #include "app/testing_window.h"
 #include "app/win32_window.h"
+#include "serial/com_port.h"
 #include "sim/virtual_board.h"
 
 namespace orvane::app {
@@ -18,6 +20,7 @@ TApplication::TApplication() = default;
 TApplication::~TApplication() {
   DestroyForms();
   SetTopLevelErrorHandler(nullptr);
+  serial::SetErrorDisplay(nullptr);
 }
 
 void TApplication::Initialize() {
@@ -28,6 +31,11 @@ void TApplication::Initialize() {
   static const HMODULE richEdit = LoadLibraryA("riched20.dll");
   (void)richEdit;
   SetTopLevelErrorHandler([this](std::exception_ptr error) { HandleException(error); });
+  // Errors the port raises while acting on its own, outside any command, go to the same box.
+  serial::SetErrorDisplay([this](const std::exception& error) {
+    HWND active = GetActiveWindow();
+    ShowErrorBox(active ? active : (form1_ ? form1_->Handle() : nullptr), error.what());
+  });
 }
 
 void TApplication::CreateForms(const StartupOptions& options) {
@@ -87,15 +95,14 @@ void TApplication::ProcessMessage(MSG& message) {
   }
   // Shortcuts act only while the main window takes input: not while the progress or the
   // testing window keeps it disabled.
-  if (form1_ && form1_->Handle() && IsWindowEnabled(form1_->Handle()) &&
-      form1_->Accelerators() &&
+  if (form1_ && form1_->Handle() && IsWindowEnabled(form1_->Handle()) && form1_->Accelerators() &&
       TranslateAcceleratorA(form1_->Handle(), form1_->Accelerators(), &message)) {
     return;
   }
   HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-  const bool ours = root && ((form1_ && root == form1_->Handle()) ||
-                             (form2_ && root == form2_->Handle()) ||
-                             (form3_ && root == form3_->Handle()));
+  const bool ours =
+      root && ((form1_ && root == form1_->Handle()) || (form2_ && root == form2_->Handle()) ||
+               (form3_ && root == form3_->Handle()));
   if (ours && IsDialogMessageA(root, &message)) return;  // Tab, arrow keys, Enter
   TranslateMessage(&message);
   DispatchMessageA(&message);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+// The common controls' header needs the definitions above.
 #include <commctrl.h>
 
 #include <memory>

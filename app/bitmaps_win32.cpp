@@ -1,7 +1,7 @@
-#include "app/bitmaps.h"
-
 #include <cstdint>
 #include <vector>
+
+#include "app/bitmaps.h"
 
 namespace orvane::app {
 namespace {
@@ -61,8 +61,8 @@ UniqueIcon MakeIcon(const Picture& picture) {
 }
 
 UniqueImageList MakeImageList() {
-  UniqueImageList list(ImageList_Create(kImageListSize, kImageListSize, ILC_COLOR32 | ILC_MASK,
-                                        kImageListCount, 0));
+  UniqueImageList list(
+      ImageList_Create(kImageListSize, kImageListSize, ILC_COLOR32 | ILC_MASK, kImageListCount, 0));
   if (!list) return list;
   for (int i = 0; i < kImageListCount; ++i) {
     const Picture picture = ImageListPicture(i);
@@ -84,9 +84,9 @@ void DrawPicture(HDC dc, const Picture& picture, int x, int y, COLORREF backgrou
     pixels[i] = (picture.pixels[i] >> 24) ? (picture.pixels[i] & 0xFFFFFFu) : fill;
   }
   BITMAPINFO info = TopDownInfo(picture.width, picture.height);
-  SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(picture.width),
-                    static_cast<DWORD>(picture.height), 0, 0, 0,
-                    static_cast<UINT>(picture.height), pixels.data(), &info, DIB_RGB_COLORS);
+  SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(picture.width), static_cast<DWORD>(picture.height),
+                    0, 0, 0, static_cast<UINT>(picture.height), pixels.data(), &info,
+                    DIB_RGB_COLORS);
 }
 
 }  // namespace orvane::app

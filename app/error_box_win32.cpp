@@ -1,6 +1,6 @@
-#include "app/error_box.h"
-
 #include <utility>
+
+#include "app/error_box.h"
 
 namespace orvane::app {
 namespace {

@@ -1,6 +1,5 @@
-#include "app/glyph_button.h"
-
 #include "app/bitmaps.h"
+#include "app/glyph_button.h"
 
 namespace orvane::app {
 
@@ -10,9 +9,8 @@ constexpr int kGlyphSpacing = 4;  // between glyph and caption
 
 HWND CreateGlyphButton(HWND parent, int id, const std::string& caption, const Bounds& bounds,
                        bool visible) {
-  return CreateControl("BUTTON", caption,
-                       BS_OWNERDRAW | WS_TABSTOP | (visible ? WS_VISIBLE : 0), 0, parent, id,
-                       bounds);
+  return CreateControl("BUTTON", caption, BS_OWNERDRAW | WS_TABSTOP | (visible ? WS_VISIBLE : 0), 0,
+                       parent, id, bounds);
 }
 
 void DrawGlyphButton(const DRAWITEMSTRUCT& item, const Picture& glyph, bool isDefault) {

@@ -10,6 +10,9 @@
 namespace orvane::app {
 namespace {
 
+// The maps and palettes are laid out as pictures, one row a line.
+// clang-format off
+
 // Colours of the glyphs and of the board picture.
 constexpr PaletteEntry kPalette[] = {
     {'K', 0x000000}, {'k', 0x404040}, {'h', 0x5B5B5B}, {'g', 0x808080}, {'G', 0xC0C0C0},
@@ -509,8 +512,10 @@ constexpr std::string_view kSmallIcon[] = {
     "0000000000000000",
 };
 
+// clang-format on
+
 constexpr std::span<const std::string_view> kImageMaps[kImageListCount] = {
-    kImage0, kImage1, kImage2,  kImage3,  kImage4,  kImage5,  kImage6,  kImage7, kImage8,
+    kImage0, kImage1,  kImage2,  kImage3,  kImage4,  kImage5,  kImage6,  kImage7,  kImage8,
     kImage9, kImage10, kImage11, kImage12, kImage13, kImage14, kImage15, kImage16,
 };
 

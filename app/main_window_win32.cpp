@@ -1,5 +1,5 @@
-#include "app/main_window.h"
-
+#include <windows.h>
+// The common controls' header needs the definitions above.
 #include <commctrl.h>
 
 #include <array>
@@ -10,6 +10,7 @@
 #include "app/application.h"
 #include "app/control_ids.h"
 #include "app/error_box.h"
+#include "app/main_window.h"
 #include "app/product.h"
 #include "app/progress_window.h"
 #include "app/settings_location.h"
@@ -46,13 +47,13 @@ constexpr const char* kOpenDialogFilter = "Intel HEX Files|*.HEX";
 struct Command {
   const char* caption;
   int id;
-  int image;      // -1: none
-  UINT key;       // virtual key of the shortcut, 0: none
-  bool control;   // the shortcut needs Ctrl
+  int image;     // -1: none
+  UINT key;      // virtual key of the shortcut, 0: none
+  bool control;  // the shortcut needs Ctrl
 };
 
-constexpr Command kOpenDownload1{"&Open && Download", ids::kOpenDownload, kImageOpenDownload,
-                                 VK_F9, false};
+constexpr Command kOpenDownload1{"&Open && Download", ids::kOpenDownload, kImageOpenDownload, VK_F9,
+                                 false};
 constexpr Command kRedownload1{"&Redownload", ids::kRedownload, kImageRedownload, VK_F9, true};
 // Ctrl+X ends the program: it is the Exit shortcut, not a clipboard cut, in every control.
 constexpr Command kExit1{"E&xit", ids::kExit, kImageExit, 'X', true};
@@ -101,8 +102,7 @@ void SetMenuImage(HMENU menu, UINT item, bool byPosition, int image) {
 }
 
 // Places of the radio buttons of a one-column radio group: spread evenly below the caption.
-std::vector<Bounds> RadioButtonPlaces(int groupWidth, int groupHeight, int count,
-                                      int textHeight) {
+std::vector<Bounds> RadioButtonPlaces(int groupWidth, int groupHeight, int count, int textHeight) {
   std::vector<Bounds> places;
   if (count <= 0) return places;
   const int room = groupHeight - textHeight - 5;
@@ -125,22 +125,22 @@ int FontTextHeight(HWND window) {
 }
 
 HWND CreateGroupBox(HWND parent, int id, const char* caption, const Bounds& bounds) {
-  HWND box = CreateControl("BUTTON", caption, WS_VISIBLE | BS_GROUPBOX, WS_EX_CONTROLPARENT,
-                           parent, id, bounds);
+  HWND box = CreateControl("BUTTON", caption, WS_VISIBLE | BS_GROUPBOX, WS_EX_CONTROLPARENT, parent,
+                           id, bounds);
   ForwardNotificationsToForm(box);
   return box;
 }
 
 HWND CreateLabel(HWND parent, int id, const char* caption, int left, int top) {
-  HWND label = CreateControl("STATIC", caption, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, parent,
-                             id, {left, top, 0, 0});
+  HWND label = CreateControl("STATIC", caption, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, parent, id,
+                             {left, top, 0, 0});
   FitLabelToText(label);
   return label;
 }
 
 HWND CreateComboBox(HWND parent, int id, int left, int top, int width) {
-  HWND combo = CreateControl("COMBOBOX", "", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN,
-                             0, parent, id, {left, top, width, kComboBoxListHeight});
+  HWND combo = CreateControl("COMBOBOX", "", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN, 0,
+                             parent, id, {left, top, width, kComboBoxListHeight});
   // The closed box is as high as designed, whatever height the font would give it.
   RECT rect{};
   GetWindowRect(combo, &rect);
@@ -153,8 +153,8 @@ HWND CreateComboBox(HWND parent, int id, int left, int top, int width) {
 }
 
 HWND CreateCheckBox(HWND parent, int id, const char* caption, const Bounds& bounds) {
-  return CreateControl("BUTTON", caption, WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, parent,
-                       id, bounds);
+  return CreateControl("BUTTON", caption, WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, parent, id,
+                       bounds);
 }
 
 template <std::size_t N>
@@ -176,7 +176,8 @@ const std::wstring& WideHint(int index) {
   static const std::array<std::wstring, std::size(kToolButtons)> hints = [] {
     std::array<std::wstring, std::size(kToolButtons)> wide;
     for (std::size_t i = 0; i < wide.size(); ++i) {
-      for (const char* c = kToolButtons[i].hint; *c; ++c) wide[i].push_back(static_cast<wchar_t>(*c));
+      for (const char* c = kToolButtons[i].hint; *c; ++c)
+        wide[i].push_back(static_cast<wchar_t>(*c));
     }
     return wide;
   }();
@@ -227,17 +228,17 @@ TForm1::TForm1(TApplication& application, const StartupOptions& options)
       icon_(MakeIcon(MainIconPicture())),
       smallIcon_(MakeIcon(SmallIconPicture())),
       image1Picture_(FitToFrame(BoardPicture(), 177, 176)),
-      controls_{cbCOMOption, cbBaudrateOption, cbAutoDetect, cbUSBOption, rgTestingOption,
-                rgDownloadAlg, StatusBar1,       *this,        *this,       application,
-                *this},
+      controls_{cbCOMOption,     cbBaudrateOption, cbAutoDetect, cbUSBOption,
+                rgTestingOption, rgDownloadAlg,    StatusBar1,   *this,
+                *this,           application,      *this},
       link_(ComPort1, controls_) {
   serial::ApplyMainWindowDesign(ComPort1);
   OpenDialog1.Filter = kOpenDialogFilter;
   CreateMenus();
   const std::string caption = std::string(kMainWindowCaptionPrefix) + kVersionLabel;
   // Fixed size: a single border and only the system menu box.
-  if (!CreateTopLevel(caption, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS, 0,
-                      kLeft, kTop, kClientWidth, kClientHeight, nullptr, MainMenu1)) {
+  if (!CreateTopLevel(caption, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS, 0, kLeft,
+                      kTop, kClientWidth, kClientHeight, nullptr, MainMenu1)) {
     DestroyMenu(MainMenu1);
     throw std::runtime_error("Unable to create the main window");
   }
@@ -339,11 +340,9 @@ void TForm1::CreateControls() {
                          {296, 40, 177, 176});
 
   // No size grip: the window is not resizable.
-  StatusBar1.Attach(CreateControl(STATUSCLASSNAMEA, "",
-                                  WS_VISIBLE | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER,
-                                  0, form, ids::kStatusBar1,
-                                  {0, kClientHeight - kStatusBarHeight, kClientWidth,
-                                   kStatusBarHeight}));
+  StatusBar1.Attach(CreateControl(
+      STATUSCLASSNAMEA, "", WS_VISIBLE | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER, 0, form,
+      ids::kStatusBar1, {0, kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight}));
   std::array<int, kStatusPanelWidths.size()> edges{};
   int right = 0;
   for (std::size_t i = 0; i < edges.size(); ++i) {
@@ -371,8 +370,8 @@ void TForm1::FormCreate() {
 
 void TForm1::LoadRecentFiles() {
   try {
-    recentFiles_ = std::make_unique<RecentFiles>(SettingsFilePath(), RecentFiles1, XPMenu1,
-                                                 OpenDialog1);
+    recentFiles_ =
+        std::make_unique<RecentFiles>(SettingsFilePath(), RecentFiles1, XPMenu1, OpenDialog1);
     recentFiles_->Load();
   } catch (const std::exception&) {
     // A settings file that cannot be read gives the defaults; nothing is reported at start-up.

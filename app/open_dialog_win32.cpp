@@ -1,8 +1,10 @@
-#include "app/open_dialog.h"
-
+#include <windows.h>
+// The common dialogs' header needs the definitions above.
 #include <commdlg.h>
 
 #include <vector>
+
+#include "app/open_dialog.h"
 
 namespace orvane::app {
 

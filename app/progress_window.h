@@ -9,6 +9,7 @@
 #include "app/icons.h"
 #include "app/win32_controls.h"
 #include "app/win32_window.h"
+#include "app/window_interfaces.h"
 
 namespace orvane::app {
 
@@ -18,23 +19,28 @@ inline constexpr const char* kForm2Caption = "Downloading Information";
 // The label's designed text; every activation replaces it.
 inline constexpr const char* kForm2DesignedLabel = "Downloading.......... Please wait";
 
-class TForm2 : public Window {
+class TForm2 : public Window, public ProgressWindowView {
  public:
   explicit TForm2(TApplication& application);
   ~TForm2() override;
 
-  Win32ProgressBar pbDownload;  // the bar, as a ProgressBarView
+  Win32ProgressBar pbDownload;
   HWND Label1 = nullptr;
   HWND BitBtn1 = nullptr;
 
-  std::string LabelText() const;
+  // ---- ProgressWindowView ----
+  std::string LabelText() const override;
   // Sets the bold label's text; the label grows or shrinks to fit it.
-  void SetLabelText(const std::string& text);
-  bool CloseButtonVisible() const;
-  void SetCloseButtonVisible(bool visible);
-
+  void SetLabelText(const std::string& text) override;
+  bool CloseButtonVisible() const override;
+  void SetCloseButtonVisible(bool visible) override;
+  ProgressBarView& ProgressBar() override { return pbDownload; }
+  // Shows and activates the window, which runs FormActivate.
+  void Show() override { Window::Show(); }
   // Closes the window the way its caller or its button does: FormClose, then hidden.
-  void Close();
+  void Close() override;
+  void Repaint() override;
+  bool Visible() const override { return Window::Visible(); }
 
   // ---- event handlers ----
   void FormActivate();  // each time the window becomes active

@@ -1,5 +1,5 @@
-#include "app/progress_window.h"
-
+#include <windows.h>
+// The common controls' header needs the definitions above.
 #include <commctrl.h>
 
 #include <stdexcept>
@@ -8,6 +8,7 @@
 #include "app/control_ids.h"
 #include "app/glyph_button.h"
 #include "app/main_window.h"
+#include "app/progress_window.h"
 
 namespace orvane::app {
 
@@ -15,8 +16,8 @@ TForm2::TForm2(TApplication& application)
     : application_(application), closeGlyph_(CloseGlyphPicture()) {
   HWND owner = application_.MainForm() ? application_.MainForm()->Handle() : nullptr;
   // A tool window without a system menu: its title bar has no close box.
-  if (!CreateTopLevel(kForm2Caption, WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS, WS_EX_TOOLWINDOW,
-                      322, 241, 212, 87, owner, nullptr)) {
+  if (!CreateTopLevel(kForm2Caption, WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS, WS_EX_TOOLWINDOW, 322,
+                      241, 212, 87, owner, nullptr)) {
     throw std::runtime_error("Unable to create the progress window");
   }
   Label1 = CreateControl("STATIC", kForm2DesignedLabel, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0,
@@ -39,11 +40,15 @@ void TForm2::SetLabelText(const std::string& text) {
   FitLabelToText(Label1);
 }
 
-bool TForm2::CloseButtonVisible() const { return IsWindowVisible(BitBtn1) != FALSE; }
+bool TForm2::CloseButtonVisible() const {
+  return (GetWindowLongPtrA(BitBtn1, GWL_STYLE) & WS_VISIBLE) != 0;
+}
 
 void TForm2::SetCloseButtonVisible(bool visible) {
   ShowWindow(BitBtn1, visible ? SW_SHOWNA : SW_HIDE);
 }
+
+void TForm2::Repaint() { RepaintNow(Handle()); }
 
 void TForm2::Close() {
   FormClose();

@@ -21,10 +21,10 @@ class TForm3 : public Window {
   explicit TForm3(TApplication& application);
   ~TForm3() override;
 
-  HWND Panel1 = nullptr;             // title of the running test
-  HWND RichEdit1 = nullptr;          // description, results and messages
-  Win32ProgressBar ProgressBar1;     // progress of the serial and memory exchanges
-  HWND BitBtn1 = nullptr;            // OK
+  HWND Panel1 = nullptr;          // title of the running test
+  HWND RichEdit1 = nullptr;       // description, results and messages
+  Win32ProgressBar ProgressBar1;  // progress of the serial and memory exchanges
+  HWND BitBtn1 = nullptr;         // OK
 
   std::string PanelText() const;
   void SetPanelText(const std::string& text);

@@ -1,5 +1,5 @@
-#include "app/testing_window.h"
-
+#include <windows.h>
+// The common controls' header needs the definitions above.
 #include <commctrl.h>
 #include <richedit.h>
 
@@ -9,6 +9,7 @@
 #include "app/control_ids.h"
 #include "app/glyph_button.h"
 #include "app/main_window.h"
+#include "app/testing_window.h"
 
 namespace orvane::app {
 namespace {
@@ -47,12 +48,11 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 
 }  // namespace
 
-TForm3::TForm3(TApplication& application)
-    : application_(application), okGlyph_(OkGlyphPicture()) {
+TForm3::TForm3(TApplication& application) : application_(application), okGlyph_(OkGlyphPicture()) {
   HWND owner = application_.MainForm() ? application_.MainForm()->Handle() : nullptr;
   // A tool window without a system menu: its title bar has no close box.
-  if (!CreateTopLevel(kForm3Caption, WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS, WS_EX_TOOLWINDOW,
-                      192, 107, 191, 165, owner, nullptr)) {
+  if (!CreateTopLevel(kForm3Caption, WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS, WS_EX_TOOLWINDOW, 192,
+                      107, 191, 165, owner, nullptr)) {
     throw std::runtime_error("Unable to create the testing window");
   }
   Panel1 = CreateControl("STATIC", "", WS_VISIBLE | SS_NOPREFIX, 0, Handle(), ids::kForm3Panel1,
@@ -60,10 +60,18 @@ TForm3::TForm3(TApplication& application)
   SendMessageA(Panel1, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont(false, 13)), FALSE);
   SetWindowSubclass(Panel1, PanelProc, 1, 0);
 
-  RichEdit1 = CreateControl(RICHEDIT_CLASSA, "",
-                            WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-                            WS_EX_CLIENTEDGE, Handle(), ids::kForm3RichEdit1, {3, 24, 185, 89});
-  SendMessageA(RichEdit1, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont(true)), FALSE);
+  RichEdit1 =
+      CreateControl(RICHEDIT_CLASSA, "", WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                    WS_EX_CLIENTEDGE, Handle(), ids::kForm3RichEdit1, {3, 24, 185, 89});
+  // The rich-text box keeps its own character format; the font is given to it in that form.
+  CHARFORMAT2A format{};
+  format.cbSize = sizeof format;
+  format.dwMask = CFM_BOLD | CFM_FACE | CFM_SIZE;
+  format.dwEffects = CFE_BOLD;
+  format.yHeight = 11 * 1440 / 96;  // 11 pixels, in twips
+  lstrcpynA(format.szFaceName, "MS Sans Serif", LF_FACESIZE);
+  SendMessageA(RichEdit1, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+  SendMessageA(RichEdit1, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
   SetText("\r\n\r\n");  // three empty lines
 
   ProgressBar1.Attach(CreateControl(PROGRESS_CLASSA, "", PBS_SMOOTH, 0, Handle(),
@@ -90,13 +98,17 @@ void TForm3::AppendText(const std::string& text) {
   SendMessageA(RichEdit1, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-bool TForm3::OkButtonVisible() const { return IsWindowVisible(BitBtn1) != FALSE; }
+bool TForm3::OkButtonVisible() const {
+  return (GetWindowLongPtrA(BitBtn1, GWL_STYLE) & WS_VISIBLE) != 0;
+}
 
 void TForm3::SetOkButtonVisible(bool visible) {
   ShowWindow(BitBtn1, visible ? SW_SHOWNA : SW_HIDE);
 }
 
-bool TForm3::ProgressBarVisible() const { return IsWindowVisible(ProgressBar1.Handle()) != FALSE; }
+bool TForm3::ProgressBarVisible() const {
+  return (GetWindowLongPtrA(ProgressBar1.Handle(), GWL_STYLE) & WS_VISIBLE) != 0;
+}
 
 void TForm3::SetProgressBarVisible(bool visible) {
   ShowWindow(ProgressBar1.Handle(), visible ? SW_SHOWNA : SW_HIDE);

@@ -1,9 +1,10 @@
-#include "app/win32_controls.h"
-
+#include <windows.h>
+// The common controls' header needs the definitions above.
 #include <commctrl.h>
 
 #include <algorithm>
 
+#include "app/win32_controls.h"
 #include "app/win32_window.h"
 
 namespace orvane::app {

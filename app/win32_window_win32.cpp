@@ -1,5 +1,5 @@
-#include "app/win32_window.h"
-
+#include <windows.h>
+// The common controls' header needs the definitions above.
 #include <commctrl.h>
 
 #include <map>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/error_box.h"
+#include "app/win32_window.h"
 
 namespace orvane::app {
 namespace {
@@ -22,8 +23,8 @@ struct FontDeleter {
   void operator()(HFONT font) const { DeleteObject(font); }
 };
 
-LRESULT CALLBACK ForwardingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                UINT_PTR id, DWORD_PTR) {
+LRESULT CALLBACK ForwardingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                DWORD_PTR) {
   switch (message) {
     case WM_COMMAND:
     case WM_NOTIFY:

@@ -1,0 +1,158 @@
+// Helpers of the window tests: the program started in-process as WinMain starts it, with the
+// error boxes captured instead of shown and a settings folder of its own; bounded message pumping.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "app/error_box.h"
+#include "app/main_window.h"
+#include "app/product.h"
+#include "app/progress_window.h"
+#include "app/settings_location.h"
+#include "app/testing_window.h"
+
+namespace orvane::gui_test {
+
+// An empty folder, removed with everything in it at the end.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::random_device random;
+    path_ = std::filesystem::temp_directory_path() /
+            ("orvane-gui-" + std::to_string(random()) + std::to_string(random()));
+    std::filesystem::create_directories(path_);
+  }
+  ~ScratchFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Sets an environment variable for the lifetime of the object.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
+    char old[4096];
+    const DWORD length = GetEnvironmentVariableA(name, old, sizeof old);
+    had_ = length > 0 && length < sizeof old;
+    if (had_) old_.assign(old, length);
+    SetEnvironmentVariableA(name, value.c_str());
+  }
+  ~ScopedEnvironment() { SetEnvironmentVariableA(name_, had_ ? old_.c_str() : nullptr); }
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  const char* name_;
+  bool had_ = false;
+  std::string old_;
+};
+
+// Runs pending messages through the application until `done` holds; false when `limit` passed.
+inline bool PumpUntil(app::TApplication& application, const std::function<bool()>& done,
+                      std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    application.ProcessMessages();
+    if (done()) break;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+  return true;
+}
+
+// The program as WinMain starts it: application object, title, the three windows, the main
+// window shown; settings in a scratch folder; error boxes captured.
+class RunningProgram {
+ public:
+  explicit RunningProgram(app::StartupOptions options = {.virtualBoard = true})
+      : settings_(app::kSettingsFolderVariable, settingsFolder.Path().string()) {
+    previousHook_ = app::SetErrorBoxHook([this](HWND owner, const std::string& text) {
+      errorBoxes.push_back({owner, text});
+    });
+    application.Initialize();
+    application.SetTitle(app::kApplicationTitle);
+    application.CreateForms(options);
+    application.ShowMainForm();
+    application.ProcessMessages();
+  }
+  ~RunningProgram() {
+    application.DestroyForms();
+    // Leaves no quit request behind for the next program in this thread.
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    app::SetErrorBoxHook(std::move(previousHook_));
+  }
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
+
+  app::TForm1& Form1() { return *application.MainForm(); }
+  app::TForm2& Form2() { return *application.Form2(); }
+  app::TForm3& Form3() { return *application.Form3(); }
+  bool PumpUntil(const std::function<bool()>& done) {
+    return gui_test::PumpUntil(application, done);
+  }
+
+  struct ErrorBox {
+    HWND owner;
+    std::string text;
+  };
+  ScratchFolder settingsFolder;
+  std::vector<ErrorBox> errorBoxes;
+  app::TApplication application;
+
+ private:
+  ScopedEnvironment settings_;
+  app::ErrorBoxHook previousHook_;
+};
+
+// Text of a child control found by its id below `parent` (any depth).
+inline HWND Control(HWND form, int id) {
+  HWND found = GetDlgItem(form, id);
+  if (found) return found;
+  struct Search {
+    int id;
+    HWND found;
+  } search{id, nullptr};
+  EnumChildWindows(
+      form,
+      [](HWND child, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        if (GetDlgCtrlID(child) == s->id) {
+          s->found = child;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+inline std::string ClassNameOf(HWND window) {
+  char name[256] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+inline SIZE ClientSize(HWND window) {
+  RECT rect{};
+  GetClientRect(window, &rect);
+  return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+}  // namespace orvane::gui_test
