@@ -10,6 +10,7 @@
 #include "app/win32_controls.h"
 #include "app/win32_window.h"
 #include "app/window_interfaces.h"
+#include "download/progress_window_events.h"
 
 namespace orvane::app {
 
@@ -56,6 +57,7 @@ class TForm2 : public Window, public ProgressWindowView {
  private:
   TApplication& application_;
   Picture closeGlyph_;
+  download::ProgressWindowEvents events_;
 };
 
 }  // namespace orvane::app

@@ -12,9 +12,20 @@
 
 namespace orvane::app {
 
+namespace {
+
+TForm1& MainFormOf(TApplication& application) {
+  if (!application.MainForm()) throw std::logic_error("The main window comes first");
+  return *application.MainForm();
+}
+
+}  // namespace
+
 TForm2::TForm2(TApplication& application)
-    : application_(application), closeGlyph_(CloseGlyphPicture()) {
-  HWND owner = application_.MainForm() ? application_.MainForm()->Handle() : nullptr;
+    : application_(application),
+      closeGlyph_(CloseGlyphPicture()),
+      events_(*this, MainFormOf(application)) {
+  HWND owner = MainFormOf(application_).Handle();
   // A tool window without a system menu: its title bar has no close box.
   if (!CreateTopLevel(kForm2Caption, WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS, WS_EX_TOOLWINDOW, 322,
                       241, 212, 87, owner, nullptr)) {

@@ -100,13 +100,27 @@ TEST_F(FormsTest, ProgressWindowViewDrivesTheRealControls) {
   bar.SetMin(1);
   EXPECT_EQ(bar.Min(), 1);
   EXPECT_EQ(bar.Max(), 3);
+  bar.SetMin(0);
 
+  // Showing activates the window: its handler resets it and disables the main window.
   view.Show();
+  ASSERT_TRUE(program.PumpUntil([&] { return !program.Form1().Enabled(); }));
   EXPECT_TRUE(view.Visible());
+  EXPECT_EQ(view.LabelText(), "Downloading......please wait");
+  EXPECT_EQ(bar.Position(), 0);
+  EXPECT_EQ(bar.Min(), 0);
   EXPECT_TRUE(view.CloseButtonVisible());
   view.Close();
   EXPECT_FALSE(view.Visible());
+  EXPECT_TRUE(program.Form1().Enabled());
   EXPECT_TRUE(IsWindow(form.Handle()));  // only hidden
+
+  // The Close button closes it the same way.
+  view.Show();
+  ASSERT_TRUE(program.PumpUntil([&] { return !program.Form1().Enabled(); }));
+  SendMessageA(form.BitBtn1, BM_CLICK, 0, 0);
+  EXPECT_FALSE(view.Visible());
+  EXPECT_TRUE(program.Form1().Enabled());
 }
 
 TEST_F(FormsTest, TestingWindowLayout) {
