@@ -42,6 +42,7 @@ constexpr int kComboBoxHeight = 21;
 constexpr int kComboBoxListHeight = 160;  // the dropped-down list
 
 constexpr const char* kOpenDialogFilter = "Intel HEX Files|*.HEX";
+constexpr int kMenuImageMargin = 3;
 
 // A command of the menu, with its picture and its shortcut.
 struct Command {
@@ -459,7 +460,8 @@ bool TForm1::OnNotify(const NMHDR& header, LRESULT& result) {
 
 bool TForm1::OnMeasureItem(MEASUREITEMSTRUCT& item) {
   if (item.CtlType != ODT_MENU) return false;
-  item.itemWidth = kImageListSize;
+  // A little room on both sides keeps the picture off the caption.
+  item.itemWidth = kImageListSize + 2 * kMenuImageMargin;
   item.itemHeight = kImageListSize;
   return true;
 }
@@ -469,7 +471,8 @@ bool TForm1::OnDrawItem(DRAWITEMSTRUCT& item) {
     const int image = static_cast<int>(item.itemData);
     if (image < 0 || image >= kImageListCount) return false;
     const int top = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - kImageListSize) / 2;
-    ImageList_Draw(imageList_.get(), image, item.hDC, item.rcItem.left, top, ILD_TRANSPARENT);
+    ImageList_Draw(imageList_.get(), image, item.hDC, item.rcItem.left + kMenuImageMargin, top,
+                   ILD_TRANSPARENT);
     return true;
   }
   if (item.CtlType == ODT_STATIC && item.CtlID == static_cast<UINT>(ids::kImage1)) {
