@@ -2,6 +2,7 @@
 #   foo.cpp          portable, built everywhere
 #   foo_win32.cpp    Windows only          foo_posix.cpp   everywhere but Windows
 #   foo_main.cpp     a program's entry point, never part of a library
+#   (tests and benchmarks keep their own suffix last: foo_posix_test.cpp, foo_posix_bench.cpp)
 # In app/ and ui/menu/ the *_win32.cpp files are the windows themselves: they go to the
 # Windows program (orvane_gui), not to the core. Exception: foo_core_win32.cpp there is the
 # Windows half of a portable core piece (file access, folders) and stays in the core.
@@ -10,9 +11,9 @@ function(orvane_filter_platform out_var)
   set(files ${${out_var}})
   list(FILTER files EXCLUDE REGEX "_main(_win32|_posix)?\\.cpp$")
   if(WIN32)
-    list(FILTER files EXCLUDE REGEX "_posix(_test)?\\.cpp$")
+    list(FILTER files EXCLUDE REGEX "_posix(_test|_bench)?\\.cpp$")
   else()
-    list(FILTER files EXCLUDE REGEX "_win32(_test)?\\.cpp$")
+    list(FILTER files EXCLUDE REGEX "_win32(_test|_bench)?\\.cpp$")
   endif()
   set(${out_var} ${files} PARENT_SCOPE)
 endfunction()

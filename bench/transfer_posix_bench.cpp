@@ -1,0 +1,369 @@
+// A full 8 KB image downloaded with each of the four algorithms through the real serial layer to
+// orvane-board on a pseudo-terminal, which paces its line at 57600 bit/s and answers at once (no
+// answer delay, no page write time), so that the line alone bounds the time. Prints for each
+// algorithm: the wall time of the run, the wire-time bound (every byte each way, 10 bits at the
+// rate, since the protocol makes them alternate), bound / wall, how long each awaited answer took
+// beyond the line time on average ((wall - bound) / answers), and the host's CPU time per image
+// byte and per byte on the line.
+//
+// For comparison it first measures the bare pseudo-terminal: one byte out and back between two
+// processes with raw system calls and nothing else, which is the least any answer can cost here.
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/window_interfaces.h"
+#include "board/board_link.h"
+#include "board/board_protocol.h"
+#include "download/download_run.h"
+#include "download/progress_window_events.h"
+#include "serial/com_port.h"
+
+namespace {
+
+using namespace orvane;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kRate = 57600;
+constexpr const char* kAlgorithmNames[] = {"page", "page-verified", "byte", "byte-verified"};
+
+// ---- the views the download run needs, doing nothing a benchmark would have to pay for
+
+class Combo final : public app::ComboBoxView {
+ public:
+  explicit Combo(std::string text) : text_(std::move(text)) {}
+  int ItemCount() const override { return 1; }
+  std::string Item(int) const override { return text_; }
+  void AddItem(const std::string&) override {}
+  std::string Text() const override { return text_; }
+  void SetItemIndex(int) override {}
+  int ItemIndex() const override { return 0; }
+
+ private:
+  std::string text_;
+};
+
+class Check final : public app::CheckBoxView {
+ public:
+  bool Checked() const override { return false; }
+  void SetChecked(bool) override {}
+};
+
+class Radio final : public app::RadioGroupView {
+ public:
+  int ItemIndex() const override { return index; }
+  void SetItemIndex(int value) override { index = value; }
+  int index = 0;
+};
+
+class Status final : public app::StatusBarView {
+ public:
+  std::string PanelText(int) const override { return {}; }
+  void SetPanelText(int, const std::string&) override {}
+  void Repaint() override {}
+};
+
+class Window final : public app::WindowView {
+ public:
+  void SetEnabled(bool enabled) override { enabled_ = enabled; }
+  bool Enabled() const override { return enabled_; }
+  void Repaint() override {}
+
+ private:
+  bool enabled_ = true;
+};
+
+class Errors final : public app::ErrorReporter {
+ public:
+  void ShowError(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+};
+
+class Pump final : public app::MessagePump {
+ public:
+  void ProcessMessages() override {}
+};
+
+class Sleeper final : public app::Waiter {
+ public:
+  void Wait(int milliseconds) override { usleep(static_cast<useconds_t>(milliseconds) * 1000); }
+};
+
+class Bar final : public app::ProgressBarView {
+ public:
+  void SetMin(int value) override { min_ = value; }
+  void SetMax(int value) override { max_ = value; }
+  void SetPosition(int value) override { position_ = value; }
+  int Min() const override { return min_; }
+  int Max() const override { return max_; }
+  int Position() const override { return position_; }
+  void StepIt() override {
+    if (position_ < max_) ++position_;
+  }
+
+ private:
+  int min_ = 0, max_ = 100, position_ = 0;
+};
+
+class ProgressWindow final : public app::ProgressWindowView {
+ public:
+  explicit ProgressWindow(app::WindowView& form1) : events_(*this, form1) {}
+  std::string LabelText() const override { return label_; }
+  void SetLabelText(const std::string& text) override { label_ = text; }
+  bool CloseButtonVisible() const override { return button_; }
+  void SetCloseButtonVisible(bool visible) override { button_ = visible; }
+  app::ProgressBarView& ProgressBar() override { return bar_; }
+  void Show() override {
+    visible_ = true;
+    events_.FormActivate();
+  }
+  void Close() override {
+    events_.FormClose();
+    visible_ = false;
+  }
+  void Repaint() override {}
+  bool Visible() const override { return visible_; }
+
+ private:
+  Bar bar_;
+  download::ProgressWindowEvents events_;
+  std::string label_;
+  bool button_ = false;
+  bool visible_ = false;
+};
+
+// The platform device with a count of the bytes that crossed it.
+struct LineCount {
+  long written = 0;
+  long read = 0;
+};
+
+class CountingDevice final : public serial::ComDevice {
+ public:
+  CountingDevice(std::unique_ptr<serial::ComDevice> inner, LineCount& count)
+      : inner_(std::move(inner)), count_(count) {}
+  serial::SysError Setup(std::int32_t in, std::int32_t out) override { return inner_->Setup(in, out); }
+  serial::SysError SetState(const serial::Dcb& dcb) override { return inner_->SetState(dcb); }
+  serial::SysError SetTimeouts(const serial::CommTimeouts& t) override { return inner_->SetTimeouts(t); }
+  serial::IoResult Write(const std::uint8_t* data, std::int32_t count) override {
+    const serial::IoResult result = inner_->Write(data, count);
+    count_.written += result.transferred;
+    return result;
+  }
+  serial::IoResult Read(std::uint8_t* data, std::int32_t count) override {
+    const serial::IoResult result = inner_->Read(data, count);
+    count_.read += result.transferred;
+    return result;
+  }
+  serial::SysError Purge(std::uint32_t flags) override { return inner_->Purge(flags); }
+  serial::SysError Escape(std::uint32_t function) override { return inner_->Escape(function); }
+  serial::SysError ClearError(std::uint32_t* errors, std::uint32_t* queue) override {
+    return inner_->ClearError(errors, queue);
+  }
+  serial::SysError ModemStatus(std::uint32_t* status) override { return inner_->ModemStatus(status); }
+
+ private:
+  std::unique_ptr<serial::ComDevice> inner_;
+  LineCount& count_;
+};
+
+// orvane-board, from the folder of this program, on a terminal linked at `link`.
+class BoardServer {
+ public:
+  BoardServer(const std::string& link, const std::vector<std::string>& extraOptions) {
+    const std::string program =
+        (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "orvane-board").string();
+    int out[2];
+    if (pipe(out) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(out[1], STDOUT_FILENO);
+      close(out[0]);
+      close(out[1]);
+      std::vector<std::string> args{program, "--link", link, "--answer-delay-us", "0",
+                                    "--page-write-ms", "0"};
+      args.insert(args.end(), extraOptions.begin(), extraOptions.end());
+      std::vector<char*> argv;
+      for (std::string& arg : args) argv.push_back(arg.data());
+      argv.push_back(nullptr);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+    close(out[1]);
+    pollfd fd{out[0], POLLIN, 0};
+    char c = 0;
+    bool gotLine = false;
+    while (poll(&fd, 1, 5000) > 0 && read(out[0], &c, 1) == 1) {
+      if (c == '\n') {
+        gotLine = true;
+        break;
+      }
+    }
+    close(out[0]);
+    if (!gotLine) Stop();
+  }
+  ~BoardServer() { Stop(); }
+  bool Running() const { return pid_ > 0; }
+  void Stop() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+};
+
+double CpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
+}
+
+struct Figures {
+  bool ok = false;
+  double wall = 0;
+  double cpu = 0;
+  LineCount line;
+};
+
+Figures DownloadOnce(const download::MemoryImage& image, int algorithm, const std::string& link,
+                     const std::vector<std::string>& serverOptions) {
+  Figures figures;
+  BoardServer server(link, serverOptions);
+  if (!server.Running()) {
+    std::fprintf(stderr, "orvane-board did not start\n");
+    std::exit(1);
+  }
+  Combo port(link), baud(std::to_string(kRate));
+  Check autoDetect, usb;
+  Radio testing, algorithmGroup;
+  Status status;
+  Window form1;
+  Errors errors;
+  Pump pump;
+  Sleeper sleeper;
+  app::MainWindowControls controls{port,   baud,  autoDetect, usb,  testing, algorithmGroup,
+                                   status, form1, errors,     pump, sleeper};
+  LineCount count;
+  serial::TComPort comPort([&count](const std::string& name, serial::SysError* error) {
+    auto device = serial::OpenPlatformDevice(name, error);
+    return device ? std::make_unique<CountingDevice>(std::move(device), count)
+                  : std::unique_ptr<serial::ComDevice>();
+  });
+  serial::ApplyMainWindowDesign(comPort);
+  board::BoardLink boardLink(comPort, controls);
+  ProgressWindow form2(form1);
+  algorithmGroup.index = algorithm;
+
+  if (!download::ConnectForDownload(boardLink)) return figures;
+  count = {};
+  const double cpuStart = CpuSeconds();
+  const auto start = Clock::now();
+  figures.ok = download::DownloadRun(boardLink, image, form2);
+  figures.wall = std::chrono::duration<double>(Clock::now() - start).count();
+  figures.cpu = CpuSeconds() - cpuStart;
+  figures.line = count;
+  return figures;
+}
+
+// One byte out and back over a bare pseudo-terminal, `rounds` times: the peer process waits in
+// poll() as orvane-board does between the host's bytes. Prints the mean wall and CPU time.
+void MeasureBareTerminal(int rounds) {
+  int master = -1;
+  int slave = -1;
+  if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return;
+  termios raw{};
+  tcgetattr(slave, &raw);
+  cfmakeraw(&raw);
+  tcsetattr(slave, TCSANOW, &raw);
+  const pid_t peer = fork();
+  if (peer == 0) {
+    close(slave);
+    std::uint8_t byte = 0;
+    for (;;) {
+      pollfd fd{master, POLLIN, 0};
+      if (poll(&fd, 1, 1000) <= 0) _exit(0);
+      if (read(master, &byte, 1) != 1) _exit(0);
+      if (write(master, &byte, 1) != 1) _exit(0);
+    }
+  }
+  close(master);
+  fcntl(slave, F_SETFL, fcntl(slave, F_GETFL) | O_NONBLOCK);
+  std::uint8_t byte = 0x55;
+  const double cpuStart = CpuSeconds();
+  const auto start = Clock::now();
+  for (int i = 0; i < rounds; ++i) {
+    if (write(slave, &byte, 1) != 1) break;
+    pollfd fd{slave, POLLIN, 0};
+    if (poll(&fd, 1, 1000) <= 0 || read(slave, &byte, 1) != 1) break;
+  }
+  const double wall = std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+  const double cpu = (CpuSeconds() - cpuStart) * 1e6;
+  close(slave);
+  kill(peer, SIGKILL);
+  waitpid(peer, nullptr, 0);
+  std::printf("Bare pseudo-terminal, one byte out and back: %.1f us wall, %.1f us CPU\n\n",
+              wall / rounds, cpu / rounds);
+}
+
+}  // namespace
+
+// Arguments are passed on to orvane-board (for example --no-pacing, to see the cost of the
+// terminal and the programs alone).
+int main(int argc, char** argv) {
+  const std::vector<std::string> serverOptions(argv + 1, argv + argc);
+  auto image = std::make_unique<download::MemoryImage>();
+  std::mt19937 random(1);
+  for (auto& byte : image->bytes) byte = static_cast<std::uint8_t>(random());
+  image->EndAddress = download::ImageLimit;
+
+  char folder[] = "/tmp/orvane-transfer-bench-XXXXXX";
+  if (mkdtemp(folder) == nullptr) return 1;
+  const std::string link = std::string(folder) + "/board";
+
+  MeasureBareTerminal(4000);
+
+  const double byteSeconds = 10.0 / kRate;
+  std::printf("Full 8 KB image, orvane-board on a pseudo-terminal at %d bit/s, board answers at once\n",
+              kRate);
+  std::printf("%-14s %7s %7s %6s %11s %9s %9s %9s\n", "", "wall", "bound", "bound/", "bytes",
+              "extra us", "CPU us", "CPU us");
+  std::printf("%-14s %7s %7s %6s %11s %9s %9s %9s\n", "algorithm", "s", "s", "wall", "out/in",
+              "/answer", "/img byte", "/line byte");
+  int failures = 0;
+  for (int algorithm = 0; algorithm < 4; ++algorithm) {
+    const Figures f = DownloadOnce(*image, algorithm, link, serverOptions);
+    if (!f.ok) {
+      std::printf("%-14s failed\n", kAlgorithmNames[algorithm]);
+      ++failures;
+      continue;
+    }
+    const long lineBytes = f.line.written + f.line.read;
+    const double bound = static_cast<double>(lineBytes) * byteSeconds;
+    char bytes[32];
+    std::snprintf(bytes, sizeof bytes, "%ld/%ld", f.line.written, f.line.read);
+    std::printf("%-14s %7.3f %7.3f %6.3f %11s %9.1f %9.2f %9.2f\n", kAlgorithmNames[algorithm],
+                f.wall, bound, bound / f.wall, bytes,
+                (f.wall - bound) * 1e6 / static_cast<double>(std::max(1L, f.line.read)),
+                f.cpu * 1e6 / download::ImageSize, f.cpu * 1e6 / static_cast<double>(lineBytes));
+  }
+  std::filesystem::remove_all(folder);
+  return failures == 0 ? 0 : 1;
+}
