@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <random>
 #include <string>
@@ -79,8 +80,14 @@ inline bool PumpUntil(app::TApplication& application, const std::function<bool()
 // window shown; settings in a scratch folder; error boxes captured.
 class RunningProgram {
  public:
-  explicit RunningProgram(app::StartupOptions options = {.virtualBoard = true})
+  // `settingsFile` (if not empty) is the content of the settings file found at start-up.
+  explicit RunningProgram(app::StartupOptions options = {.virtualBoard = true},
+                          const std::string& settingsFile = {})
       : settings_(app::kSettingsFolderVariable, settingsFolder.Path().string()) {
+    if (!settingsFile.empty()) {
+      std::ofstream(settingsFolder.Path() / app::kSettingsFileName, std::ios::binary)
+          << settingsFile;
+    }
     previousHook_ = app::SetErrorBoxHook([this](HWND owner, const std::string& text) {
       errorBoxes.push_back({owner, text});
     });

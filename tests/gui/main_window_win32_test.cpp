@@ -266,6 +266,22 @@ TEST_F(MainWindowTest, MenuHasItsItemsShortcutsAndAnEmptyRecentFilesAtFirstStart
   EXPECT_EQ(program.Form1().OpenDialog1.Filter, "Intel HEX Files|*.HEX");
 }
 
+TEST(MainWindowStartTest, RecentFilesFromTheSettingsFileNewestOnTop) {
+  RunningProgram program({},
+                         "[Directory]\r\nDir=C:\\work\r\n[File Count]\r\ncount=2\r\n"
+                         "[Files]\r\nFile1=C:\\work\\a.hex\r\nFile2=C:\\work\\b.hex\r\n");
+  HMENU recent = program.Form1().RecentFiles1.Handle();
+  ASSERT_EQ(GetMenuItemCount(recent), 2);
+  EXPECT_EQ(MenuText(recent, 0), "&0 C:\\work\\b.hex");
+  EXPECT_EQ(MenuText(recent, 1), "&1 C:\\work\\a.hex");
+  // A click reaches RecentFileClick with the item's position.
+  EXPECT_EQ(GetMenuItemID(recent, 0), static_cast<UINT>(ids::kRecentFileFirst));
+  EXPECT_EQ(GetMenuItemID(recent, 1), static_cast<UINT>(ids::kRecentFileFirst + 1));
+  EXPECT_EQ(program.Form1().OpenDialog1.InitialDir(), "C:\\work");
+  EXPECT_TRUE(program.Form1().XPMenu1.Active());
+  EXPECT_TRUE(program.errorBoxes.empty());
+}
+
 TEST_F(MainWindowTest, ShortcutsAreF9CtrlF9CtrlXAndF8) {
   ACCEL table[8] = {};
   const int count = CopyAcceleratorTableA(program.Form1().Accelerators(), table, 8);
