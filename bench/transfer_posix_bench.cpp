@@ -4,7 +4,7 @@
 // algorithm: the wall time of the run, the wire-time bound (every byte each way, 10 bits at the
 // rate, since the protocol makes them alternate), bound / wall, how long each awaited answer took
 // beyond the line time on average ((wall - bound) / answers), and the host's CPU time per image
-// byte and per byte on the line.
+// byte, in its own code (user) and in the kernel (system).
 //
 // For comparison it first measures the bare pseudo-terminal: one byte out and back between two
 // processes with raw system calls and nothing else, which is the least any answer can cost here.
@@ -13,8 +13,8 @@
 #include <pty.h>
 #include <termios.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -230,16 +230,27 @@ class BoardServer {
   pid_t pid_ = -1;
 };
 
-double CpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
+// CPU time of this process so far: in its own code (user) and in the kernel on its behalf
+// (system: the terminal's line discipline, sleeping and waking).
+struct CpuTime {
+  double user = 0;
+  double system = 0;
+  CpuTime operator-(const CpuTime& other) const {
+    return {user - other.user, system - other.system};
+  }
+};
+
+CpuTime CpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  return {seconds(usage.ru_utime), seconds(usage.ru_stime)};
 }
 
 struct Figures {
   bool ok = false;
   double wall = 0;
-  double cpu = 0;
+  CpuTime cpu;
   LineCount line;
 };
 
@@ -274,7 +285,7 @@ Figures DownloadOnce(const download::MemoryImage& image, int algorithm, const st
 
   if (!download::ConnectForDownload(boardLink)) return figures;
   count = {};
-  const double cpuStart = CpuSeconds();
+  const CpuTime cpuStart = CpuSeconds();
   const auto start = Clock::now();
   figures.ok = download::DownloadRun(boardLink, image, form2);
   figures.wall = std::chrono::duration<double>(Clock::now() - start).count();
@@ -307,7 +318,7 @@ void MeasureBareTerminal(int rounds) {
   close(master);
   fcntl(slave, F_SETFL, fcntl(slave, F_GETFL) | O_NONBLOCK);
   std::uint8_t byte = 0x55;
-  const double cpuStart = CpuSeconds();
+  const CpuTime cpuStart = CpuSeconds();
   const auto start = Clock::now();
   for (int i = 0; i < rounds; ++i) {
     if (write(slave, &byte, 1) != 1) break;
@@ -315,12 +326,14 @@ void MeasureBareTerminal(int rounds) {
     if (poll(&fd, 1, 1000) <= 0 || read(slave, &byte, 1) != 1) break;
   }
   const double wall = std::chrono::duration<double, std::micro>(Clock::now() - start).count();
-  const double cpu = (CpuSeconds() - cpuStart) * 1e6;
+  const CpuTime cpu = CpuSeconds() - cpuStart;
   close(slave);
   kill(peer, SIGKILL);
   waitpid(peer, nullptr, 0);
-  std::printf("Bare pseudo-terminal, one byte out and back: %.1f us wall, %.1f us CPU\n\n",
-              wall / rounds, cpu / rounds);
+  std::printf(
+      "Bare pseudo-terminal, one byte out and back: %.1f us wall, CPU %.2f us user + %.1f us "
+      "system\n\n",
+      wall / rounds, cpu.user * 1e6 / rounds, cpu.system * 1e6 / rounds);
 }
 
 }  // namespace
@@ -343,10 +356,10 @@ int main(int argc, char** argv) {
   const double byteSeconds = 10.0 / kRate;
   std::printf("Full 8 KB image, orvane-board on a pseudo-terminal at %d bit/s, board answers at once\n",
               kRate);
-  std::printf("%-14s %7s %7s %6s %11s %9s %9s %9s\n", "", "wall", "bound", "bound/", "bytes",
-              "extra us", "CPU us", "CPU us");
+  std::printf("%-14s %7s %7s %6s %11s %9s %19s\n", "", "wall", "bound", "bound/", "bytes",
+              "extra us", "CPU us / image byte");
   std::printf("%-14s %7s %7s %6s %11s %9s %9s %9s\n", "algorithm", "s", "s", "wall", "out/in",
-              "/answer", "/img byte", "/line byte");
+              "/answer", "user", "system");
   int failures = 0;
   for (int algorithm = 0; algorithm < 4; ++algorithm) {
     const Figures f = DownloadOnce(*image, algorithm, link, serverOptions);
@@ -362,7 +375,7 @@ int main(int argc, char** argv) {
     std::printf("%-14s %7.3f %7.3f %6.3f %11s %9.1f %9.2f %9.2f\n", kAlgorithmNames[algorithm],
                 f.wall, bound, bound / f.wall, bytes,
                 (f.wall - bound) * 1e6 / static_cast<double>(std::max(1L, f.line.read)),
-                f.cpu * 1e6 / download::ImageSize, f.cpu * 1e6 / static_cast<double>(lineBytes));
+                f.cpu.user * 1e6 / download::ImageSize, f.cpu.system * 1e6 / download::ImageSize);
   }
   std::filesystem::remove_all(folder);
   return failures == 0 ? 0 : 1;
