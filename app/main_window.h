@@ -19,6 +19,8 @@
 #include "app/win32_window.h"
 #include "app/window_interfaces.h"
 #include "board/board_link.h"
+#include "download/hex_file.h"
+#include "download/memory_image.h"
 #include "serial/com_port.h"
 
 namespace orvane::app {
@@ -78,6 +80,10 @@ class TForm1 : public Window, public WindowView, public ErrorReporter, public Wa
   TForm3& Form3();
   // The settings file and recent-files list (created by FormCreate; null if that failed).
   RecentFiles* RecentFilesList() { return recentFiles_.get(); }
+  // The Intel HEX file object that the commands open and the loader reads, and the memory image
+  // it is loaded into.
+  download::HexFile HexFile;
+  download::MemoryImage Image;
 
   // ---- controls and components, named as in the window's design ----
   serial::TComPort ComPort1;

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "app/window_interfaces.h"
@@ -26,6 +28,12 @@ class Win32OpenDialog : public OpenDialogView {
  private:
   std::string initialDir_;
 };
+
+// While a hook is set, Execute hands the dialog to it instead of showing the platform's dialog;
+// the hook returns the full name of the file chosen, or nothing for a cancel. Returns the
+// previous hook. For tests, which cannot answer a modal dialog.
+using OpenDialogHook = std::function<std::optional<std::string>(const Win32OpenDialog& dialog)>;
+OpenDialogHook SetOpenDialogHook(OpenDialogHook hook);
 
 // The filter in the platform's form: each '|' becomes a NUL, and the list ends in two NULs.
 std::string PlatformFilter(const std::string& filter);

@@ -2,11 +2,24 @@
 // The common dialogs' header needs the definitions above.
 #include <commdlg.h>
 
+#include <utility>
 #include <vector>
 
 #include "app/open_dialog.h"
 
 namespace orvane::app {
+namespace {
+
+OpenDialogHook& Hook() {
+  static OpenDialogHook hook;
+  return hook;
+}
+
+}  // namespace
+
+OpenDialogHook SetOpenDialogHook(OpenDialogHook hook) {
+  return std::exchange(Hook(), std::move(hook));
+}
 
 std::string PlatformFilter(const std::string& filter) {
   std::string out = filter;
@@ -19,6 +32,12 @@ std::string PlatformFilter(const std::string& filter) {
 }
 
 bool Win32OpenDialog::Execute(HWND owner) {
+  if (Hook()) {
+    const std::optional<std::string> chosen = Hook()(*this);
+    if (!chosen) return false;
+    FileName = *chosen;
+    return true;
+  }
   const std::string filter = PlatformFilter(Filter);
   std::vector<char> file(32768, '\0');
   OPENFILENAMEA ofn{};

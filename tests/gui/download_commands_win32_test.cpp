@@ -1,0 +1,228 @@
+// The download commands through the real windows, to the in-process virtual board (VIRTUAL, real
+// time): Open & Download with the open dialog stood in for, the progress window during the run,
+// the settings file and the Recent Files sub-menu afterwards, Redownload and a Recent Files click.
+#include <windows.h>
+// The common controls' header needs the definitions above.
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/control_ids.h"
+#include "app/download_commands.h"
+#include "app/ini_profile.h"
+#include "app/open_dialog.h"
+#include "download/hex_writer.h"
+#include "gui_test_support.h"
+#include "sim/virtual_board.h"
+
+namespace orvane::gui_test {
+namespace {
+
+namespace fs = std::filesystem;
+namespace ids = app::ids;
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Program(std::size_t size, std::uint8_t seed) {
+  Bytes bytes(size);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(seed + i * 13);
+  return bytes;
+}
+
+std::string ReadFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// What the progress window and the main window looked like at one moment of a run.
+struct Sample {
+  bool form2Visible;
+  bool form1Enabled;
+  bool closeVisible;
+  int position;
+  int max;
+  std::string label;
+};
+
+class DownloadCommandsTest : public ::testing::Test {
+ protected:
+  DownloadCommandsTest() : previousFolder_(fs::current_path()) {
+    previousHook_ = app::SetOpenDialogHook([this](const app::Win32OpenDialog&) {
+      ++dialogRuns;
+      return chosen;
+    });
+    app::TForm1& form = program.Form1();
+    for (int i = 0; i < form.cbCOMOption.ItemCount(); ++i) {
+      if (form.cbCOMOption.Item(i) == sim::kVirtualPortName) form.cbCOMOption.SetItemIndex(i);
+    }
+  }
+  ~DownloadCommandsTest() override {
+    app::SetOpenDialogHook(std::move(previousHook_));
+    std::error_code ignored;
+    fs::current_path(previousFolder_, ignored);
+  }
+
+  std::string WriteHex(const fs::path& file, const Bytes& program) {
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << download::FormatHexFile(program, 0x4000);
+    return file.string();
+  }
+
+  // Posts a menu command and runs the program until it has been handled, sampling the windows
+  // every few milliseconds while the command lets messages run.
+  void RunCommand(int id) {
+    samples.clear();
+    current_ = this;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 5, &DownloadCommandsTest::TakeSample);
+    PostMessageA(program.Form1().Handle(), WM_COMMAND, static_cast<WPARAM>(id), 0);
+    program.application.ProcessMessages();
+    KillTimer(nullptr, timer);
+    current_ = nullptr;
+  }
+
+  Bytes BoardMemory(std::size_t size) {
+    const auto memory = sim::EnableVirtualBoard(true)->Memory();
+    return Bytes(memory.begin(), memory.begin() + static_cast<std::ptrdiff_t>(size));
+  }
+  fs::path SettingsFile() { return program.settingsFolder.Path() / app::kSettingsFileName; }
+
+  RunningProgram program;
+  ScratchFolder files;
+  std::optional<std::string> chosen;
+  int dialogRuns = 0;
+  std::vector<Sample> samples;
+
+ private:
+  static void CALLBACK TakeSample(HWND, UINT, UINT_PTR, DWORD) {
+    if (!current_) return;
+    app::TForm2& form2 = current_->program.Form2();
+    current_->samples.push_back({form2.Visible(), current_->program.Form1().Enabled(),
+                                 form2.CloseButtonVisible(), form2.pbDownload.Position(),
+                                 form2.pbDownload.Max(), form2.LabelText()});
+  }
+
+  static inline DownloadCommandsTest* current_ = nullptr;
+  fs::path previousFolder_;
+  app::OpenDialogHook previousHook_;
+};
+
+TEST_F(DownloadCommandsTest, OpenAndDownloadThenRedownloadThenARecentFile) {
+  app::TForm1& form = program.Form1();
+  const Bytes first = Program(3000, 1);
+  const std::string file = WriteHex(files.Path() / "work" / "prog.hex", first);
+  const std::string folder = (files.Path() / "work").string();
+  // Typed without its extension.
+  chosen = folder + "\\prog";
+  RunCommand(ids::kOpenDownload);
+
+  EXPECT_EQ(dialogRuns, 1);
+  EXPECT_TRUE(program.errorBoxes.empty()) << program.errorBoxes[0].text;
+  EXPECT_EQ(BoardMemory(first.size()), first);
+  EXPECT_EQ(form.OpenDialog1.FileName, file);
+  EXPECT_EQ(form.StatusBar1.PanelText(0), "Connected at");
+  EXPECT_EQ(form.StatusBar1.PanelText(2), "VIRTUAL");
+  EXPECT_EQ(form.StatusBar1.PanelText(3), "57600");
+  EXPECT_EQ(form.StatusBar1.PanelText(app::kFileNamePanel), "prog.hex");
+
+  // While the run went on, the bar moved in the shown progress window and the main window took
+  // no input.
+  std::vector<int> positions;
+  for (const Sample& s : samples) {
+    if (!s.form2Visible) continue;
+    EXPECT_FALSE(s.form1Enabled);
+    EXPECT_FALSE(s.closeVisible);
+    EXPECT_EQ(s.label, "Downloading......please wait");
+    if (positions.empty() || positions.back() != s.position) positions.push_back(s.position);
+  }
+  EXPECT_GE(positions.size(), 3u);
+  EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
+  // After it: the result, the full bar, and the window closed again.
+  EXPECT_EQ(program.Form2().LabelText(), "Downloading succeded");
+  EXPECT_EQ(program.Form2().pbDownload.Position(), program.Form2().pbDownload.Max());
+  EXPECT_FALSE(program.Form2().Visible());
+  EXPECT_TRUE(form.Enabled());
+
+  // The settings file as one download writes it from scratch, and the sub-menu built from it.
+  EXPECT_EQ(ReadFile(SettingsFile()),
+            "[Directory]\r\nDir=" + folder +
+                "\r\n[File Count]\r\ncount=1\r\n[Files]\r\nFile1=" + file + "\r\n");
+  ASSERT_EQ(form.RecentFiles1.ItemCount(), 1);
+  EXPECT_EQ(form.RecentFiles1.ItemCaption(0), "&0 " + file);
+  EXPECT_EQ(form.RecentFiles1.ItemName(0), "name11");
+  EXPECT_EQ(GetMenuItemID(form.RecentFiles1.Handle(), 0), static_cast<UINT>(ids::kRecentFileFirst));
+  EXPECT_TRUE(form.XPMenu1.Active());
+  EXPECT_EQ(form.OpenDialog1.InitialDir(), folder);
+
+  // Redownload: the bare name, in the current folder, after an edit of the file.
+  const Bytes second = Program(500, 77);
+  WriteHex(file, second);
+  const std::string settings = ReadFile(SettingsFile());
+  RunCommand(ids::kRedownload);
+  EXPECT_TRUE(program.errorBoxes.empty());
+  EXPECT_EQ(form.HexFile.FileName(), "prog.hex");
+  EXPECT_EQ(BoardMemory(second.size()), second);
+  EXPECT_EQ(ReadFile(SettingsFile()), settings);
+  EXPECT_FALSE(program.Form2().Visible());
+
+  // The Recent Files item, from another current folder: the whole path, upper-cased.
+  const Bytes third = Program(200, 155);
+  WriteHex(file, third);
+  fs::current_path(files.Path());
+  RunCommand(ids::kRecentFileFirst);
+  EXPECT_TRUE(program.errorBoxes.empty());
+  EXPECT_EQ(form.HexFile.FileName(), app::UpperCaseAscii(file));
+  EXPECT_EQ(BoardMemory(third.size()), third);
+  EXPECT_EQ(ReadFile(SettingsFile()),
+            "[Directory]\r\nDir=" + app::UpperCaseAscii(folder) +
+                "\r\n[File Count]\r\ncount=1\r\n[Files]\r\nFile1=" + file + "\r\n");
+  ASSERT_EQ(form.RecentFiles1.ItemCount(), 1);
+  EXPECT_EQ(form.RecentFiles1.ItemCaption(0), "&0 " + file);
+  EXPECT_EQ(form.StatusBar1.PanelText(app::kFileNamePanel), "prog.hex");
+}
+
+TEST_F(DownloadCommandsTest, MessagesGoToTheErrorBoxAndNothingIsRemembered) {
+  RunCommand(ids::kRedownload);
+  ASSERT_EQ(program.errorBoxes.size(), 1u);
+  EXPECT_EQ(program.errorBoxes[0].text, "No recent file downloaded");
+  EXPECT_EQ(program.errorBoxes[0].owner, program.Form1().Handle());
+
+  // Cancelled: nothing at all.
+  RunCommand(ids::kOpenDownload);
+  EXPECT_EQ(dialogRuns, 1);
+  EXPECT_EQ(program.errorBoxes.size(), 1u);
+
+  std::string bad = download::FormatHexRecord(0x00, 0x4000, Bytes{1, 2, 3});
+  bad.back() = bad.back() == '0' ? '1' : '0';  // the checksum's low digit
+  const fs::path file = files.Path() / "bad.hex";
+  std::ofstream(file, std::ios::binary) << bad << "\r\n:00000001FF\r\n";
+  chosen = file.string();
+  RunCommand(ids::kOpenDownload);
+  ASSERT_EQ(program.errorBoxes.size(), 2u);
+  EXPECT_EQ(program.errorBoxes[1].text, "Checksum error");
+  EXPECT_FALSE(fs::exists(SettingsFile()));
+  EXPECT_EQ(program.Form1().RecentFiles1.ItemCount(), 0);
+  EXPECT_TRUE(program.Form1().Enabled());
+}
+
+TEST_F(DownloadCommandsTest, AReadErrorOfTheFileReachesTheTopLevelHandler) {
+  const fs::path file = files.Path() / "cut.hex";
+  std::ofstream(file, std::ios::binary)
+      << download::FormatHexRecord(0x00, 0x4000, Bytes{1, 2, 3}) << "\r\n";
+  chosen = file.string();
+  RunCommand(ids::kOpenDownload);
+  ASSERT_EQ(program.errorBoxes.size(), 1u);
+  EXPECT_EQ(program.errorBoxes[0].text, "Read beyond end of file");
+  EXPECT_FALSE(fs::exists(SettingsFile()));
+  EXPECT_FALSE(program.application.Terminated());
+}
+
+}  // namespace
+}  // namespace orvane::gui_test
