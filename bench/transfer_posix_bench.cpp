@@ -11,10 +11,10 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
-#include <termios.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -156,9 +156,13 @@ class CountingDevice final : public serial::ComDevice {
  public:
   CountingDevice(std::unique_ptr<serial::ComDevice> inner, LineCount& count)
       : inner_(std::move(inner)), count_(count) {}
-  serial::SysError Setup(std::int32_t in, std::int32_t out) override { return inner_->Setup(in, out); }
+  serial::SysError Setup(std::int32_t in, std::int32_t out) override {
+    return inner_->Setup(in, out);
+  }
   serial::SysError SetState(const serial::Dcb& dcb) override { return inner_->SetState(dcb); }
-  serial::SysError SetTimeouts(const serial::CommTimeouts& t) override { return inner_->SetTimeouts(t); }
+  serial::SysError SetTimeouts(const serial::CommTimeouts& t) override {
+    return inner_->SetTimeouts(t);
+  }
   serial::IoResult Write(const std::uint8_t* data, std::int32_t count) override {
     const serial::IoResult result = inner_->Write(data, count);
     count_.written += result.transferred;
@@ -174,7 +178,9 @@ class CountingDevice final : public serial::ComDevice {
   serial::SysError ClearError(std::uint32_t* errors, std::uint32_t* queue) override {
     return inner_->ClearError(errors, queue);
   }
-  serial::SysError ModemStatus(std::uint32_t* status) override { return inner_->ModemStatus(status); }
+  serial::SysError ModemStatus(std::uint32_t* status) override {
+    return inner_->ModemStatus(status);
+  }
 
  private:
   std::unique_ptr<serial::ComDevice> inner_;
@@ -194,8 +200,8 @@ class BoardServer {
       dup2(out[1], STDOUT_FILENO);
       close(out[0]);
       close(out[1]);
-      std::vector<std::string> args{program, "--link", link, "--answer-delay-us", "0",
-                                    "--page-write-ms", "0"};
+      std::vector<std::string> args{program, "--link",          link, "--answer-delay-us",
+                                    "0",     "--page-write-ms", "0"};
       args.insert(args.end(), extraOptions.begin(), extraOptions.end());
       std::vector<char*> argv;
       for (std::string& arg : args) argv.push_back(arg.data());
@@ -354,8 +360,9 @@ int main(int argc, char** argv) {
   MeasureBareTerminal(4000);
 
   const double byteSeconds = 10.0 / kRate;
-  std::printf("Full 8 KB image, orvane-board on a pseudo-terminal at %d bit/s, board answers at once\n",
-              kRate);
+  std::printf(
+      "Full 8 KB image, orvane-board on a pseudo-terminal at %d bit/s, board answers at once\n",
+      kRate);
   std::printf("%-14s %7s %7s %6s %11s %9s %19s\n", "", "wall", "bound", "bound/", "bytes",
               "extra us", "CPU us / image byte");
   std::printf("%-14s %7s %7s %6s %11s %9s %9s %9s\n", "algorithm", "s", "s", "wall", "out/in",

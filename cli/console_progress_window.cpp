@@ -53,8 +53,7 @@ void ConsoleProgressWindow::Close() {
 
 void ConsoleProgressWindow::Repaint() { Update(); }
 
-std::string ConsoleProgressWindow::Line(const std::string& label, int min, int max,
-                                        int position) {
+std::string ConsoleProgressWindow::Line(const std::string& label, int min, int max, int position) {
   const long long range = std::max(0LL, static_cast<long long>(max) - min);
   const long long done =
       range == 0 ? 0 : std::clamp(static_cast<long long>(position) - min, 0LL, range);

@@ -75,12 +75,12 @@ void AddDownloadCommand(CLI::App& app, CliContext& context) {
   command
       ->add_option("--algorithm", arguments->algorithm,
                    "Transfer: page or byte, each with or without verification")
-      ->check(CLI::IsMember(std::vector<std::string>(std::begin(kAlgorithmNames),
-                                                     std::end(kAlgorithmNames))))
+      ->check(CLI::IsMember(
+          std::vector<std::string>(std::begin(kAlgorithmNames), std::end(kAlgorithmNames))))
       ->capture_default_str();
   command->callback([&context, arguments] {
-    context.exitCode = RunDownload(context.options, arguments->fileName,
-                                   AlgorithmIndex(arguments->algorithm));
+    context.exitCode =
+        RunDownload(context.options, arguments->fileName, AlgorithmIndex(arguments->algorithm));
   });
 }
 

@@ -59,8 +59,7 @@ bool ConnectForDownload(board::BoardLink& link) {
   return true;
 }
 
-bool DownloadRun(board::BoardLink& link, const MemoryImage& image,
-                 app::ProgressWindowView& form2) {
+bool DownloadRun(board::BoardLink& link, const MemoryImage& image, app::ProgressWindowView& form2) {
   form2.SetCloseButtonVisible(false);
   form2.Show();
   RunOutcome outcome = RunOutcome::Failed;

@@ -17,7 +17,7 @@ namespace orvane::download {
 // One item of rgDownloadAlg: the command code that tells the board what follows.
 struct DownloadAlgorithm {
   std::uint8_t commandCode;
-  bool page;    // PageDownload, else ByteDownload
+  bool page;  // PageDownload, else ByteDownload
   bool verify;
 };
 

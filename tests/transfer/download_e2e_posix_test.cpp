@@ -2,9 +2,8 @@
 // serial layer to orvane-board on a pseudo-terminal, in real time; the board's memory dump must
 // equal the image. Also the in-process virtual board, the command's messages and its progress
 // bar on a terminal.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
@@ -63,9 +62,8 @@ void ExpectDownloaded(const std::string& hexFile, const std::string& binaryFile,
   SCOPED_TRACE(hexFile + " " + algorithm);
   BoardServer server;
   ASSERT_TRUE(server.Running());
-  const auto result = RunProgram(
-      {OrvanePath(), "download", DataFile(hexFile), "--algorithm", algorithm, "--port",
-       server.LinkPath()});
+  const auto result = RunProgram({OrvanePath(), "download", DataFile(hexFile), "--algorithm",
+                                  algorithm, "--port", server.LinkPath()});
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.out, "Downloading succeded\n");
   EXPECT_EQ(result.err, "");  // not a terminal: no progress bar
@@ -98,9 +96,8 @@ TEST(DownloadEndToEnd, SmallAndGappedImagesWithEachAlgorithm) {
 TEST(DownloadEndToEnd, ABoardThatFallsSilentIsAFailure) {
   BoardServer server({"--count-from", "command", "--silent-after", "100"});
   ASSERT_TRUE(server.Running());
-  const auto result =
-      RunProgram({OrvanePath(), "download", DataFile("objcopy-3000.hex"), "--algorithm",
-                  "page-verified", "--port", server.LinkPath()});
+  const auto result = RunProgram({OrvanePath(), "download", DataFile("objcopy-3000.hex"),
+                                  "--algorithm", "page-verified", "--port", server.LinkPath()});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(result.out, "Downloading failure\n");
   EXPECT_EQ(result.err, "");
@@ -112,10 +109,10 @@ TEST(DownloadEndToEnd, FilesThatCannotBeDownloadedAreRefusedBeforeConnecting) {
     const char* message;
   };
   const Case cases[] = {
-      {":0100000001FE\n:00000001FF\n", "Address range error"},        // data below 0x4000
+      {":0100000001FE\n:00000001FF\n", "Address range error"},  // data below 0x4000
       {":0140000001BD\n:00000001FF\n", "Checksum error"},
-      {":00000001FF\n", "No data to download"},                        // nothing at all
-      {":0140000001BE\n:007000018F\n", "Address range error"},        // the end claims 0x7000
+      {":00000001FF\n", "No data to download"},                 // nothing at all
+      {":0140000001BE\n:007000018F\n", "Address range error"},  // the end claims 0x7000
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -133,8 +130,8 @@ TEST(DownloadEndToEnd, FilesThatCannotBeDownloadedAreRefusedBeforeConnecting) {
 }
 
 TEST(DownloadEndToEnd, ConnectionFailuresSayWhatTheWindowSays) {
-  const auto unanswered = RunProgram({OrvanePath(), "download", DataFile("objcopy-200.hex"),
-                                      "--port", "/nonexistent/tty"});
+  const auto unanswered = RunProgram(
+      {OrvanePath(), "download", DataFile("objcopy-200.hex"), "--port", "/nonexistent/tty"});
   EXPECT_EQ(unanswered.exitCode, 1);
   EXPECT_EQ(unanswered.out, "");
   EXPECT_EQ(unanswered.err, std::string("/nonexistent/tty") + board::kPortInUseSuffix + "\n" +

@@ -1,4 +1,6 @@
 // The download run and the progress window's states on a virtual board, on virtual time.
+#include "download/download_run.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -6,7 +8,6 @@
 #include "board/board_messages.h"
 #include "board/board_protocol.h"
 #include "download/download_messages.h"
-#include "download/download_run.h"
 #include "serial/com_port.h"
 #include "support/scripted_com_device.h"
 #include "transfer/connected_board.h"
@@ -25,8 +26,8 @@ struct RunBench : ConnectedBoard {
 };
 
 TEST(DownloadRun, SendsStarAndTheChosenCommandCodeBeforeTheAlgorithm) {
-  const Bytes firstAlgorithmBytes[] = {{0x40, 0x30, 0x30}, {0x40, 0x30, 0x30},
-                                       {0x40, 0x40, 0x00}, {0x40, 0x40, 0x00}};
+  const Bytes firstAlgorithmBytes[] = {
+      {0x40, 0x30, 0x30}, {0x40, 0x30, 0x30}, {0x40, 0x40, 0x00}, {0x40, 0x40, 0x00}};
   for (int algorithm = 0; algorithm < 4; ++algorithm) {
     SCOPED_TRACE(algorithm);
     RunBench run(0x4030);
@@ -34,9 +35,10 @@ TEST(DownloadRun, SendsStarAndTheChosenCommandCodeBeforeTheAlgorithm) {
     EXPECT_TRUE(run.Start(algorithm));
     const Bytes host = run.board->HostBytes();
     ASSERT_GE(host.size(), 5u);
-    EXPECT_EQ(Bytes(host.begin(), host.begin() + 5),
-              (Bytes{0x2A, static_cast<std::uint8_t>(0x07 + algorithm), firstAlgorithmBytes[algorithm][0],
-                     firstAlgorithmBytes[algorithm][1], firstAlgorithmBytes[algorithm][2]}));
+    EXPECT_EQ(
+        Bytes(host.begin(), host.begin() + 5),
+        (Bytes{0x2A, static_cast<std::uint8_t>(0x07 + algorithm), firstAlgorithmBytes[algorithm][0],
+               firstAlgorithmBytes[algorithm][1], firstAlgorithmBytes[algorithm][2]}));
     EXPECT_EQ(run.board->Memory()[0x2F], PatternByte(0x2F));
   }
   // With "Byte Download Verified " the header comes back byte by byte.
@@ -53,7 +55,8 @@ TEST(DownloadRun, ASuccessfulRunLeavesTheResultAndTheCloseButtonUp) {
   run.bench.pump.onRun = [&] {
     disabledDuringTransfer = disabledDuringTransfer && !run.bench.Form1.Enabled();
     if (run.form2.CloseButtonVisible()) labelsDuringTransfer.push_back("button visible");
-    if (run.form2.LabelText() != kDownloadingWaitText) labelsDuringTransfer.push_back(run.form2.LabelText());
+    if (run.form2.LabelText() != kDownloadingWaitText)
+      labelsDuringTransfer.push_back(run.form2.LabelText());
   };
   EXPECT_TRUE(run.Start(0));
 
@@ -231,10 +234,14 @@ TEST(DownloadRefusal, NothingToSendAndAnEndBeyondTheMemoryAreRefused) {
     const char* message;  // null: accepted
   };
   const Case cases[] = {
-      {0, "No data to download"},      {0x3FFF, "No data to download"},
-      {0x4000, "No data to download"}, {0x4001, nullptr},
-      {0x6000, nullptr},               {0x6001, "Address range error"},
-      {0x10000, "Address range error"}, {0xFFFFFFFF, "Address range error"},
+      {0, "No data to download"},
+      {0x3FFF, "No data to download"},
+      {0x4000, "No data to download"},
+      {0x4001, nullptr},
+      {0x6000, nullptr},
+      {0x6001, "Address range error"},
+      {0x10000, "Address range error"},
+      {0xFFFFFFFF, "Address range error"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.end);

@@ -1,12 +1,13 @@
 // The page and byte transfers on a virtual board, on virtual time: what goes on the wire, what is
 // awaited, how each fault ends the transfer, and the progress bar.
+#include "download/transfer.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "board/board_protocol.h"
-#include "download/transfer.h"
 #include "transfer/connected_board.h"
 
 namespace orvane::download::test {
@@ -118,8 +119,8 @@ TEST(Transfers, AFullImageArrivesWholeWithEachAlgorithm) {
     const bool page = algorithm < 2;
     const bool verify = algorithm % 2 == 1;
     Started s(0x6000, static_cast<std::uint8_t>(0x07 + algorithm));
-    const bool done = page ? s.transfer.PageDownload(0x4000, verify)
-                           : s.transfer.ByteDownload(0x4000, verify);
+    const bool done =
+        page ? s.transfer.PageDownload(0x4000, verify) : s.transfer.ByteDownload(0x4000, verify);
     ASSERT_TRUE(done);
     EXPECT_EQ(s.board->Memory(), s.image->bytes);
     EXPECT_EQ(s.board->CompletedDownloads(), 1);
@@ -196,8 +197,8 @@ TEST(Transfers, ABoardFallingSilentEndsTheTransferAfterTheReadTimeout) {
     config.silentAfter = c.answeredBytes;
     Started s(c.end, c.command, config);
     const bool page = c.command <= board::kPageDownloadVerified;
-    const bool verify = c.command == board::kPageDownloadVerified ||
-                        c.command == board::kByteDownloadVerified;
+    const bool verify =
+        c.command == board::kPageDownloadVerified || c.command == board::kByteDownloadVerified;
     EXPECT_FALSE(page ? s.transfer.PageDownload(0x4000, verify)
                       : s.transfer.ByteDownload(0x4000, verify));
     EXPECT_EQ(s.AlgorithmBytes().size(), c.bytesSent);
@@ -250,7 +251,7 @@ TEST(Transfers, RangesOutsideTheProgramMemorySendNothing) {
     std::uint16_t start;
   };
   const Case cases[] = {
-      {0, 0x4000}, {0x4000, 0x4000}, {0x6001, 0x4000}, {0x10040, 0x4000},
+      {0, 0x4000},      {0x4000, 0x4000}, {0x6001, 0x4000}, {0x10040, 0x4000},
       {0x4100, 0x3FC0}, {0x4100, 0x4100}, {0x4100, 0x6000},
   };
   for (const Case& c : cases) {
