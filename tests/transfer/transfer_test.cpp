@@ -28,6 +28,14 @@ struct Started : ConnectedBoard {
   }
   Transfer transfer{bench.link, *image, form2, bench.pump};
 
+  // The algorithm of a command code (0x07 page ... 0x0A byte verified).
+  bool Run(std::uint8_t commandCode) {
+    const bool verify =
+        commandCode == board::kPageDownloadVerified || commandCode == board::kByteDownloadVerified;
+    return commandCode <= board::kPageDownloadVerified ? transfer.PageDownload(0x4000, verify)
+                                                       : transfer.ByteDownload(0x4000, verify);
+  }
+
   // Host bytes after '*' and the command code.
   Bytes AlgorithmBytes() const {
     Bytes host = board->HostBytes();
@@ -116,18 +124,15 @@ TEST(ByteDownload, HeaderInterleavesStartAndEndAndEveryDataByteIsEchoed) {
 TEST(Transfers, AFullImageArrivesWholeWithEachAlgorithm) {
   for (int algorithm = 0; algorithm < 4; ++algorithm) {
     SCOPED_TRACE(algorithm);
-    const bool page = algorithm < 2;
-    const bool verify = algorithm % 2 == 1;
-    Started s(0x6000, static_cast<std::uint8_t>(0x07 + algorithm));
-    const bool done =
-        page ? s.transfer.PageDownload(0x4000, verify) : s.transfer.ByteDownload(0x4000, verify);
-    ASSERT_TRUE(done);
+    const auto command = static_cast<std::uint8_t>(0x07 + algorithm);
+    Started s(0x6000, command);
+    ASSERT_TRUE(s.Run(command));
     EXPECT_EQ(s.board->Memory(), s.image->bytes);
     EXPECT_EQ(s.board->CompletedDownloads(), 1);
     EXPECT_EQ(s.form2.pbDownload.Position(), 8192);
     EXPECT_EQ(s.form2.pbDownload.Max(), 8192);
     // Page transfers keep the long time-out from the first acknowledgement on.
-    EXPECT_EQ(s.bench.ComPort1.Timeouts().ReadTotalConstant(), page ? 300 : 100);
+    EXPECT_EQ(s.bench.ComPort1.Timeouts().ReadTotalConstant(), algorithm < 2 ? 300 : 100);
   }
 }
 
@@ -196,11 +201,7 @@ TEST(Transfers, ABoardFallingSilentEndsTheTransferAfterTheReadTimeout) {
     sim::BoardConfig config;
     config.silentAfter = c.answeredBytes;
     Started s(c.end, c.command, config);
-    const bool page = c.command <= board::kPageDownloadVerified;
-    const bool verify =
-        c.command == board::kPageDownloadVerified || c.command == board::kByteDownloadVerified;
-    EXPECT_FALSE(page ? s.transfer.PageDownload(0x4000, verify)
-                      : s.transfer.ByteDownload(0x4000, verify));
+    EXPECT_FALSE(s.Run(c.command));
     EXPECT_EQ(s.AlgorithmBytes().size(), c.bytesSent);
     EXPECT_EQ(s.form2.pbDownload.Position(), c.progress);
     // The wait starts when the last byte is handed to the line, which may be before it starts
@@ -217,7 +218,8 @@ TEST(Transfers, MessagesRunAndTheBarStepsJustBeforeEachDataByte) {
   for (int algorithm = 0; algorithm < 4; ++algorithm) {
     SCOPED_TRACE(algorithm);
     const bool page = algorithm < 2;
-    Started s(0x4085, static_cast<std::uint8_t>(0x07 + algorithm));
+    const auto command = static_cast<std::uint8_t>(0x07 + algorithm);
+    Started s(0x4085, command);
     // Bytes the host sends before the first data byte, and between the pages.
     const std::size_t header = page ? 2 + 3 : 4;
     std::vector<std::string> wrong;
@@ -232,8 +234,7 @@ TEST(Transfers, MessagesRunAndTheBarStepsJustBeforeEachDataByte) {
         wrong.push_back("messages not run before step " + std::to_string(position));
       }
     };
-    ASSERT_TRUE(page ? s.transfer.PageDownload(0x4000, algorithm % 2)
-                     : s.transfer.ByteDownload(0x4000, algorithm % 2));
+    ASSERT_TRUE(s.Run(command));
     EXPECT_TRUE(wrong.empty()) << wrong.front();
     EXPECT_EQ(s.bench.pump.runs, 0x85);
     EXPECT_EQ(s.form2.pbDownload.steps, 0x85);
@@ -263,13 +264,6 @@ TEST(Transfers, RangesOutsideTheProgramMemorySendNothing) {
     EXPECT_TRUE(s.AlgorithmBytes().empty());
     EXPECT_EQ(s.form2.pbDownload.steps, 0);
   }
-}
-
-TEST(Transfers, TheLastByteOfTheProgramMemoryCanStartAPage) {
-  Started s(0x6000, board::kPageDownloadVerified);
-  EXPECT_TRUE(TransferRangeFits(*s.image, 0x5FFF));
-  ASSERT_TRUE(s.transfer.PageDownload(0x5FFF, true));
-  EXPECT_EQ(s.AlgorithmBytes(), (Bytes{0x60, 0x00, 0x01, 0x5F, 0xFF, PatternByte(0x1FFF)}));
 }
 
 }  // namespace
