@@ -9,46 +9,6 @@
 
 namespace orvane::cli {
 
-std::string ConsoleComboBox::Item(int index) const {
-  if (index < 0 || index >= ItemCount()) return {};
-  return items_[static_cast<std::size_t>(index)];
-}
-
-void ConsoleComboBox::SetItemIndex(int index) {
-  if (index < 0 || index >= ItemCount()) {
-    index_ = -1;
-    text_.clear();
-    return;
-  }
-  index_ = index;
-  text_ = items_[static_cast<std::size_t>(index)];
-}
-
-void ConsoleComboBox::SetItems(std::vector<std::string> items, int index) {
-  items_ = std::move(items);
-  SetItemIndex(index);
-}
-
-void ConsoleComboBox::SetText(const std::string& text) {
-  for (int i = 0; i < ItemCount(); ++i) {
-    if (items_[static_cast<std::size_t>(i)] == text) {
-      SetItemIndex(i);
-      return;
-    }
-  }
-  index_ = -1;
-  text_ = text;
-}
-
-std::string ConsoleStatusBar::PanelText(int panel) const {
-  if (panel < 0 || panel >= kPanels) return {};
-  return panels_[static_cast<std::size_t>(panel)];
-}
-
-void ConsoleStatusBar::SetPanelText(int panel, const std::string& text) {
-  if (panel >= 0 && panel < kPanels) panels_[static_cast<std::size_t>(panel)] = text;
-}
-
 ConsoleErrorReporter::ConsoleErrorReporter(std::ostream& out) : out_(out) {}
 
 void ConsoleErrorReporter::ShowError(const std::string& text) { out_ << text << std::endl; }

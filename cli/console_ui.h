@@ -4,92 +4,26 @@
 // memory; message boxes become lines on standard error with the same text; waits are real.
 #pragma once
 
-#include <array>
 #include <iosfwd>
 #include <string>
 #include <vector>
 
+#include "app/memory_views.h"
 #include "app/window_interfaces.h"
 #include "cli/cli_context.h"
 
 namespace orvane::cli {
 
-class ConsoleComboBox final : public app::ComboBoxView {
+// Combo box of the console: a --port or --baud text selects the entry it names, as if chosen.
+class ConsoleComboBox final : public app::MemoryComboBox {
  public:
-  int ItemCount() const override { return static_cast<int>(items_.size()); }
-  std::string Item(int index) const override;
-  void AddItem(const std::string& text) override { items_.push_back(text); }
-  std::string Text() const override { return text_; }
-  void SetItemIndex(int index) override;  // out of range: none selected, empty text
-  int ItemIndex() const override { return index_; }
-
-  // Replaces the entries and selects one (-1: none).
-  void SetItems(std::vector<std::string> items, int index);
-  // As if typed: selects the first entry equal to the text, else shows the text with none selected.
-  void SetText(const std::string& text);
-
- private:
-  std::vector<std::string> items_;
-  int index_ = -1;
-  std::string text_;
+  void SetText(const std::string& text) { SelectOrType(text); }
 };
 
-class ConsoleCheckBox final : public app::CheckBoxView {
- public:
-  bool Checked() const override { return checked_; }
-  void SetChecked(bool checked) override { checked_ = checked; }
-
- private:
-  bool checked_ = false;
-};
-
-class ConsoleRadioGroup final : public app::RadioGroupView {
- public:
-  int ItemIndex() const override { return index_; }
-  void SetItemIndex(int index) override { index_ = index; }
-
- private:
-  int index_ = 0;
-};
-
-class ConsoleStatusBar final : public app::StatusBarView {
- public:
-  static constexpr int kPanels = 5;
-  std::string PanelText(int panel) const override;
-  void SetPanelText(int panel, const std::string& text) override;
-  void Repaint() override {}
-
- private:
-  std::array<std::string, kPanels> panels_;
-};
-
-class ConsoleProgressBar final : public app::ProgressBarView {
- public:
-  void SetMin(int value) override { min_ = value; }
-  void SetMax(int value) override { max_ = value; }
-  void SetPosition(int value) override { position_ = value; }
-  int Min() const override { return min_; }
-  int Max() const override { return max_; }
-  int Position() const override { return position_; }
-  void StepIt() override {
-    if (position_ < max_) ++position_;
-  }
-
- private:
-  int min_ = 0;
-  int max_ = 100;
-  int position_ = 0;
-};
-
-class ConsoleWindow final : public app::WindowView {
- public:
-  void SetEnabled(bool enabled) override { enabled_ = enabled; }
-  bool Enabled() const override { return enabled_; }
-  void Repaint() override {}
-
- private:
-  bool enabled_ = true;
-};
+using ConsoleCheckBox = app::MemoryCheckBox;
+using ConsoleRadioGroup = app::MemoryRadioGroup;
+using ConsoleStatusBar = app::MemoryStatusBar;
+using ConsoleWindow = app::MemoryWindow;
 
 // The "Error" message box: its text and a line end on the given stream (standard error).
 class ConsoleErrorReporter final : public app::ErrorReporter {
