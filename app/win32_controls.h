@@ -72,21 +72,36 @@ class Win32StatusBar : public StatusBarView {
   HWND handle_ = nullptr;
 };
 
+// The range and the position live here, and the control is told a new position only when its
+// picture changes: the control repaints at once for every position it gets (under Wine about
+// half a millisecond), which for one step per downloaded byte took longer than the transfer.
+// The range is kept as the control's (0 to 100 when it is made); set it through this object.
 class Win32ProgressBar : public ProgressBarView {
  public:
-  void Attach(HWND handle) { handle_ = handle; }
+  void Attach(HWND handle);
   HWND Handle() const { return handle_; }
 
   void SetMin(int value) override;
   void SetMax(int value) override;
+  // Kept within the range, as the control keeps it.
   void SetPosition(int value) override;
-  int Min() const override;
-  int Max() const override;
-  int Position() const override;
+  int Min() const override { return min_; }
+  int Max() const override { return max_; }
+  int Position() const override { return position_; }
   void StepIt() override;
 
  private:
+  // The filled width in pixels that `position` gives.
+  int FilledPixels(int position) const;
+  void SendRange();
+  // Gives the control the position when its picture differs from the one shown.
+  void ShowPosition();
+
   HWND handle_ = nullptr;
+  int min_ = 0;
+  int max_ = 100;
+  int position_ = 0;
+  int shownPosition_ = 0;
 };
 
 // Repaints a window and its children at once, without waiting for the message loop.

@@ -100,39 +100,74 @@ void Win32StatusBar::Repaint() { RepaintNow(handle_); }
 
 // ---- progress bar ----
 
+void Win32ProgressBar::Attach(HWND handle) {
+  handle_ = handle;
+  min_ = static_cast<int>(SendMessageA(handle_, PBM_GETRANGE, TRUE, 0));
+  max_ = static_cast<int>(SendMessageA(handle_, PBM_GETRANGE, FALSE, 0));
+  position_ = shownPosition_ = static_cast<int>(SendMessageA(handle_, PBM_GETPOS, 0, 0));
+}
+
 void Win32ProgressBar::SetMin(int value) {
-  SendMessageA(handle_, PBM_SETRANGE32, static_cast<WPARAM>(value), Max());
+  min_ = value;
+  SendRange();
 }
 
 void Win32ProgressBar::SetMax(int value) {
-  SendMessageA(handle_, PBM_SETRANGE32, static_cast<WPARAM>(Min()), value);
+  max_ = value;
+  SendRange();
+}
+
+void Win32ProgressBar::SendRange() {
+  SendMessageA(handle_, PBM_SETRANGE32, static_cast<WPARAM>(min_), max_);
+  // The control keeps its position within the new range; so does this object, and the control
+  // is given the exact position again.
+  position_ = max_ > min_ ? std::clamp(position_, min_, max_) : min_;
+  SendMessageA(handle_, PBM_SETPOS, static_cast<WPARAM>(position_), 0);
+  shownPosition_ = position_;
 }
 
 void Win32ProgressBar::SetPosition(int value) {
-  SendMessageA(handle_, PBM_SETPOS, static_cast<WPARAM>(value), 0);
-}
-
-int Win32ProgressBar::Min() const {
-  return static_cast<int>(SendMessageA(handle_, PBM_GETRANGE, TRUE, 0));
-}
-
-int Win32ProgressBar::Max() const {
-  return static_cast<int>(SendMessageA(handle_, PBM_GETRANGE, FALSE, 0));
-}
-
-int Win32ProgressBar::Position() const {
-  return static_cast<int>(SendMessageA(handle_, PBM_GETPOS, 0, 0));
+  position_ = max_ > min_ ? std::clamp(value, min_, max_) : min_;
+  ShowPosition();
 }
 
 void Win32ProgressBar::StepIt() {
   // The control's own step wraps round to the minimum past the maximum; a bar must not.
-  SetPosition(std::min(Position() + 1, Max()));
+  SetPosition(std::min(position_ + 1, max_));
 }
+
+int Win32ProgressBar::FilledPixels(int position) const {
+  RECT client{};
+  GetClientRect(handle_, &client);
+  const long long span = static_cast<long long>(max_) - min_;
+  if (span <= 0) return 0;
+  return static_cast<int>((static_cast<long long>(position) - min_) * (client.right - client.left) /
+                          span);
+}
+
+void Win32ProgressBar::ShowPosition() {
+  if (position_ == shownPosition_) return;
+  // The ends are always shown exactly, so an observer of the control sees them.
+  const bool end = position_ == min_ || position_ == max_;
+  if (!end && FilledPixels(position_) == FilledPixels(shownPosition_)) return;
+  SendMessageA(handle_, PBM_SETPOS, static_cast<WPARAM>(position_), 0);
+  shownPosition_ = position_;
+}
+
+namespace {
+// A message number of the application's range that the program never uses.
+constexpr UINT kNoMessage = WM_APP + 0x3FFF;
+}  // namespace
 
 void RepaintNow(HWND window) {
   if (window) {
     RedrawWindow(window, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    // Under Wine what is drawn reaches the screen only when the thread next looks for messages,
+    // and a caller that blocks next (the result display) would show a half-drawn window. Looking
+    // for a message that nobody sends lets the drawing through and runs no message.
+    MSG none;
+    PeekMessageA(&none, nullptr, kNoMessage, kNoMessage, PM_NOREMOVE);
   }
 }
 

@@ -104,9 +104,11 @@ class DownloadCommandsTest : public ::testing::Test {
   static void CALLBACK TakeSample(HWND, UINT, UINT_PTR, DWORD) {
     if (!current_) return;
     app::TForm2& form2 = current_->program.Form2();
+    // The position the control itself shows.
+    const auto shown = static_cast<int>(SendMessageA(form2.pbDownload.Handle(), PBM_GETPOS, 0, 0));
     current_->samples.push_back({form2.Visible(), current_->program.Form1().Enabled(),
-                                 form2.CloseButtonVisible(), form2.pbDownload.Position(),
-                                 form2.pbDownload.Max(), form2.LabelText()});
+                                 form2.CloseButtonVisible(), shown, form2.pbDownload.Max(),
+                                 form2.LabelText()});
   }
 
   static inline DownloadCommandsTest* current_ = nullptr;
@@ -146,7 +148,8 @@ TEST_F(DownloadCommandsTest, OpenAndDownloadThenRedownloadThenARecentFile) {
   EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
   // After it: the result, the full bar, and the window closed again.
   EXPECT_EQ(program.Form2().LabelText(), "Downloading succeded");
-  EXPECT_EQ(program.Form2().pbDownload.Position(), program.Form2().pbDownload.Max());
+  EXPECT_EQ(SendMessageA(program.Form2().pbDownload.Handle(), PBM_GETPOS, 0, 0), 3000);
+  EXPECT_EQ(program.Form2().pbDownload.Position(), 3000);
   EXPECT_FALSE(program.Form2().Visible());
   EXPECT_TRUE(form.Enabled());
 
@@ -186,6 +189,35 @@ TEST_F(DownloadCommandsTest, OpenAndDownloadThenRedownloadThenARecentFile) {
   ASSERT_EQ(form.RecentFiles1.ItemCount(), 1);
   EXPECT_EQ(form.RecentFiles1.ItemCaption(0), "&0 " + file);
   EXPECT_EQ(form.StatusBar1.PanelText(app::kFileNamePanel), "prog.hex");
+}
+
+// Counts the positions a progress bar control is given.
+LRESULT CALLBACK CountingBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                 DWORD_PTR counter) {
+  if (message == PBM_SETPOS) ++*reinterpret_cast<int*>(counter);
+  return DefSubclassProc(window, message, wParam, lParam);
+}
+
+TEST_F(DownloadCommandsTest, TheBarRepaintsOnlyWhenItsPictureChanges) {
+  // One step per byte of a full image: each position given to the control repaints it at once.
+  app::Win32ProgressBar& bar = program.Form2().pbDownload;
+  int given = 0;
+  ASSERT_TRUE(
+      SetWindowSubclass(bar.Handle(), CountingBarProc, 1, reinterpret_cast<DWORD_PTR>(&given)));
+  bar.SetMax(8192);
+  bar.SetPosition(0);
+  given = 0;
+  for (int i = 0; i < 8192; ++i) bar.StepIt();
+  RECT client{};
+  GetClientRect(bar.Handle(), &client);
+  EXPECT_LE(given, client.right - client.left + 1);
+  EXPECT_GE(given, (client.right - client.left) / 2);
+  EXPECT_EQ(bar.Position(), 8192);
+  EXPECT_EQ(SendMessageA(bar.Handle(), PBM_GETPOS, 0, 0), 8192);
+  // Back to the start, exactly, as every run begins.
+  bar.SetPosition(0);
+  EXPECT_EQ(SendMessageA(bar.Handle(), PBM_GETPOS, 0, 0), 0);
+  RemoveWindowSubclass(bar.Handle(), CountingBarProc, 1);
 }
 
 TEST_F(DownloadCommandsTest, MessagesGoToTheErrorBoxAndNothingIsRemembered) {
