@@ -27,11 +27,12 @@
 #include <string>
 #include <vector>
 
+#include "app/memory_views.h"
 #include "app/window_interfaces.h"
 #include "board/board_link.h"
 #include "board/board_protocol.h"
 #include "download/download_run.h"
-#include "download/progress_window_events.h"
+#include "download/memory_progress_window.h"
 #include "serial/com_port.h"
 
 namespace {
@@ -42,51 +43,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kRate = 57600;
 constexpr const char* kAlgorithmNames[] = {"page", "page-verified", "byte", "byte-verified"};
 
-// ---- the views the download run needs, doing nothing a benchmark would have to pay for
-
-class Combo final : public app::ComboBoxView {
- public:
-  explicit Combo(std::string text) : text_(std::move(text)) {}
-  int ItemCount() const override { return 1; }
-  std::string Item(int) const override { return text_; }
-  void AddItem(const std::string&) override {}
-  std::string Text() const override { return text_; }
-  void SetItemIndex(int) override {}
-  int ItemIndex() const override { return 0; }
-
- private:
-  std::string text_;
-};
-
-class Check final : public app::CheckBoxView {
- public:
-  bool Checked() const override { return false; }
-  void SetChecked(bool) override {}
-};
-
-class Radio final : public app::RadioGroupView {
- public:
-  int ItemIndex() const override { return index; }
-  void SetItemIndex(int value) override { index = value; }
-  int index = 0;
-};
-
-class Status final : public app::StatusBarView {
- public:
-  std::string PanelText(int) const override { return {}; }
-  void SetPanelText(int, const std::string&) override {}
-  void Repaint() override {}
-};
-
-class Window final : public app::WindowView {
- public:
-  void SetEnabled(bool enabled) override { enabled_ = enabled; }
-  bool Enabled() const override { return enabled_; }
-  void Repaint() override {}
-
- private:
-  bool enabled_ = true;
-};
+// ---- the views the download run needs: the in-memory ones, and these
 
 class Errors final : public app::ErrorReporter {
  public:
@@ -101,49 +58,6 @@ class Pump final : public app::MessagePump {
 class Sleeper final : public app::Waiter {
  public:
   void Wait(int milliseconds) override { usleep(static_cast<useconds_t>(milliseconds) * 1000); }
-};
-
-class Bar final : public app::ProgressBarView {
- public:
-  void SetMin(int value) override { min_ = value; }
-  void SetMax(int value) override { max_ = value; }
-  void SetPosition(int value) override { position_ = value; }
-  int Min() const override { return min_; }
-  int Max() const override { return max_; }
-  int Position() const override { return position_; }
-  void StepIt() override {
-    if (position_ < max_) ++position_;
-  }
-
- private:
-  int min_ = 0, max_ = 100, position_ = 0;
-};
-
-class ProgressWindow final : public app::ProgressWindowView {
- public:
-  explicit ProgressWindow(app::WindowView& form1) : events_(*this, form1) {}
-  std::string LabelText() const override { return label_; }
-  void SetLabelText(const std::string& text) override { label_ = text; }
-  bool CloseButtonVisible() const override { return button_; }
-  void SetCloseButtonVisible(bool visible) override { button_ = visible; }
-  app::ProgressBarView& ProgressBar() override { return bar_; }
-  void Show() override {
-    visible_ = true;
-    events_.FormActivate();
-  }
-  void Close() override {
-    events_.FormClose();
-    visible_ = false;
-  }
-  void Repaint() override {}
-  bool Visible() const override { return visible_; }
-
- private:
-  Bar bar_;
-  download::ProgressWindowEvents events_;
-  std::string label_;
-  bool button_ = false;
-  bool visible_ = false;
 };
 
 // The platform device with a count of the bytes that crossed it.
@@ -268,11 +182,11 @@ Figures DownloadOnce(const download::MemoryImage& image, int algorithm, const st
     std::fprintf(stderr, "orvane-board did not start\n");
     std::exit(1);
   }
-  Combo port(link), baud(std::to_string(kRate));
-  Check autoDetect, usb;
-  Radio testing, algorithmGroup;
-  Status status;
-  Window form1;
+  app::MemoryComboBox port({link}, 0), baud({std::to_string(kRate)}, 0);
+  app::MemoryCheckBox autoDetect, usb;
+  app::MemoryRadioGroup testing, algorithmGroup;
+  app::MemoryStatusBar status;
+  app::MemoryWindow form1;
   Errors errors;
   Pump pump;
   Sleeper sleeper;
@@ -286,8 +200,8 @@ Figures DownloadOnce(const download::MemoryImage& image, int algorithm, const st
   });
   serial::ApplyMainWindowDesign(comPort);
   board::BoardLink boardLink(comPort, controls);
-  ProgressWindow form2(form1);
-  algorithmGroup.index = algorithm;
+  download::MemoryProgressWindow form2(form1);
+  algorithmGroup.SetItemIndex(algorithm);
 
   if (!download::ConnectForDownload(boardLink)) return figures;
   count = {};

@@ -1,14 +1,13 @@
-// A recording stand-in for the progress window: it keeps its label, button and visibility, runs
-// the real activation and close handlers (download/progress_window_events.h) as the Windows
-// window does, and counts repaints.
+// A recording stand-in for the progress window: the in-memory window (label, button, visibility,
+// the real activation and close handlers) that also keeps every label text, counts shows,
+// closes and repaints, and lets a test act just before each step of the bar.
 #pragma once
 
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "app/window_interfaces.h"
-#include "download/progress_window_events.h"
+#include "download/memory_progress_window.h"
 #include "support/fake_window.h"
 
 namespace orvane::test_support {
@@ -23,33 +22,30 @@ class SteppingProgressBar : public FakeProgressBar {
   std::function<void()> onStep;
 };
 
-class FakeProgressWindow : public app::ProgressWindowView {
+class FakeProgressWindow : public download::MemoryProgressWindow {
  public:
-  // `form1` is the main window that the window disables while shown.
-  explicit FakeProgressWindow(app::WindowView& form1) : events(*this, form1) {}
+  using MemoryProgressWindow::MemoryProgressWindow;
 
-  std::string LabelText() const override { return label_; }
-  void SetLabelText(const std::string& text) override;
-  bool CloseButtonVisible() const override { return buttonVisible_; }
-  void SetCloseButtonVisible(bool visible) override { buttonVisible_ = visible; }
+  void SetLabelText(const std::string& text) override {
+    MemoryProgressWindow::SetLabelText(text);
+    labelHistory.push_back(text);
+  }
   app::ProgressBarView& ProgressBar() override { return pbDownload; }
-  // Showing a hidden window activates it; showing it again while it is up does not.
-  void Show() override;
-  void Close() override;
+  void Show() override {
+    ++shows;
+    MemoryProgressWindow::Show();
+  }
+  void Close() override {
+    ++closes;
+    MemoryProgressWindow::Close();
+  }
   void Repaint() override { ++repaints; }
-  bool Visible() const override { return visible_; }
 
   SteppingProgressBar pbDownload;
-  download::ProgressWindowEvents events;
   std::vector<std::string> labelHistory;  // every text the label was given, in order
   int shows = 0;
   int closes = 0;
   int repaints = 0;
-
- private:
-  std::string label_ = "Downloading.......... Please wait";
-  bool buttonVisible_ = true;
-  bool visible_ = false;
 };
 
 }  // namespace orvane::test_support
