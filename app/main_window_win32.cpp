@@ -300,6 +300,11 @@ void TForm1::CreateToolBar() {
                            WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | TBSTYLE_TRANSPARENT |
                                CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_TOP,
                            0, Handle(), ids::kToolBar1, {0, 0, kClientWidth, kToolBarHeight});
+  // A tool tip takes "&" as an access-key marker and drops it; the hint "Open File & Download
+  // (F9)" must show it as written.
+  if (HWND tips = reinterpret_cast<HWND>(SendMessageA(ToolBar1, TB_GETTOOLTIPS, 0, 0))) {
+    SetWindowLongPtrA(tips, GWL_STYLE, GetWindowLongPtrA(tips, GWL_STYLE) | TTS_NOPREFIX);
+  }
   SendMessageA(ToolBar1, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   SendMessageA(ToolBar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(imageList_.get()));
   SendMessageA(ToolBar1, TB_SETBUTTONSIZE, 0, MAKELPARAM(23, 22));

@@ -197,6 +197,10 @@ TEST_F(MainWindowTest, ToolBarHasThreeImageButtonsWithTheirHints) {
       {ids::kRedownload, 16, "Redownload (Ctrl+F9)"},
       {ids::kTesting, 2, "Testing (F8)"},
   };
+  // Without this style the tip would draw "Open File  Download (F9)", its "&" taken as a marker.
+  HWND tips = reinterpret_cast<HWND>(SendMessageA(bar, TB_GETTOOLTIPS, 0, 0));
+  ASSERT_TRUE(tips);
+  EXPECT_TRUE(GetWindowLongPtrA(tips, GWL_STYLE) & TTS_NOPREFIX);
   for (int i = 0; i < 3; ++i) {
     TBBUTTON button{};
     ASSERT_TRUE(SendMessageA(bar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button)));
