@@ -1,5 +1,8 @@
 #include "app/memory_views.h"
 
+#include <chrono>
+#include <thread>
+
 namespace orvane::app {
 
 std::string MemoryComboBox::Item(int index) const {
@@ -44,6 +47,10 @@ std::string MemoryStatusBar::PanelText(int panel) const {
 
 void MemoryStatusBar::SetPanelText(int panel, const std::string& text) {
   if (panel >= 0 && panel < kPanels) panels[static_cast<std::size_t>(panel)] = text;
+}
+
+void RealTimeWaiter::Wait(int milliseconds) {
+  if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
 }  // namespace orvane::app

@@ -93,4 +93,16 @@ class MemoryWindow : public WindowView {
   bool enabled_ = true;
 };
 
+// Without a window no messages wait to run.
+class NoMessagePump : public MessagePump {
+ public:
+  void ProcessMessages() override {}
+};
+
+// The blocking wait in real time.
+class RealTimeWaiter : public Waiter {
+ public:
+  void Wait(int milliseconds) override;
+};
+
 }  // namespace orvane::app

@@ -50,16 +50,6 @@ class Errors final : public app::ErrorReporter {
   void ShowError(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
 };
 
-class Pump final : public app::MessagePump {
- public:
-  void ProcessMessages() override {}
-};
-
-class Sleeper final : public app::Waiter {
- public:
-  void Wait(int milliseconds) override { usleep(static_cast<useconds_t>(milliseconds) * 1000); }
-};
-
 // The platform device with a count of the bytes that crossed it.
 struct LineCount {
   long written = 0;
@@ -188,8 +178,8 @@ Figures DownloadOnce(const download::MemoryImage& image, int algorithm, const st
   app::MemoryStatusBar status;
   app::MemoryWindow form1;
   Errors errors;
-  Pump pump;
-  Sleeper sleeper;
+  app::NoMessagePump pump;
+  app::RealTimeWaiter sleeper;
   app::MainWindowControls controls{port,   baud,  autoDetect, usb,  testing, algorithmGroup,
                                    status, form1, errors,     pump, sleeper};
   LineCount count;

@@ -1,9 +1,7 @@
 #include "cli/console_ui.h"
 
-#include <chrono>
 #include <iterator>
 #include <ostream>
-#include <thread>
 
 #include "board/board_messages.h"
 
@@ -12,10 +10,6 @@ namespace orvane::cli {
 ConsoleErrorReporter::ConsoleErrorReporter(std::ostream& out) : out_(out) {}
 
 void ConsoleErrorReporter::ShowError(const std::string& text) { out_ << text << std::endl; }
-
-void RealTimeWaiter::Wait(int milliseconds) {
-  if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
 
 ConsoleUi::ConsoleUi(std::ostream& errorStream) : errors(errorStream) {
   cbBaudrateOption.SetItems(

@@ -35,16 +35,8 @@ class ConsoleErrorReporter final : public app::ErrorReporter {
   std::ostream& out_;
 };
 
-// There is no window whose messages could wait.
-class NoMessagePump final : public app::MessagePump {
- public:
-  void ProcessMessages() override {}
-};
-
-class RealTimeWaiter final : public app::Waiter {
- public:
-  void Wait(int milliseconds) override;
-};
+using NoMessagePump = app::NoMessagePump;
+using RealTimeWaiter = app::RealTimeWaiter;
 
 // The main window's option controls and status bar, as the console keeps them.
 class ConsoleUi {
