@@ -36,6 +36,6 @@ endfunction()
 
 function(orvane_collect_gui_sources out_var)
   file(GLOB found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/app/*_win32.cpp ${CMAKE_SOURCE_DIR}/ui/menu/*_win32.cpp)
-  list(FILTER found EXCLUDE REGEX "(_main_win32|_core_win32|gui_library_win32)\\.cpp$")
+  list(FILTER found EXCLUDE REGEX "(_main_win32|_core_win32)\\.cpp$")
   set(${out_var} ${found} PARENT_SCOPE)
 endfunction()
