@@ -16,11 +16,12 @@ build_preset() {  # build_preset NAME
 }
 
 # A virtual display for Wine's windows; one this script starts is ended when the script ends.
+# ORVANE_TEST_DISPLAY picks its number, so that several checkouts can test side by side.
 ensure_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     return
   fi
-  export DISPLAY=:77
+  export DISPLAY="${ORVANE_TEST_DISPLAY:-:77}"
   if ! xdpyinfo >/dev/null 2>&1; then
     Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
     ORVANE_XVFB_PID=$!
