@@ -8,9 +8,12 @@ constexpr int kGlyphSpacing = 4;  // between glyph and caption
 }
 
 HWND CreateGlyphButton(HWND parent, int id, const std::string& caption, const Bounds& bounds,
-                       bool visible) {
-  return CreateControl("BUTTON", caption, BS_OWNERDRAW | WS_TABSTOP | (visible ? WS_VISIBLE : 0), 0,
-                       parent, id, bounds);
+                       bool visible, HICON glyph) {
+  HWND button = CreateControl("BUTTON", caption,
+                              BS_OWNERDRAW | WS_TABSTOP | (visible ? WS_VISIBLE : 0), 0, parent, id,
+                              bounds);
+  SendMessageA(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(glyph));
+  return button;
 }
 
 void DrawGlyphButton(const DRAWITEMSTRUCT& item, const Picture& glyph, bool isDefault) {
