@@ -11,7 +11,7 @@
 namespace orvane::app {
 
 // Creates the button; its form calls DrawGlyphButton from WM_DRAWITEM. The button carries `glyph`
-// as its image (the caller keeps it alive), for painters that draw the button themselves.
+// (the caller keeps it alive) for painters that draw the button themselves.
 HWND CreateGlyphButton(HWND parent, int id, const std::string& caption, const Bounds& bounds,
                        bool visible, HICON glyph);
 

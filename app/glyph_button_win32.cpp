@@ -1,5 +1,6 @@
 #include "app/bitmaps.h"
 #include "app/glyph_button.h"
+#include "ui/menu/tags_win32.h"
 
 namespace orvane::app {
 
@@ -12,7 +13,7 @@ HWND CreateGlyphButton(HWND parent, int id, const std::string& caption, const Bo
   HWND button = CreateControl("BUTTON", caption,
                               BS_OWNERDRAW | WS_TABSTOP | (visible ? WS_VISIBLE : 0), 0, parent, id,
                               bounds);
-  SendMessageA(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(glyph));
+  ui::menu::SetGlyph(button, glyph);
   return button;
 }
 

@@ -58,7 +58,7 @@ class TForm2 : public Window, public ProgressWindowView {
  private:
   TApplication& application_;
   Picture closeGlyph_;
-  // The glyph as the button carries it (BM_SETIMAGE), for painters that draw the button anew.
+  // The glyph as the button carries it, for painters that draw the button anew.
   UniqueIcon closeIcon_;
   download::ProgressWindowEvents events_;
 };

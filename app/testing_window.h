@@ -53,7 +53,7 @@ class TForm3 : public Window {
  private:
   TApplication& application_;
   Picture okGlyph_;
-  // The glyph as the button carries it (BM_SETIMAGE), for painters that draw the button anew.
+  // The glyph as the button carries it, for painters that draw the button anew.
   UniqueIcon okIcon_;
 };
 

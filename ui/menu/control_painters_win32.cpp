@@ -8,6 +8,7 @@
 #include "ui/menu/control_subclass.h"
 #include "ui/menu/dib_canvas_win32.h"
 #include "ui/menu/menu_item_drawing.h"
+#include "ui/menu/tags_win32.h"
 
 namespace orvane::ui::menu {
 namespace {
@@ -234,8 +235,7 @@ void PaintBitmapButton(const ControlLook& look) {
       Line(dc, 1, b - 1, r, b - 1, shade);
     }
   }
-  const Bitmap glyph =
-      IconBitmap(reinterpret_cast<HICON>(SendMessageA(look.control, BM_GETIMAGE, IMAGE_ICON, 0)));
+  const Bitmap glyph = IconBitmap(Glyph(look.control));
   const std::string caption = TextOf(look.control);
   Selected font(dc, FontOf(look.control));
   RECT textRect{0, 0, 0, 0};

@@ -136,6 +136,8 @@ bool TControlSubClass::CallsForPaint(UINT message) const {
     case WM_ENABLE:
     case WM_SYSCOLORCHANGE:
     case CB_SHOWDROPDOWN:
+    case WM_UPDATEUISTATE:
+    case BM_SETSTYLE:
       return true;
     default:
       return false;

@@ -10,6 +10,7 @@ namespace orvane::ui::menu {
 
 inline constexpr const char* kTagProperty = "OrvaneTag";
 inline constexpr const char* kPanelProperty = "OrvanePanel";
+inline constexpr const char* kGlyphProperty = "OrvaneGlyph";
 
 inline int Tag(HWND window) {
   return static_cast<int>(reinterpret_cast<std::intptr_t>(GetPropA(window, kTagProperty)));
@@ -37,5 +38,11 @@ inline void MarkAsPanel(HWND control) {
   SetPropA(control, kPanelProperty, reinterpret_cast<HANDLE>(1));
 }
 inline bool IsPanel(HWND control) { return GetPropA(control, kPanelProperty) != nullptr; }
+
+// The glyph of a push button that its window draws itself: painters that draw the button anew
+// draw this icon (the window keeps it alive). A property rather than the button's own image,
+// which would make the system draw an owner-drawn button as an ordinary one.
+inline void SetGlyph(HWND button, HICON glyph) { SetPropA(button, kGlyphProperty, glyph); }
+inline HICON Glyph(HWND button) { return static_cast<HICON>(GetPropA(button, kGlyphProperty)); }
 
 }  // namespace orvane::ui::menu
