@@ -39,7 +39,10 @@ class TXPMenu {
   const XPMenuProperties& Properties() const { return style_.Properties(); }
   // Changes any property; the working colours follow at the next drawing. Changing the kinds of
   // controls or containers while active hooks anew with the new sets.
-  XPMenuProperties& Change() { return style_.Change(); }
+  XPMenuProperties& Change() {
+    font_ = GdiObject<HFONT>();  // made anew from the font property when next needed
+    return style_.Change();
+  }
   void SetXPControls(std::uint32_t kinds);
   void SetXPContainers(std::uint32_t kinds);
 
