@@ -168,8 +168,10 @@ class Win32ComDevice final : public ComDevice {
     DWORD transferred = 0;
     if (!GetOverlappedResult(handle_.Get(), &overlapped, &transferred, FALSE)) {
       const DWORD error = GetLastError();
-      // A cancelled transfer ran out of time: keep what moved, as a time-out would.
-      if (error != ERROR_OPERATION_ABORTED) result.error = error;
+      // A cancelled transfer ran out of time: keep what moved, as a time-out would. Wine
+      // completes a read whose interval and total time-outs ran out with ERROR_TIMEOUT, where
+      // Windows completes it successfully with what arrived.
+      if (error != ERROR_OPERATION_ABORTED && error != ERROR_TIMEOUT) result.error = error;
     }
     if (waitError != kSuccess) result.error = waitError;
     result.transferred = static_cast<std::int32_t>(transferred);

@@ -8,12 +8,13 @@ namespace {
 constexpr std::uint32_t kMax = 0xFFFFFFFFu;
 constexpr int kNoLimitMs = 60000;  // what a record without limits is capped at
 
-// Real-time devices may be late (scheduling, a loaded machine) but never early.
+// Real-time devices may be late (scheduling, a loaded machine), and a little early where the other
+// end's schedule began a moment before the read and the clocks are coarse (Wine).
 void ExpectDuration(const ContractLine& line, ContractLine::Micros took, int expectMs,
                     const std::string& what) {
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(took).count();
   if (line.RealTime()) {
-    EXPECT_GE(ms + 1, expectMs) << what;
+    EXPECT_GE(ms + 15, expectMs) << what;
     EXPECT_LT(ms, expectMs + 150) << what;
   } else {
     EXPECT_EQ(took, std::chrono::milliseconds(expectMs)) << what;
