@@ -390,6 +390,8 @@ TEST_F(ComPortTest, LineControlAndQueries) {
   line->failures["Escape"] = 50;
   EXPECT_TRUE(RaisesComError([&] { port.SetDTR(true); }, 12, std::nullopt,
                              "EscapeCommFunction function failed (win error code: 50)"));
+  line->failures.clear();
+  port.Open();
 
   line->modemStatus = kMsCtsOn | kMsDsrOn | kMsRingOn | kMsRlsdOn;
   EXPECT_EQ(port.LineSignals(), 0x0Fu);
