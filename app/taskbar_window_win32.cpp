@@ -1,6 +1,6 @@
-#include "app/taskbar_window.h"
-
 #include <stdexcept>
+
+#include "app/taskbar_window.h"
 
 namespace orvane::app {
 
