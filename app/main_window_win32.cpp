@@ -11,6 +11,7 @@
 #include "app/control_ids.h"
 #include "app/error_box.h"
 #include "app/main_window.h"
+#include "app/main_window_port.h"
 #include "app/product.h"
 #include "app/progress_window.h"
 #include "app/settings_location.h"
@@ -233,7 +234,7 @@ TForm1::TForm1(TApplication& application, const StartupOptions& options)
                 rgTestingOption, rgDownloadAlg,    StatusBar1,   *this,
                 *this,           application,      *this},
       link_(ComPort1, controls_) {
-  serial::ApplyMainWindowDesign(ComPort1);
+  ApplyMainWindowDesign(ComPort1);
   OpenDialog1.Filter = kOpenDialogFilter;
   CreateMenus();
   const std::string caption = std::string(kMainWindowCaptionPrefix) + kVersionLabel;

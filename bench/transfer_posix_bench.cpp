@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "app/main_window_port.h"
 #include "app/memory_views.h"
 #include "app/window_interfaces.h"
 #include "board/board_link.h"
@@ -188,7 +189,7 @@ Figures DownloadOnce(const download::MemoryImage& image, int algorithm, const st
     return device ? std::make_unique<CountingDevice>(std::move(device), count)
                   : std::unique_ptr<serial::ComDevice>();
   });
-  serial::ApplyMainWindowDesign(comPort);
+  app::ApplyMainWindowDesign(comPort);
   board::BoardLink boardLink(comPort, controls);
   download::MemoryProgressWindow form2(form1);
   algorithmGroup.SetItemIndex(algorithm);

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/main_window_port.h"
 #include "serial/com_port.h"
 
 namespace orvane::serial {
@@ -29,7 +30,7 @@ class PtyPortTest : public ::testing::Test {
     char name[128] = {};
     ASSERT_EQ(openpty(&master_, &slave_, name, nullptr, nullptr), 0) << errno;
     slaveName_ = name;
-    ApplyMainWindowDesign(port_);
+    app::ApplyMainWindowDesign(port_);
     port_.SetPort(slaveName_);
     port_.Timeouts().SetReadTotalConstant(100);
   }

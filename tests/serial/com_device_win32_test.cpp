@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/main_window_port.h"
 #include "serial/com_port.h"
 
 namespace orvane::serial {
@@ -30,7 +31,7 @@ class Win32LineTest : public ::testing::Test {
     const char* name = std::getenv("ORVANE_TEST_COM_PORT");
     if (name == nullptr || *name == 0) GTEST_SKIP() << "no test line (run_wine_line_tests.sh)";
     portName_ = name;
-    ApplyMainWindowDesign(port_);
+    app::ApplyMainWindowDesign(port_);
     port_.SetPort(portName_);
     port_.Open();
     port_.PurgeBuffers(true, true);
