@@ -40,7 +40,7 @@ std::string FileNamePart(std::string_view fileName) {
   return std::string(last == std::string_view::npos ? fileName : fileName.substr(last + 1));
 }
 
-DownloadCommands::DownloadCommands(board::BoardLink& link, ProgressWindowView& Form2,
+DownloadCommands::DownloadCommands(board::BoardLink& link, ui::ProgressWindowView& Form2,
                                    OpenFileDialogView& OpenDialog1, RecentFiles* recentFiles,
                                    download::HexFile& HexFile, download::MemoryImage& image)
     : link_(link),
@@ -61,7 +61,7 @@ void DownloadCommands::OpenDownload1Click() {
 }
 
 void DownloadCommands::Redownload1Click() {
-  const std::string fileName = controls_.StatusBar1.PanelText(kFileNamePanel);
+  const std::string fileName = controls_.StatusBar1.PanelText(ui::kFileNamePanel);
   if (fileName.empty()) {
     controls_.errors.ShowError(kNoRecentFileText);
     return;
@@ -123,7 +123,7 @@ void DownloadCommands::DownloadAtChosenPort() {
 void DownloadCommands::RunAndShowResult() {
   if (download::DownloadRun(link_, image_, Form2_)) {
     // The file last chosen in the dialog, also after a Redownload or a recent file.
-    controls_.StatusBar1.SetPanelText(kFileNamePanel, FileNamePart(OpenDialog1_.FileName()));
+    controls_.StatusBar1.SetPanelText(ui::kFileNamePanel, FileNamePart(OpenDialog1_.FileName()));
   }
   // The result stays readable for a moment, whatever it is; nothing else runs meanwhile.
   Form2_.Repaint();

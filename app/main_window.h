@@ -17,7 +17,7 @@
 #include "app/startup_options.h"
 #include "app/win32_controls.h"
 #include "app/win32_window.h"
-#include "app/window_interfaces.h"
+#include "ui/main_window_controls.h"
 #include "board/board_link.h"
 #include "download/hex_file.h"
 #include "download/memory_image.h"
@@ -30,7 +30,7 @@ class TForm2;
 class TForm3;
 
 // The items of the Recent Files sub-menu; a click reaches RecentFileClick with the group index.
-class Win32RecentFilesMenu : public RecentFilesMenuView {
+class Win32RecentFilesMenu : public ui::RecentFilesMenuView {
  public:
   void Attach(HMENU menu) { menu_ = menu; }
   HMENU Handle() const { return menu_; }
@@ -55,7 +55,7 @@ class Win32RecentFilesMenu : public RecentFilesMenuView {
 
 // Stands where the owner-drawn menu painter goes: until then the menu keeps the platform's look,
 // and activation is only recorded.
-class MenuPainterSlot : public MenuPainterView {
+class MenuPainterSlot : public ui::MenuPainterView {
  public:
   void Activate() override { active_ = true; }
   void Deactivate() override { active_ = false; }
@@ -65,7 +65,7 @@ class MenuPainterSlot : public MenuPainterView {
   bool active_ = false;
 };
 
-class TForm1 : public Window, public WindowView, public ErrorReporter, public Waiter {
+class TForm1 : public Window, public ui::WindowView, public ui::ErrorReporter, public ui::Waiter {
  public:
   // Makes the window and its controls, hidden, then runs FormCreate. Throws std::runtime_error
   // when the system refuses to make the window.
@@ -73,7 +73,7 @@ class TForm1 : public Window, public WindowView, public ErrorReporter, public Wa
   ~TForm1() override;
 
   // ---- what the portable logic uses ----
-  MainWindowControls& Controls() { return controls_; }
+  ui::MainWindowControls& Controls() { return controls_; }
   board::BoardLink& BoardLink() { return link_; }
   TApplication& Application() { return application_; }
   TForm2& Form2();
@@ -117,7 +117,7 @@ class TForm1 : public Window, public WindowView, public ErrorReporter, public Wa
   void cbAutoDetectClick();
   void Exit1Click();
 
-  // ---- WindowView, ErrorReporter, Waiter ----
+  // ---- ui::WindowView, ui::ErrorReporter, ui::Waiter ----
   void SetEnabled(bool enabled) override;
   bool Enabled() const override;
   void Repaint() override;
@@ -147,7 +147,7 @@ class TForm1 : public Window, public WindowView, public ErrorReporter, public Wa
   UniqueIcon smallIcon_;
   HACCEL accelerators_ = nullptr;
   Picture image1Picture_;
-  MainWindowControls controls_;
+  ui::MainWindowControls controls_;
   board::BoardLink link_;
   std::unique_ptr<RecentFiles> recentFiles_;
 };

@@ -9,18 +9,16 @@
 #include "app/icons.h"
 #include "app/win32_controls.h"
 #include "app/win32_window.h"
-#include "app/window_interfaces.h"
-#include "download/progress_window_events.h"
+#include "ui/progress_window_events.h"
+#include "ui/views.h"
 
 namespace orvane::app {
 
 class TApplication;
 
 inline constexpr const char* kForm2Caption = "Downloading Information";
-// The label's designed text; every activation replaces it.
-inline constexpr const char* kForm2DesignedLabel = "Downloading.......... Please wait";
 
-class TForm2 : public Window, public ProgressWindowView {
+class TForm2 : public Window, public ui::ProgressWindowView {
  public:
   explicit TForm2(TApplication& application);
   ~TForm2() override;
@@ -29,13 +27,13 @@ class TForm2 : public Window, public ProgressWindowView {
   HWND Label1 = nullptr;
   HWND BitBtn1 = nullptr;
 
-  // ---- ProgressWindowView ----
+  // ---- ui::ProgressWindowView ----
   std::string LabelText() const override;
   // Sets the bold label's text; the label grows or shrinks to fit it.
   void SetLabelText(const std::string& text) override;
   bool CloseButtonVisible() const override;
   void SetCloseButtonVisible(bool visible) override;
-  ProgressBarView& ProgressBar() override { return pbDownload; }
+  ui::ProgressBarView& ProgressBar() override { return pbDownload; }
   // Shows and activates the window, which runs FormActivate.
   void Show() override { Window::Show(); }
   // Closes the window the way its caller or its button does: FormClose, then hidden.
@@ -57,7 +55,7 @@ class TForm2 : public Window, public ProgressWindowView {
  private:
   TApplication& application_;
   Picture closeGlyph_;
-  download::ProgressWindowEvents events_;
+  ui::ProgressWindowEvents events_;
 };
 
 }  // namespace orvane::app

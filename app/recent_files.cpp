@@ -84,8 +84,8 @@ std::string FileNameFromRecentCaption(std::string_view caption) {
   return blank == std::string::npos ? upper : upper.substr(blank + 1);
 }
 
-RecentFiles::RecentFiles(std::filesystem::path settingsFile, RecentFilesMenuView& RecentFiles1,
-                         MenuPainterView& XPMenu1, OpenDialogView& OpenDialog1)
+RecentFiles::RecentFiles(std::filesystem::path settingsFile, ui::RecentFilesMenuView& RecentFiles1,
+                         ui::MenuPainterView& XPMenu1, ui::OpenDialogView& OpenDialog1)
     : settings_(std::move(settingsFile)),
       RecentFiles1_(RecentFiles1),
       XPMenu1_(XPMenu1),

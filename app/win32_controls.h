@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "app/window_interfaces.h"
+#include "ui/views.h"
 
 namespace orvane::app {
 
 // A combo box with an editable text (CBS_DROPDOWN).
-class Win32ComboBox : public ComboBoxView {
+class Win32ComboBox : public ui::ComboBoxView {
  public:
   void Attach(HWND handle) { handle_ = handle; }
   HWND Handle() const { return handle_; }
@@ -29,7 +29,7 @@ class Win32ComboBox : public ComboBoxView {
 };
 
 // A check box. Every change of the state, by the user or by SetChecked, calls OnChange.
-class Win32CheckBox : public CheckBoxView {
+class Win32CheckBox : public ui::CheckBoxView {
  public:
   void Attach(HWND handle) { handle_ = handle; }
   HWND Handle() const { return handle_; }
@@ -43,7 +43,7 @@ class Win32CheckBox : public CheckBoxView {
 };
 
 // A group box holding one radio button per item, in one column.
-class Win32RadioGroup : public RadioGroupView {
+class Win32RadioGroup : public ui::RadioGroupView {
  public:
   void Attach(HWND groupBox, std::vector<HWND> buttons);
   HWND Handle() const { return groupBox_; }
@@ -59,7 +59,7 @@ class Win32RadioGroup : public RadioGroupView {
   std::vector<HWND> buttons_;
 };
 
-class Win32StatusBar : public StatusBarView {
+class Win32StatusBar : public ui::StatusBarView {
  public:
   void Attach(HWND handle) { handle_ = handle; }
   HWND Handle() const { return handle_; }
@@ -76,7 +76,7 @@ class Win32StatusBar : public StatusBarView {
 // picture changes: the control repaints at once for every position it gets (under Wine about
 // half a millisecond), which for one step per downloaded byte took longer than the transfer.
 // The range is kept as the control's (0 to 100 when it is made); set it through this object.
-class Win32ProgressBar : public ProgressBarView {
+class Win32ProgressBar : public ui::ProgressBarView {
  public:
   void Attach(HWND handle);
   HWND Handle() const { return handle_; }

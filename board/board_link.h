@@ -12,14 +12,14 @@
 #include <cstdint>
 #include <string>
 
-#include "app/window_interfaces.h"
+#include "ui/main_window_controls.h"
 #include "serial/com_port.h"
 
 namespace orvane::board {
 
 class BoardLink {
  public:
-  BoardLink(serial::TComPort& comPort, app::MainWindowControls& controls);
+  BoardLink(serial::TComPort& comPort, ui::MainWindowControls& controls);
   BoardLink(const BoardLink&) = delete;
   BoardLink& operator=(const BoardLink&) = delete;
 
@@ -44,11 +44,11 @@ class BoardLink {
   bool ReadReceiveByte();
 
   serial::TComPort& Port() { return ComPort1; }
-  app::MainWindowControls& Controls() { return controls_; }
+  ui::MainWindowControls& Controls() { return controls_; }
 
  private:
   serial::TComPort& ComPort1;
-  app::MainWindowControls& controls_;
+  ui::MainWindowControls& controls_;
 };
 
 }  // namespace orvane::board

@@ -25,7 +25,7 @@ void ConsoleProgressBarView::StepIt() {
   window_.Update();
 }
 
-ConsoleProgressWindow::ConsoleProgressWindow(app::WindowView& form1, std::ostream& out, bool draw)
+ConsoleProgressWindow::ConsoleProgressWindow(ui::WindowView& form1, std::ostream& out, bool draw)
     : out_(out), draw_(draw), events_(*this, form1) {}
 
 ConsoleProgressWindow::~ConsoleProgressWindow() {

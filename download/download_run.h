@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "app/window_interfaces.h"
+#include "ui/views.h"
 #include "board/board_link.h"
 #include "download/memory_image.h"
 
@@ -53,6 +53,6 @@ bool ConnectForDownload(board::BoardLink& link);
 // An error that escapes (EComPort from a failing write or read) closes the progress window and
 // enables the main window before it goes on to the caller, so no window stays disabled behind
 // the error message.
-bool DownloadRun(board::BoardLink& link, const MemoryImage& image, app::ProgressWindowView& form2);
+bool DownloadRun(board::BoardLink& link, const MemoryImage& image, ui::ProgressWindowView& form2);
 
 }  // namespace orvane::download

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/window_interfaces.h"
+#include "ui/views.h"
 
 namespace orvane::app::testing {
 
@@ -102,7 +102,7 @@ struct MenuItem {
   int imageIndex;
 };
 
-class RecordingMenu : public RecentFilesMenuView {
+class RecordingMenu : public ui::RecentFilesMenuView {
  public:
   explicit RecordingMenu(CallLog& log) : log_(log) {}
   void Clear() override {
@@ -130,7 +130,7 @@ class RecordingMenu : public RecentFilesMenuView {
   CallLog& log_;
 };
 
-class RecordingPainter : public MenuPainterView {
+class RecordingPainter : public ui::MenuPainterView {
  public:
   explicit RecordingPainter(CallLog& log) : log_(log) {}
   void Activate() override { log_.push_back("activate"); }
@@ -140,7 +140,7 @@ class RecordingPainter : public MenuPainterView {
   CallLog& log_;
 };
 
-class RecordingDialog : public OpenDialogView {
+class RecordingDialog : public ui::OpenDialogView {
  public:
   explicit RecordingDialog(CallLog& log) : log_(log) {}
   void SetInitialDir(const std::string& folder) override {

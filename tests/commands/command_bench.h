@@ -21,6 +21,7 @@
 #include "download/memory_image.h"
 #include "support/board_bench.h"
 #include "support/fake_progress_window.h"
+#include "ui/progress_window_events.h"
 
 namespace orvane::app::commands_test {
 
@@ -47,11 +48,11 @@ class FakeOpenDialog : public OpenFileDialogView {
 // Notes the virtual time at which the run's result appeared and at which the window closed.
 class TimedProgressWindow : public test_support::FakeProgressWindow {
  public:
-  TimedProgressWindow(WindowView& form1, const test_support::BoardBench& bench)
+  TimedProgressWindow(ui::WindowView& form1, const test_support::BoardBench& bench)
       : FakeProgressWindow(form1), bench_(bench) {}
   void SetLabelText(const std::string& text) override {
     FakeProgressWindow::SetLabelText(text);
-    if (text != download::kDownloadingWaitText) resultAtMs.push_back(bench_.ElapsedMs());
+    if (text != ui::kDownloadingWaitText) resultAtMs.push_back(bench_.ElapsedMs());
   }
   void Close() override {
     closedAtMs.push_back(bench_.ElapsedMs());

@@ -10,6 +10,7 @@
 #include "download/download_messages.h"
 #include "serial/com_port.h"
 #include "support/scripted_com_device.h"
+#include "ui/progress_window_events.h"
 #include "transfer/connected_board.h"
 
 namespace orvane::download::test {
@@ -51,7 +52,7 @@ TEST(DownloadRun, ASuccessfulRunLeavesTheResultAndTheCloseButtonUp) {
   run.bench.pump.onRun = [&] {
     disabledDuringTransfer = disabledDuringTransfer && !run.bench.Form1.Enabled();
     if (run.form2.CloseButtonVisible()) labelsDuringTransfer.push_back("button visible");
-    if (run.form2.LabelText() != kDownloadingWaitText)
+    if (run.form2.LabelText() != ui::kDownloadingWaitText)
       labelsDuringTransfer.push_back(run.form2.LabelText());
   };
   EXPECT_TRUE(run.Start(0));
