@@ -22,9 +22,8 @@ BITMAPINFO TopDownInfo(int width, int height) {
 UniqueBitmap ColourBitmap(const Picture& picture, std::uint32_t fill) {
   BITMAPINFO info = TopDownInfo(picture.width, picture.height);
   void* bits = nullptr;
-  HDC screen = GetDC(nullptr);
-  UniqueBitmap bitmap(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  ReleaseDC(nullptr, screen);
+  const WindowDC screen(nullptr);
+  UniqueBitmap bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap || !bits) return bitmap;
   auto* out = static_cast<std::uint32_t*>(bits);
   for (std::size_t i = 0; i < picture.pixels.size(); ++i) {

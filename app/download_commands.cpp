@@ -4,8 +4,7 @@
 #include <system_error>
 
 #include "download/download_run.h"
-#include "download/hex_loader.h"
-#include "download/load_result.h"
+#include "download/load_for_download.h"
 
 namespace orvane::app {
 namespace {
@@ -77,23 +76,12 @@ void DownloadCommands::RecentFileClick(int groupIndex) {
 
 void DownloadCommands::LoadAndDownload(const std::string& fileName, bool repaintBeforeLoad,
                                        bool remember) {
-  HexFile_.Assign(fileName);
-  if (!HexFile_.Open()) {
-    controls_.errors.ShowError(download::kFileNotFoundText);
-    return;
-  }
-  if (repaintBeforeLoad) controls_.Form1.Repaint();
-
   // A read error (HexFileError) is not caught: it ends the command like any uncaught error.
-  download::HexLoader loader(image_, HexFile_);
-  const download::LoadResult result = loader.LoadHexFile();
-  if (result != download::LoadOk) {
-    controls_.errors.ShowError(download::LoadResultMessage(result));
-    return;
-  }
-  // An image with nothing to send, or one reaching beyond program memory, fails like a load.
-  if (const auto refusal = download::DownloadRefusal(image_)) {
-    controls_.errors.ShowError(*refusal);
+  const auto stop = download::LoadForDownload(HexFile_, fileName, image_, [&] {
+    if (repaintBeforeLoad) controls_.Form1.Repaint();
+  });
+  if (stop) {
+    controls_.errors.ShowError(*stop);
     return;
   }
 

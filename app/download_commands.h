@@ -15,10 +15,10 @@
 #include <string_view>
 
 #include "app/recent_files.h"
-#include "ui/main_window_controls.h"
 #include "board/board_link.h"
 #include "download/hex_file.h"
 #include "download/memory_image.h"
+#include "ui/main_window_controls.h"
 
 namespace orvane::app {
 

@@ -1,7 +1,7 @@
 // The main window TForm1: the download options, the testing and algorithm choices, the menu, the
 // toolbar, the status bar, the serial port ComPort1 and the open dialog. Its event handlers are
 // where every command starts; the work is done by the portable logic, which reaches the window
-// through the views of app/window_interfaces.h (see Controls()).
+// through the views of ui/views.h (see Controls()).
 #pragma once
 
 #include <windows.h>
@@ -14,44 +14,22 @@
 #include "app/icons.h"
 #include "app/open_dialog.h"
 #include "app/recent_files.h"
+#include "app/recent_files_menu.h"
 #include "app/startup_options.h"
 #include "app/win32_controls.h"
+#include "app/win32_handles.h"
 #include "app/win32_window.h"
-#include "ui/main_window_controls.h"
 #include "board/board_link.h"
 #include "download/hex_file.h"
 #include "download/memory_image.h"
 #include "serial/com_port.h"
+#include "ui/main_window_controls.h"
 
 namespace orvane::app {
 
 class TApplication;
 class TForm2;
 class TForm3;
-
-// The items of the Recent Files sub-menu; a click reaches RecentFileClick with the group index.
-class Win32RecentFilesMenu : public ui::RecentFilesMenuView {
- public:
-  void Attach(HMENU menu) { menu_ = menu; }
-  HMENU Handle() const { return menu_; }
-
-  void Clear() override;
-  void AddItem(const std::string& caption, const std::string& name, int groupIndex,
-               int imageIndex) override;
-  int ItemCount() const override;
-  std::string ItemCaption(int position) const override;
-  // The component name and group index given with the item at `position`.
-  std::string ItemName(int position) const;
-  int ItemGroupIndex(int position) const;
-
- private:
-  struct Item {
-    std::string name;
-    int groupIndex = 0;
-  };
-  HMENU menu_ = nullptr;
-  std::vector<Item> items_;
-};
 
 // Stands where the owner-drawn menu painter goes: until then the menu keeps the platform's look,
 // and activation is only recorded.
@@ -104,7 +82,7 @@ class TForm1 : public Window, public ui::WindowView, public ui::ErrorReporter, p
   HWND Image1 = nullptr;
   HMENU MainMenu1 = nullptr;
   HIMAGELIST ImageList1() const { return imageList_.get(); }
-  HACCEL Accelerators() const { return accelerators_; }
+  HACCEL Accelerators() const { return accelerators_.get(); }
 
   // ---- event handlers ----
   void FormCreate();
@@ -145,7 +123,7 @@ class TForm1 : public Window, public ui::WindowView, public ui::ErrorReporter, p
   UniqueImageList imageList_;
   UniqueIcon icon_;
   UniqueIcon smallIcon_;
-  HACCEL accelerators_ = nullptr;
+  UniqueAcceleratorTable accelerators_;
   Picture image1Picture_;
   ui::MainWindowControls controls_;
   board::BoardLink link_;

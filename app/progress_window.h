@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/icons.h"
+#include "app/one_button_window.h"
 #include "app/win32_controls.h"
 #include "app/win32_window.h"
 #include "ui/progress_window_events.h"
@@ -18,14 +19,13 @@ class TApplication;
 
 inline constexpr const char* kForm2Caption = "Downloading Information";
 
-class TForm2 : public Window, public ui::ProgressWindowView {
+class TForm2 : public OneButtonWindow, public ui::ProgressWindowView {
  public:
   explicit TForm2(TApplication& application);
   ~TForm2() override;
 
   Win32ProgressBar pbDownload;
   HWND Label1 = nullptr;
-  HWND BitBtn1 = nullptr;
 
   // ---- ui::ProgressWindowView ----
   std::string LabelText() const override;
@@ -42,19 +42,12 @@ class TForm2 : public Window, public ui::ProgressWindowView {
   bool Visible() const override { return Window::Visible(); }
 
   // ---- event handlers ----
-  void FormActivate();  // each time the window becomes active
-  void FormClose();     // when the window is closed
-  void BitBtn1Click();  // the Close button
-
- protected:
-  bool OnCommand(int id, int code, HWND control) override;
-  bool OnDrawItem(DRAWITEMSTRUCT& item) override;
-  void OnActivate(bool active) override;
-  bool OnClose() override;
+  void FormActivate() override;  // each time the window becomes active
+  void FormClose();              // when the window is closed
+  void BitBtn1Click() override;  // the Close button
 
  private:
   TApplication& application_;
-  Picture closeGlyph_;
   ui::ProgressWindowEvents events_;
 };
 

@@ -28,13 +28,13 @@
 #include <vector>
 
 #include "app/main_window_port.h"
-#include "ui/memory_views.h"
-#include "ui/main_window_controls.h"
 #include "board/board_link.h"
 #include "board/board_protocol.h"
 #include "download/download_run.h"
-#include "ui/memory_progress_window.h"
 #include "serial/com_port.h"
+#include "ui/main_window_controls.h"
+#include "ui/memory_progress_window.h"
+#include "ui/memory_views.h"
 
 namespace {
 

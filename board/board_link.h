@@ -1,6 +1,6 @@
 // The board link: the connection to the board (open the port, DTR pulse, handshake), the scan
 // over every listed port and rate, and the reaction to the auto-detection check box. It reaches
-// the main window only through the small views of app/window_interfaces.h, so the Windows
+// the main window only through the small views of ui/main_window_controls.h, so the Windows
 // program, the command-line tool and the tests all drive this one implementation.
 //
 // Every exchange with the board goes through the two one-byte buffers SendByte and ReceiveByte:
@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <string>
 
-#include "ui/main_window_controls.h"
 #include "serial/com_port.h"
+#include "ui/main_window_controls.h"
 
 namespace orvane::board {
 

@@ -7,30 +7,24 @@
 #include <iosfwd>
 #include <string>
 
-#include "ui/views.h"
+#include "ui/progress_bar_model.h"
 #include "ui/progress_window_events.h"
+#include "ui/views.h"
 
 namespace orvane::cli {
 
 class ConsoleProgressWindow;
 
 // The bar; it redraws its window's line when what it shows changes.
-class ConsoleProgressBarView final : public ui::ProgressBarView {
+class ConsoleProgressBarView final : public ui::ProgressBarModel {
  public:
   explicit ConsoleProgressBarView(ConsoleProgressWindow& window) : window_(window) {}
-  void SetMin(int value) override;
-  void SetMax(int value) override;
-  void SetPosition(int value) override;
-  int Min() const override { return min_; }
-  int Max() const override { return max_; }
-  int Position() const override { return position_; }
-  void StepIt() override;
 
  private:
+  void RangeChanged() override;
+  void PositionChanged() override;
+
   ConsoleProgressWindow& window_;
-  int min_ = 0;
-  int max_ = 100;
-  int position_ = 0;
 };
 
 class ConsoleProgressWindow final : public ui::ProgressWindowView {

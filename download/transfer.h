@@ -17,10 +17,10 @@
 
 #include <cstdint>
 
-#include "ui/message_pump.h"
-#include "ui/views.h"
 #include "board/board_link.h"
 #include "download/memory_image.h"
+#include "ui/message_pump.h"
+#include "ui/views.h"
 
 namespace orvane::download {
 

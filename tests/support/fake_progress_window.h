@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/memory_progress_window.h"
 #include "support/fake_window.h"
+#include "ui/memory_progress_window.h"
 
 namespace orvane::test_support {
 

@@ -1,4 +1,4 @@
-// Recording stand-ins for the main window's views (app/window_interfaces.h), for tests of the
+// Recording stand-ins for the main window's views (ui/views.h), for tests of the
 // portable logic: they keep what the logic set and what it asked for, and a test can hook a
 // message box or a message-pump run to act at that moment.
 #pragma once

@@ -10,8 +10,8 @@
 #include "download/download_messages.h"
 #include "serial/com_port.h"
 #include "support/scripted_com_device.h"
-#include "ui/progress_window_events.h"
 #include "transfer/connected_board.h"
+#include "ui/progress_window_events.h"
 
 namespace orvane::download::test {
 namespace {
