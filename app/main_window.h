@@ -24,6 +24,7 @@
 #include "download/memory_image.h"
 #include "serial/com_port.h"
 #include "ui/main_window_controls.h"
+#include "ui/menu/xp_menu.h"
 
 namespace orvane::app {
 
@@ -31,16 +32,18 @@ class TApplication;
 class TForm2;
 class TForm3;
 
-// Stands where the owner-drawn menu painter goes: until then the menu keeps the platform's look,
-// and activation is only recorded.
-class MenuPainterSlot : public ui::MenuPainterView {
+// The flat-look painter XPMenu1, seen by the recent-files logic as the view it deactivates and
+// reactivates around every rebuild of the sub-menu.
+class Win32MenuPainter : public ui::MenuPainterView {
  public:
-  void Activate() override { active_ = true; }
-  void Deactivate() override { active_ = false; }
-  bool Active() const { return active_; }
+  Win32MenuPainter() : painter_(ui::menu::MainWindowMenuProperties()) {}
+  void Activate() override { painter_.SetActive(true); }
+  void Deactivate() override { painter_.SetActive(false); }
+  bool Active() const { return painter_.Active(); }
+  ui::menu::TXPMenu& Painter() { return painter_; }
 
  private:
-  bool active_ = false;
+  ui::menu::TXPMenu painter_;
 };
 
 class TForm1 : public Window, public ui::WindowView, public ui::ErrorReporter, public ui::Waiter {
@@ -74,7 +77,7 @@ class TForm1 : public Window, public ui::WindowView, public ui::ErrorReporter, p
   Win32RadioGroup rgDownloadAlg;
   Win32StatusBar StatusBar1;
   Win32RecentFilesMenu RecentFiles1;
-  MenuPainterSlot XPMenu1;
+  Win32MenuPainter XPMenu1;
   HWND ToolBar1 = nullptr;
   HWND gbDownloadOption = nullptr;
   HWND lCOMOption = nullptr;

@@ -19,6 +19,7 @@
 #include "app/testing_window.h"
 #include "app/win32_handles.h"
 #include "board/board_messages.h"
+#include "ui/menu/menu_item_data.h"
 
 namespace orvane::app {
 namespace {
@@ -100,7 +101,7 @@ void SetMenuImage(HMENU menu, UINT item, bool byPosition, int image) {
   info.cbSize = sizeof info;
   info.fMask = MIIM_BITMAP | MIIM_DATA;
   info.hbmpItem = HBMMENU_CALLBACK;
-  info.dwItemData = static_cast<ULONG_PTR>(image);
+  info.dwItemData = static_cast<ULONG_PTR>(ui::menu::PackMenuItemData({image}));
   SetMenuItemInfoA(menu, item, byPosition, &info);
 }
 
@@ -146,6 +147,7 @@ TForm1::TForm1(TApplication& application, const StartupOptions& options)
   SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
   CreateToolBar();
   CreateControls();
+  XPMenu1.Painter().PlaceOn(Handle(), imageList_.get());
   cbAutoDetect.OnChange = [this] { cbAutoDetectClick(); };
 
   std::vector<ACCEL> table;
@@ -373,7 +375,7 @@ bool TForm1::OnMeasureItem(MEASUREITEMSTRUCT& item) {
 
 bool TForm1::OnDrawItem(DRAWITEMSTRUCT& item) {
   if (item.CtlType == ODT_MENU) {
-    const int image = static_cast<int>(item.itemData);
+    const int image = ui::menu::UnpackMenuItemData(item.itemData).imageIndex;
     if (image < 0 || image >= kImageListCount) return false;
     const int top = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - kImageListSize) / 2;
     ImageList_Draw(imageList_.get(), image, item.hDC, item.rcItem.left + kMenuImageMargin, top,

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "app/bitmaps.h"
 #include "app/icons.h"
 #include "app/win32_window.h"
 
@@ -28,7 +29,10 @@ class OneButtonWindow : public Window {
 
  protected:
   OneButtonWindow(int buttonId, Picture glyph, bool defaultButton)
-      : buttonId_(buttonId), glyph_(std::move(glyph)), defaultButton_(defaultButton) {}
+      : buttonId_(buttonId),
+        glyph_(std::move(glyph)),
+        icon_(MakeIcon(glyph_)),
+        defaultButton_(defaultButton) {}
   // Makes the button, shown or hidden; once the window exists.
   void CreateButton(const std::string& caption, const Bounds& bounds, bool visible);
 
@@ -40,6 +44,8 @@ class OneButtonWindow : public Window {
  private:
   int buttonId_;
   Picture glyph_;
+  // The glyph as the button carries it, for painters that draw the button anew.
+  UniqueIcon icon_;
   bool defaultButton_;
 };
 

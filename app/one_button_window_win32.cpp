@@ -14,7 +14,7 @@ void OneButtonWindow::SetButtonVisible(bool visible) {
 
 void OneButtonWindow::CreateButton(const std::string& caption, const Bounds& bounds,
                                    bool visible) {
-  BitBtn1 = CreateGlyphButton(Handle(), buttonId_, caption, bounds, visible);
+  BitBtn1 = CreateGlyphButton(Handle(), buttonId_, caption, bounds, visible, icon_.get());
 }
 
 bool OneButtonWindow::OnCommand(int id, int code, HWND) {

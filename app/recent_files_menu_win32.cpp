@@ -1,6 +1,7 @@
 #include "app/recent_files_menu.h"
 
 #include "app/control_ids.h"
+#include "ui/menu/menu_item_data.h"
 
 namespace orvane::app {
 
@@ -10,12 +11,17 @@ void Win32RecentFilesMenu::Clear() {
 }
 
 void Win32RecentFilesMenu::AddItem(const std::string& caption, const std::string& name,
-                                   int groupIndex, int /*imageIndex*/) {
+                                   int groupIndex, int imageIndex) {
   // Items past the id range cannot be told apart when clicked; the settings file never counts
   // that many (the list stops far below).
   if (groupIndex < 0 || ids::kRecentFileFirst + groupIndex >= ids::kRecentFileLimit) return;
   AppendMenuA(menu_, MF_STRING, static_cast<UINT_PTR>(ids::kRecentFileFirst + groupIndex),
               caption.c_str());
+  MENUITEMINFOA info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_DATA;
+  info.dwItemData = static_cast<ULONG_PTR>(ui::menu::PackMenuItemData({imageIndex}));
+  SetMenuItemInfoA(menu_, static_cast<UINT>(GetMenuItemCount(menu_) - 1), TRUE, &info);
   items_.push_back({name, groupIndex});
 }
 

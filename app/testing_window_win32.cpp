@@ -10,6 +10,7 @@
 #include "app/main_window.h"
 #include "app/testing_window.h"
 #include "app/win32_handles.h"
+#include "ui/menu/tags_win32.h"
 
 namespace orvane::app {
 namespace {
@@ -59,6 +60,7 @@ TForm3::TForm3(TApplication& application)
                          {3, 0, 185, 24});
   SendMessageA(Panel1, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont(false, 13)), FALSE);
   SetWindowSubclass(Panel1, PanelProc, 1, 0);
+  ui::menu::MarkAsPanel(Panel1);
 
   RichEdit1 =
       CreateControl(RICHEDIT_CLASSA, "", WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
