@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/run_command.h"
 #include "sim/virtual_board.h"
 
 namespace {
@@ -340,7 +341,36 @@ int main(int argc, char** argv) {
                  "(0: never)")
       ->capture_default_str();
   app.add_flag("--verbose", o.verbose, "Log every byte on standard error");
+  orvane::sim::RunCommandOptions run;
+  std::string stuckBit;
+  app.add_option("--run", run.file,
+                 "Run this HEX file on the board model instead of serving a terminal: its serial "
+                 "output goes to standard output");
+  app.add_option("--until", run.limits.until, "With --run: stop once the output ends with this");
+  app.add_option("--cycles", run.limits.maxCycles, "With --run: stop after this many machine cycles")
+      ->capture_default_str();
+  app.add_flag("--report", run.report,
+               "With --run: print the pins' edge counts and the LCD's lines on standard error");
+  app.add_flag("--stdin", run.feedStdin,
+               "With --run: feed standard input to the program's serial port");
+  app.add_option("--stuck-bit", stuckBit,
+                 "External RAM bit that reads as a fixed value: ADDRESS:BIT:VALUE, e.g. "
+                 "0x9234:3:1");
   CLI11_PARSE(app, argc, argv);
+  if (!stuckBit.empty()) {
+    run.stuckBit = orvane::sim::ParseStuckBit(stuckBit);
+    if (!run.stuckBit) {
+      std::cerr << "orvane-board: --stuck-bit wants ADDRESS:BIT:VALUE (an address 0x8000-0xFFFF, "
+                   "a bit 0-7, a value 0 or 1)\n";
+      return 2;
+    }
+  }
+  if (!run.file.empty()) {
+    if (!o.rates.empty() && o.rates.front() != "any") {
+      run.limits.baud = static_cast<std::uint32_t>(std::stoul(o.rates.front()));
+    }
+    return orvane::sim::RunCommand(run);
+  }
 
   BoardConfig config;
   try {
