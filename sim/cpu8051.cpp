@@ -98,10 +98,11 @@ void Cpu8051::WriteSfr(std::uint8_t address, std::uint8_t value) {
       Reschedule();
       return;
     case sfr::PCON:
-      SfrRaw(address) = value;
+      Sync();
+      SfrRaw(address) = value & 0xFC;  // the mode bits act once and read back as 0
       if (value & 0x02) stopped_ = true;  // power-down: only a reset ends it
       if (value & 0x01) idle_ = true;     // idle: an interrupt ends it
-      Sync();
+      Reschedule();
       return;
     case sfr::TCON:
     case sfr::TMOD:
@@ -156,7 +157,7 @@ std::uint8_t Cpu8051::Pop() {
   return iram_[sp];
 }
 
-void Cpu8051::CheckInterrupts() {
+bool Cpu8051::CheckInterrupts() {
   const bool hold = holdOff_;
   holdOff_ = false;
   const std::uint8_t ie = SfrRaw(sfr::IE);
@@ -169,24 +170,30 @@ void Cpu8051::CheckInterrupts() {
   const unsigned enabled = (ie & 0x80) ? requests & ie & 0x3F : 0;
   if (enabled == 0) {
     checkInterrupts_ = false;  // a flag or IE changing sets it again
-    return;
+    return false;
   }
-  if (hold) return;  // one instruction first, then look again
+  if (hold) return false;  // one instruction first, then look again
   const unsigned high = enabled & SfrRaw(sfr::IP);
   if (high != 0 && (inService_ & 2) == 0) {
     Vector(std::countr_zero(high), 2);
-  } else if (inService_ == 0) {
-    Vector(std::countr_zero(enabled), 1);
-  } else {
-    checkInterrupts_ = false;  // waits for a RETI
+    return true;
   }
+  if (inService_ == 0) {
+    Vector(std::countr_zero(enabled), 1);
+    return true;
+  }
+  checkInterrupts_ = false;  // waits for a RETI
+  return false;
 }
 
 void Cpu8051::Vector(int source, int level) {
   // The timer and external flags are cleared by the call; the serial and timer 2 flags are the
   // program's to clear, since it must find out which of the two caused it.
   static constexpr std::uint8_t kClearedInTcon[] = {0x02, 0x20, 0x08, 0x80, 0, 0};
-  SfrRaw(sfr::TCON) &= static_cast<std::uint8_t>(~kClearedInTcon[source]);
+  if (kClearedInTcon[source] != 0) {
+    SfrRaw(sfr::TCON) &= static_cast<std::uint8_t>(~kClearedInTcon[source]);
+    Sync();  // with its flag clear, the timer's next overflow is an event again
+  }
   Push(static_cast<std::uint8_t>(pc_));
   Push(static_cast<std::uint8_t>(pc_ >> 8));
   pc_ = kVectors[source];

@@ -136,11 +136,13 @@ class Cpu8051 {
   void DecimalAdjust();
   void Compare(std::uint8_t left, std::uint8_t right, std::int8_t rel);
   void Jump(std::uint16_t target);
-  void JumpRelative(std::int8_t rel) { Jump(static_cast<std::uint16_t>(pc_ + rel)); }
+  // Conditional jumps: a jump to itself that waits for a flag is no end of the program.
+  void JumpRelative(std::int8_t rel) { pc_ = static_cast<std::uint16_t>(pc_ + rel); }
   void Call(std::uint16_t target);
 
   // ---- interrupts (cpu8051.cpp)
-  void CheckInterrupts();
+  // Calls the interrupt that is due, if any; true when it did.
+  bool CheckInterrupts();
   void Vector(int source, int level);
   void Reti();
 

@@ -46,7 +46,7 @@ void Cpu8051::Run(std::uint64_t until, bool returnOnSend) {
       Sync();
       if (returnOnSend && sent_) return;
     }
-    if (checkInterrupts_) CheckInterrupts();
+    if (checkInterrupts_ && CheckInterrupts()) continue;
     if (idle_) {
       // Nothing runs until an interrupt: skip to the next event.
       cycles_ = std::min(nextEvent_, until);

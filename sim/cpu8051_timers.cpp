@@ -256,10 +256,16 @@ void Cpu8051::Sync() {
   const std::uint64_t elapsed = cycles_ - lastSync_;
   lastSync_ = cycles_;
   if (elapsed != 0) {
+    const std::uint8_t flagsBefore = SfrRaw(sfr::TCON) & (kTf0 | kTf1);
+    const std::uint8_t timer2Before = SfrRaw(sfr::T2CON) & kTf2;
     AdvanceTimer0(elapsed);
     const std::uint64_t t1 = AdvanceTimer1(elapsed);
     const std::uint64_t t2 = AdvanceTimer2(elapsed);
     AdvanceSerial(elapsed, SerialOnTimer2() ? t2 : t1);
+    if ((SfrRaw(sfr::TCON) & (kTf0 | kTf1)) != flagsBefore ||
+        (SfrRaw(sfr::T2CON) & kTf2) != timer2Before) {
+      checkInterrupts_ = true;
+    }
   }
   Reschedule();
 }

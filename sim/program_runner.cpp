@@ -16,8 +16,8 @@ RunEnd RunProgram(BoardModel& board, const RunLimits& limits, const ByteSink& ou
   Cpu8051& cpu = board.Cpu();
   std::string tail;
   bool reached = false;
-  board.OnSerialSent([&](std::uint8_t byte, std::uint64_t) {
-    if (output) output(byte);
+  board.OnSerialSent([&](std::uint8_t byte, std::uint64_t cycle) {
+    if (output) output(byte, cycle);
     if (limits.until.empty()) return;
     tail += static_cast<char>(byte);
     if (tail.size() > limits.until.size()) tail.erase(0, tail.size() - limits.until.size());

@@ -22,7 +22,8 @@ enum class RunEnd { Until, Cycles, ProgramEnded };
 
 // Gives the next input byte when one is ready; `ended` set once no more will come.
 using ByteSource = std::function<std::optional<std::uint8_t>(bool& ended)>;
-using ByteSink = std::function<void(std::uint8_t)>;
+// Each byte the program sends, with the machine cycle at which its stop bit ended.
+using ByteSink = std::function<void(std::uint8_t, std::uint64_t)>;
 
 // Starts the program already loaded into `board` and runs it to the first of the limits.
 RunEnd RunProgram(BoardModel& board, const RunLimits& limits, const ByteSink& output,

@@ -43,7 +43,7 @@ class StdinSource {
   bool eof_ = false;
 };
 
-void WriteAll(std::uint8_t byte) {
+void WriteAll(std::uint8_t byte, std::uint64_t) {
   // Unbuffered: a reader sees each byte as the program sends it.
   while (write(STDOUT_FILENO, &byte, 1) < 0 && errno == EINTR) {
   }
