@@ -57,9 +57,10 @@ void CompareWithS51(double coreSeconds) {
     std::printf("s51 not installed: no comparison\n");
     return;
   }
-  const std::string command = "echo quit | s51 -t 8052 -X 11.0592M -S out=/dev/null "
-                              "-e 'break xram w 0xffff' -e run " +
-                              WriteRomFile() + " " + kProgram + " >/dev/null 2>&1";
+  const std::string command =
+      "echo quit | s51 -t 8052 -X 11.0592M -S out=/dev/null "
+      "-e 'break xram w 0xffff' -e run " +
+      WriteRomFile() + " " + kProgram + " >/dev/null 2>&1";
   const auto start = Clock::now();
   const int status = std::system(command.c_str());
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
@@ -84,9 +85,8 @@ int main() {
     board.LoadProgram(image.bytes);
     output.clear();
     const auto start = Clock::now();
-    sim::RunProgram(board, sim::RunLimits{}, [&](std::uint8_t byte, std::uint64_t) {
-      output += static_cast<char>(byte);
-    });
+    sim::RunProgram(board, sim::RunLimits{},
+                    [&](std::uint8_t byte, std::uint64_t) { output += static_cast<char>(byte); });
     best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
     cycles = board.Cpu().Cycles();
   }

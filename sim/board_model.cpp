@@ -24,8 +24,7 @@ std::optional<StuckBit> ParseStuckBit(const std::string& text) {
   int bit = 0;
   int value = 0;
   char end = 0;
-  if (std::sscanf(text.c_str(), "%li:%i:%i%c", &address, &bit, &value,
-                  &end) != 3) {
+  if (std::sscanf(text.c_str(), "%li:%i:%i%c", &address, &bit, &value, &end) != 3) {
     return std::nullopt;
   }
   if (address < kExternalRamBase || address > 0xFFFF || bit < 0 || bit > 7 || value < 0 ||

@@ -81,8 +81,7 @@ class BoardModel final : public Cpu8051Bus {
   // Cpu8051Bus
   std::uint8_t ReadData(std::uint16_t address, std::uint64_t cycle) override;
   void WriteData(std::uint16_t address, std::uint8_t value, std::uint64_t cycle) override;
-  void PortWritten(int port, std::uint8_t before, std::uint8_t after,
-                   std::uint64_t cycle) override;
+  void PortWritten(int port, std::uint8_t before, std::uint8_t after, std::uint64_t cycle) override;
   void SerialSent(std::uint8_t byte, std::uint64_t cycle) override;
 
  private:

@@ -347,7 +347,8 @@ int main(int argc, char** argv) {
                  "Run this HEX file on the board model instead of serving a terminal: its serial "
                  "output goes to standard output");
   app.add_option("--until", run.limits.until, "With --run: stop once the output ends with this");
-  app.add_option("--cycles", run.limits.maxCycles, "With --run: stop after this many machine cycles")
+  app.add_option("--cycles", run.limits.maxCycles,
+                 "With --run: stop after this many machine cycles")
       ->capture_default_str();
   app.add_flag("--report", run.report,
                "With --run: print the pins' edge counts and the LCD's lines on standard error");

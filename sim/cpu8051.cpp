@@ -99,7 +99,7 @@ void Cpu8051::WriteSfr(std::uint8_t address, std::uint8_t value) {
       return;
     case sfr::PCON:
       Sync();
-      SfrRaw(address) = value & 0xFC;  // the mode bits act once and read back as 0
+      SfrRaw(address) = value & 0xFC;     // the mode bits act once and read back as 0
       if (value & 0x02) stopped_ = true;  // power-down: only a reset ends it
       if (value & 0x01) idle_ = true;     // idle: an interrupt ends it
       Reschedule();

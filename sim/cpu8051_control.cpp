@@ -45,7 +45,7 @@ void Cpu8051::ExecuteRows0to3(std::uint8_t op) {
       psw = carry ? psw | kCy : psw & ~kCy;
       return;
     }
-    case 0x20:  // JB bit,rel
+    case 0x20:    // JB bit,rel
     case 0x30: {  // JNB bit,rel
       const bool set = ReadBit(code_[pc_++]);
       const std::int8_t rel = Rel(code_[pc_++]);

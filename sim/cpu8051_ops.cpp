@@ -16,18 +16,18 @@ constexpr std::array<std::uint8_t, 256> MakeCycleTable() {
     const int hi = op >> 4;
     const int lo = op & 0x0F;
     int c = 1;
-    if ((op & 0x1F) == 0x01 || (op & 0x1F) == 0x11) c = 2;       // AJMP, ACALL
-    if (lo == 0 && hi >= 1 && hi <= 7) c = 2;                            // JBC JB JNB JC JNC JZ JNZ
-    if (hi == 8 && lo >= 5) c = 2;                                // MOV dir,dir/@Ri/Rn
-    if (hi == 0xA && lo >= 6) c = 2;                              // MOV @Ri/Rn,dir
-    if (hi == 0xB && lo >= 4) c = 2;                              // CJNE
-    if (hi == 0xD && (lo == 5 || lo >= 8)) c = 2;                 // DJNZ
-    if (hi == 0xE && lo <= 3 && lo != 1) c = 2;                   // MOVX A,...
-    if (hi == 0xF && lo <= 3 && lo != 1) c = 2;                   // MOVX ...,A
+    if ((op & 0x1F) == 0x01 || (op & 0x1F) == 0x11) c = 2;  // AJMP, ACALL
+    if (lo == 0 && hi >= 1 && hi <= 7) c = 2;               // JBC JB JNB JC JNC JZ JNZ
+    if (hi == 8 && lo >= 5) c = 2;                          // MOV dir,dir/@Ri/Rn
+    if (hi == 0xA && lo >= 6) c = 2;                        // MOV @Ri/Rn,dir
+    if (hi == 0xB && lo >= 4) c = 2;                        // CJNE
+    if (hi == 0xD && (lo == 5 || lo >= 8)) c = 2;           // DJNZ
+    if (hi == 0xE && lo <= 3 && lo != 1) c = 2;             // MOVX A,...
+    if (hi == 0xF && lo <= 3 && lo != 1) c = 2;             // MOVX ...,A
     t[static_cast<std::size_t>(op)] = static_cast<std::uint8_t>(c);
   }
-  for (int op : {0x02, 0x12, 0x22, 0x32, 0x43, 0x53, 0x63, 0x72, 0x73, 0x75, 0x80, 0x82, 0x83,
-                 0x90, 0x92, 0x93, 0xA0, 0xA3, 0xB0, 0xC0, 0xD0}) {
+  for (int op : {0x02, 0x12, 0x22, 0x32, 0x43, 0x53, 0x63, 0x72, 0x73, 0x75, 0x80,
+                 0x82, 0x83, 0x90, 0x92, 0x93, 0xA0, 0xA3, 0xB0, 0xC0, 0xD0}) {
     t[static_cast<std::size_t>(op)] = 2;
   }
   t[0x84] = 4;  // DIV

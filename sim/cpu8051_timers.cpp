@@ -150,9 +150,7 @@ std::uint64_t Cpu8051::AdvanceTimer2(std::uint64_t cycles) {
   return overflows;
 }
 
-bool Cpu8051::SerialOnTimer2() const {
-  return (sfr_[sfr::T2CON - 0x80] & (kRclk | kTclk)) != 0;
-}
+bool Cpu8051::SerialOnTimer2() const { return (sfr_[sfr::T2CON - 0x80] & (kRclk | kTclk)) != 0; }
 
 // Modes 1 and 3 are clocked by timer overflows; modes 0 and 2 by the oscillator, counted here
 // in oscillator periods.

@@ -34,8 +34,8 @@ void Ppi8255::Write(int offset, std::uint8_t value) {
     control_ = value;
     outputMask_[kPortA] = (value & 0x10) ? 0x00 : 0xFF;
     outputMask_[kPortB] = (value & 0x02) ? 0x00 : 0xFF;
-    outputMask_[kPortC] = static_cast<std::uint8_t>(((value & 0x08) ? 0x00 : 0xF0) |
-                                                    ((value & 0x01) ? 0x00 : 0x0F));
+    outputMask_[kPortC] =
+        static_cast<std::uint8_t>(((value & 0x08) ? 0x00 : 0xF0) | ((value & 0x01) ? 0x00 : 0x0F));
     for (int port = 0; port < 3; ++port) SetLatch(port, 0);
     return;
   }

@@ -44,10 +44,10 @@ TEST(Ports, ReadModifyWriteReadsTheLatchOthersThePins) {
   m.cpu.SetPortInput(1, 0x0F);
   m.Steps(3);
   EXPECT_EQ(m.A(), 0x0F);
-  EXPECT_EQ(m.cpu.Sfr(sfr::P1), 0x0F);           // read as pins
-  EXPECT_EQ(m.cpu.Psw() & kCy, 0);               // the pin is low
+  EXPECT_EQ(m.cpu.Sfr(sfr::P1), 0x0F);  // read as pins
+  EXPECT_EQ(m.cpu.Psw() & kCy, 0);      // the pin is low
   m.cpu.SetPortInput(1, 0xFF);
-  EXPECT_EQ(m.cpu.Sfr(sfr::P1), 0xFF);           // the latch kept its ones
+  EXPECT_EQ(m.cpu.Sfr(sfr::P1), 0xFF);  // the latch kept its ones
 }
 
 TEST(Opcodes, UndefinedA5IsAOneByteOneCycleNoOp) {
@@ -65,10 +65,10 @@ TEST(Opcodes, MachineCyclesOfEachKind) {
     std::initializer_list<std::uint8_t> code;
     std::uint64_t cycles;
   };
-  const Case cases[] = {{{0x00}, 1},        {{0x74, 1}, 1},       {{0x75, 0x30, 1}, 2},
-                        {{0x85, 0x30, 0x31}, 2}, {{0xA4}, 4},     {{0x84}, 4},
-                        {{0xE0}, 2},        {{0x93}, 2},          {{0xA3}, 2},
-                        {{0xD2, 0x00}, 1},  {{0x92, 0x00}, 2},    {{0x12, 0x40, 0x00}, 2}};
+  const Case cases[] = {
+      {{0x00}, 1}, {{0x74, 1}, 1},    {{0x75, 0x30, 1}, 2}, {{0x85, 0x30, 0x31}, 2},
+      {{0xA4}, 4}, {{0x84}, 4},       {{0xE0}, 2},          {{0x93}, 2},
+      {{0xA3}, 2}, {{0xD2, 0x00}, 1}, {{0x92, 0x00}, 2},    {{0x12, 0x40, 0x00}, 2}};
   for (const Case& c : cases) {
     Machine m;
     m.Load(c.code);

@@ -73,14 +73,13 @@ TEST_P(AluFlags, ResultAndFlags) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, AluFlags, ::testing::ValuesIn(kAluCases),
-                         [](const auto& info) {
-                           std::string name = info.param.name;
-                           for (char& ch : name) {
-                             if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                           }
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, AluFlags, ::testing::ValuesIn(kAluCases), [](const auto& info) {
+  std::string name = info.param.name;
+  for (char& ch : name) {
+    if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+  }
+  return name;
+});
 
 struct CompareCase {
   std::uint8_t a;
