@@ -22,6 +22,7 @@
 #include "download/hex_file.h"
 #include "download/memory_image.h"
 #include "serial/com_port.h"
+#include "ui/menu/xp_menu.h"
 
 namespace orvane::app {
 
@@ -53,16 +54,18 @@ class Win32RecentFilesMenu : public RecentFilesMenuView {
   std::vector<Item> items_;
 };
 
-// Stands where the owner-drawn menu painter goes: until then the menu keeps the platform's look,
-// and activation is only recorded.
-class MenuPainterSlot : public MenuPainterView {
+// The flat-look painter XPMenu1, seen by the recent-files logic as the view it deactivates and
+// reactivates around every rebuild of the sub-menu.
+class Win32MenuPainter : public MenuPainterView {
  public:
-  void Activate() override { active_ = true; }
-  void Deactivate() override { active_ = false; }
-  bool Active() const { return active_; }
+  Win32MenuPainter() : painter_(ui::menu::MainWindowMenuProperties()) {}
+  void Activate() override { painter_.SetActive(true); }
+  void Deactivate() override { painter_.SetActive(false); }
+  bool Active() const { return painter_.Active(); }
+  ui::menu::TXPMenu& Painter() { return painter_; }
 
  private:
-  bool active_ = false;
+  ui::menu::TXPMenu painter_;
 };
 
 class TForm1 : public Window, public WindowView, public ErrorReporter, public Waiter {
@@ -96,7 +99,7 @@ class TForm1 : public Window, public WindowView, public ErrorReporter, public Wa
   Win32RadioGroup rgDownloadAlg;
   Win32StatusBar StatusBar1;
   Win32RecentFilesMenu RecentFiles1;
-  MenuPainterSlot XPMenu1;
+  Win32MenuPainter XPMenu1;
   HWND ToolBar1 = nullptr;
   HWND gbDownloadOption = nullptr;
   HWND lCOMOption = nullptr;

@@ -15,6 +15,7 @@
 #include "app/progress_window.h"
 #include "app/settings_location.h"
 #include "app/testing_window.h"
+#include "ui/menu/menu_item_data.h"
 
 namespace orvane::app {
 namespace {
@@ -98,7 +99,7 @@ void SetMenuImage(HMENU menu, UINT item, bool byPosition, int image) {
   info.cbSize = sizeof info;
   info.fMask = MIIM_BITMAP | MIIM_DATA;
   info.hbmpItem = HBMMENU_CALLBACK;
-  info.dwItemData = static_cast<ULONG_PTR>(image);
+  info.dwItemData = static_cast<ULONG_PTR>(ui::menu::PackMenuItemData({image}));
   SetMenuItemInfoA(menu, item, byPosition, &info);
 }
 
@@ -195,12 +196,17 @@ void Win32RecentFilesMenu::Clear() {
 }
 
 void Win32RecentFilesMenu::AddItem(const std::string& caption, const std::string& name,
-                                   int groupIndex, int /*imageIndex*/) {
+                                   int groupIndex, int imageIndex) {
   // Items past the id range cannot be told apart when clicked; the settings file never counts
   // that many (the list stops far below).
   if (groupIndex < 0 || ids::kRecentFileFirst + groupIndex >= ids::kRecentFileLimit) return;
   AppendMenuA(menu_, MF_STRING, static_cast<UINT_PTR>(ids::kRecentFileFirst + groupIndex),
               caption.c_str());
+  MENUITEMINFOA info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_DATA;
+  info.dwItemData = static_cast<ULONG_PTR>(ui::menu::PackMenuItemData({imageIndex}));
+  SetMenuItemInfoA(menu_, static_cast<UINT>(GetMenuItemCount(menu_) - 1), TRUE, &info);
   items_.push_back({name, groupIndex});
 }
 
@@ -247,6 +253,7 @@ TForm1::TForm1(TApplication& application, const StartupOptions& options)
   SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
   CreateToolBar();
   CreateControls();
+  XPMenu1.Painter().PlaceOn(Handle(), imageList_.get());
   cbAutoDetect.OnChange = [this] { cbAutoDetectClick(); };
 
   std::vector<ACCEL> table;
@@ -473,7 +480,7 @@ bool TForm1::OnMeasureItem(MEASUREITEMSTRUCT& item) {
 
 bool TForm1::OnDrawItem(DRAWITEMSTRUCT& item) {
   if (item.CtlType == ODT_MENU) {
-    const int image = static_cast<int>(item.itemData);
+    const int image = ui::menu::UnpackMenuItemData(item.itemData).imageIndex;
     if (image < 0 || image >= kImageListCount) return false;
     const int top = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - kImageListSize) / 2;
     ImageList_Draw(imageList_.get(), image, item.hDC, item.rcItem.left + kMenuImageMargin, top,

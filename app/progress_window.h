@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "app/bitmaps.h"
 #include "app/icons.h"
 #include "app/win32_controls.h"
 #include "app/win32_window.h"
@@ -57,6 +58,8 @@ class TForm2 : public Window, public ProgressWindowView {
  private:
   TApplication& application_;
   Picture closeGlyph_;
+  // The glyph as the button carries it, for painters that draw the button anew.
+  UniqueIcon closeIcon_;
   download::ProgressWindowEvents events_;
 };
 

@@ -24,6 +24,7 @@ TForm1& MainFormOf(TApplication& application) {
 TForm2::TForm2(TApplication& application)
     : application_(application),
       closeGlyph_(CloseGlyphPicture()),
+      closeIcon_(MakeIcon(closeGlyph_)),
       events_(*this, MainFormOf(application)) {
   HWND owner = MainFormOf(application_).Handle();
   // A tool window without a system menu: its title bar has no close box.
@@ -39,7 +40,8 @@ TForm2::TForm2(TApplication& application)
                                   ids::kForm2PbDownload, {5, 36, 202, 13}));
   SendMessageA(pbDownload.Handle(), PBM_SETRANGE32, 0, 100);
   SendMessageA(pbDownload.Handle(), PBM_SETSTEP, 1, 0);
-  BitBtn1 = CreateGlyphButton(Handle(), ids::kForm2BitBtn1, "&Close", {74, 57, 65, 24}, false);
+  BitBtn1 = CreateGlyphButton(Handle(), ids::kForm2BitBtn1, "&Close", {74, 57, 65, 24}, false,
+                              closeIcon_.get());
 }
 
 TForm2::~TForm2() { DestroyHandle(); }

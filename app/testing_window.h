@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "app/bitmaps.h"
 #include "app/icons.h"
 #include "app/win32_controls.h"
 #include "app/win32_window.h"
@@ -52,6 +53,8 @@ class TForm3 : public Window {
  private:
   TApplication& application_;
   Picture okGlyph_;
+  // The glyph as the button carries it, for painters that draw the button anew.
+  UniqueIcon okIcon_;
 };
 
 }  // namespace orvane::app

@@ -10,6 +10,7 @@
 #include "app/glyph_button.h"
 #include "app/main_window.h"
 #include "app/testing_window.h"
+#include "ui/menu/tags_win32.h"
 
 namespace orvane::app {
 namespace {
@@ -48,7 +49,8 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 
 }  // namespace
 
-TForm3::TForm3(TApplication& application) : application_(application), okGlyph_(OkGlyphPicture()) {
+TForm3::TForm3(TApplication& application)
+    : application_(application), okGlyph_(OkGlyphPicture()), okIcon_(MakeIcon(okGlyph_)) {
   HWND owner = application_.MainForm() ? application_.MainForm()->Handle() : nullptr;
   // A tool window without a system menu: its title bar has no close box.
   if (!CreateTopLevel(kForm3Caption, WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS, WS_EX_TOOLWINDOW, 192,
@@ -59,6 +61,7 @@ TForm3::TForm3(TApplication& application) : application_(application), okGlyph_(
                          {3, 0, 185, 24});
   SendMessageA(Panel1, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont(false, 13)), FALSE);
   SetWindowSubclass(Panel1, PanelProc, 1, 0);
+  ui::menu::MarkAsPanel(Panel1);
 
   RichEdit1 =
       CreateControl(RICHEDIT_CLASSA, "", WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
@@ -79,7 +82,8 @@ TForm3::TForm3(TApplication& application) : application_(application), okGlyph_(
   SendMessageA(ProgressBar1.Handle(), PBM_SETRANGE32, 0, 100);
   SendMessageA(ProgressBar1.Handle(), PBM_SETSTEP, 1, 0);
 
-  BitBtn1 = CreateGlyphButton(Handle(), ids::kForm3BitBtn1, "OK", {58, 136, 75, 25}, true);
+  BitBtn1 = CreateGlyphButton(Handle(), ids::kForm3BitBtn1, "OK", {58, 136, 75, 25}, true,
+                              okIcon_.get());
 }
 
 TForm3::~TForm3() { DestroyHandle(); }

@@ -13,10 +13,13 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <utility>
 
 #include "serial/com_device.h"
 #include "serial/comm_timeouts.h"
 #include "serial/custom_baud_posix.h"
+#include "serial/line_speed_posix.h"
+#include "serial/unique_fd_posix.h"
 
 namespace orvane::serial {
 namespace {
@@ -29,44 +32,43 @@ SysError LastError() { return static_cast<SysError>(errno); }
 // nothing and read all lines off, which keeps virtual serial links usable.
 bool NoModemLines(int error) { return error == ENOTTY || error == EINVAL; }
 
-speed_t StandardSpeed(std::uint32_t rate) {
-  switch (rate) {
-    case 50: return B50;
-    case 75: return B75;
-    case 110: return B110;
-    case 134: return B134;
-    case 150: return B150;
-    case 200: return B200;
-    case 300: return B300;
-    case 600: return B600;
-    case 1200: return B1200;
-    case 1800: return B1800;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    case 230400: return B230400;
-    case 460800: return B460800;
-    case 500000: return B500000;
-    case 576000: return B576000;
-    case 921600: return B921600;
-    case 1000000: return B1000000;
-    default: return B0;
+// Data bits, parity and stop bits of the record into the termios flags; false for values the
+// record does not define.
+bool SetFraming(const Dcb& dcb, termios& tio) {
+  switch (dcb.ByteSize) {
+    case 5: tio.c_cflag |= CS5; break;
+    case 6: tio.c_cflag |= CS6; break;
+    case 7: tio.c_cflag |= CS7; break;
+    case 8: tio.c_cflag |= CS8; break;
+    default: return false;
   }
+  switch (dcb.Parity) {
+    case 0: break;
+    case 1: tio.c_cflag |= PARENB | PARODD; break;
+    case 2: tio.c_cflag |= PARENB; break;
+    case 3: tio.c_cflag |= PARENB | PARODD | CMSPAR; break;
+    case 4: tio.c_cflag |= PARENB | CMSPAR; break;
+    default: return false;
+  }
+  switch (dcb.StopBits) {
+    case 0: break;
+    case 1:  // one and a half: the UART sends 1.5 for five data bits when asked for two
+    case 2: tio.c_cflag |= CSTOPB; break;
+    default: return false;
+  }
+  return true;
 }
 
 class PosixComDevice final : public ComDevice {
  public:
-  explicit PosixComDevice(int fd) : fd_(fd) { hasCounters_ = ReadCounters(&counters_); }
+  explicit PosixComDevice(UniqueFd fd) : fd_(std::move(fd)) {
+    hasCounters_ = ReadCounters(&counters_);
+  }
 
   ~PosixComDevice() override {
     // The exclusive mode belongs to the tty, which may outlive this descriptor (a pty whose other
     // side stays open): give it up so the port can be opened again.
-    ioctl(fd_, TIOCNXCL);
-    close(fd_);
+    ioctl(fd_.Get(), TIOCNXCL);
   }
 
   SysError Setup(std::int32_t, std::int32_t) override {
@@ -90,14 +92,14 @@ class PosixComDevice final : public ComDevice {
     const bool tx = (flags & kPurgeTxClear) != 0;
     if (!rx && !tx) return kSuccess;
     const int queue = rx && tx ? TCIOFLUSH : rx ? TCIFLUSH : TCOFLUSH;
-    return tcflush(fd_, queue) == 0 ? kSuccess : LastError();
+    return tcflush(fd_.Get(), queue) == 0 ? kSuccess : LastError();
   }
 
   SysError Escape(std::uint32_t function) override;
 
   SysError ClearError(std::uint32_t* errors, std::uint32_t* inputQueue) override {
     int queued = 0;
-    if (ioctl(fd_, TIOCINQ, &queued) != 0) return LastError();
+    if (ioctl(fd_.Get(), TIOCINQ, &queued) != 0) return LastError();
     *inputQueue = static_cast<std::uint32_t>(std::max(queued, 0));
     *errors = TakeCountedErrors();
     return kSuccess;
@@ -106,7 +108,9 @@ class PosixComDevice final : public ComDevice {
   SysError ModemStatus(std::uint32_t* status) override {
     *status = 0;
     int lines = 0;
-    if (ioctl(fd_, TIOCMGET, &lines) != 0) return NoModemLines(errno) ? kSuccess : LastError();
+    if (ioctl(fd_.Get(), TIOCMGET, &lines) != 0) {
+      return NoModemLines(errno) ? kSuccess : LastError();
+    }
     if (lines & TIOCM_CTS) *status |= kMsCtsOn;
     if (lines & TIOCM_DSR) *status |= kMsDsrOn;
     if (lines & TIOCM_RNG) *status |= kMsRingOn;
@@ -116,13 +120,13 @@ class PosixComDevice final : public ComDevice {
 
  private:
   SysError ModemLine(int line, bool on) {
-    if (ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &line) == 0) return kSuccess;
+    if (ioctl(fd_.Get(), on ? TIOCMBIS : TIOCMBIC, &line) == 0) return kSuccess;
     return NoModemLines(errno) ? kSuccess : LastError();
   }
 
   bool ReadCounters(serial_icounter_struct* counters) {
     std::memset(counters, 0, sizeof *counters);
-    return ioctl(fd_, TIOCGICOUNT, counters) == 0;
+    return ioctl(fd_.Get(), TIOCGICOUNT, counters) == 0;
   }
 
   // Line errors since the last call, from the driver's counters (drivers without them report none).
@@ -146,7 +150,7 @@ class PosixComDevice final : public ComDevice {
   // One non-blocking read; drops zero bytes when the line says so. Returns bytes kept, or -1.
   ssize_t ReadSome(std::uint8_t* data, std::int32_t count);
 
-  int fd_;
+  UniqueFd fd_;
   CommTimeouts timeouts_{};
   bool discardNull_ = false;
   serial_icounter_struct counters_{};
@@ -159,7 +163,7 @@ bool PosixComDevice::WaitReady(short events, Clock::time_point deadline, SysErro
     if (left <= Clock::duration::zero()) return false;
     // Rounded up, so the wait never ends before the deadline.
     const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
-    pollfd entry{fd_, events, 0};
+    pollfd entry{fd_.Get(), events, 0};
     const int ready = poll(&entry, 1, static_cast<int>(std::min<decltype(ms)>(ms, 1 << 30)));
     if (ready > 0) {
       if (entry.revents & POLLNVAL) {
@@ -177,7 +181,7 @@ bool PosixComDevice::WaitReady(short events, Clock::time_point deadline, SysErro
 
 ssize_t PosixComDevice::ReadSome(std::uint8_t* data, std::int32_t count) {
   for (;;) {
-    const ssize_t got = read(fd_, data, static_cast<size_t>(count));
+    const ssize_t got = read(fd_.Get(), data, static_cast<size_t>(count));
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0 || !discardNull_) return got;
     std::uint8_t* end = std::remove(data, data + got, std::uint8_t{0});
@@ -189,19 +193,15 @@ ssize_t PosixComDevice::ReadSome(std::uint8_t* data, std::int32_t count) {
 IoResult PosixComDevice::Read(std::uint8_t* data, std::int32_t count) {
   IoResult result;
   if (count <= 0) return result;
-  const ReadRule rule = ReadRuleOf(timeouts_, count);
+  ReadTimer timer(timeouts_, count);
   const auto start = Clock::now();
-  const auto totalDeadline = start + std::chrono::milliseconds(rule.totalMs);
-  auto deadline = totalDeadline;
-
   for (;;) {
     const ssize_t got = ReadSome(data + result.transferred, count - result.transferred);
     if (got > 0) {
       result.transferred += static_cast<std::int32_t>(got);
-      if (result.transferred == count || rule.kind != ReadRule::kFill) return result;
-      if (rule.intervalMs != 0) {
-        deadline = std::min(totalDeadline, Clock::now() + std::chrono::milliseconds(rule.intervalMs));
-      }
+      timer.Arrived(result.transferred,
+                    std::chrono::duration_cast<ReadTimer::Duration>(Clock::now() - start));
+      if (timer.Complete()) return result;
     } else if (got == 0) {
       // End of file: the other side of the line is gone (a pty whose master closed). Nothing
       // more will come.
@@ -210,11 +210,8 @@ IoResult PosixComDevice::Read(std::uint8_t* data, std::int32_t count) {
     } else if (errno != EAGAIN && errno != EWOULDBLOCK) {
       result.error = LastError();
       return result;
-    } else if (got < 0 && rule.kind == ReadRule::kAvailableOnly) {
-      return result;
     }
-    if (rule.kind == ReadRule::kFirstByte && result.transferred > 0) return result;
-    if (!WaitReady(POLLIN, deadline, &result.error)) return result;
+    if (!WaitReady(POLLIN, start + timer.Deadline(), &result.error)) return result;
   }
 }
 
@@ -223,8 +220,8 @@ IoResult PosixComDevice::Write(const std::uint8_t* data, std::int32_t count) {
   if (count <= 0) return result;
   const auto deadline = Clock::now() + std::chrono::milliseconds(WriteLimitMs(timeouts_, count));
   for (;;) {
-    const ssize_t put =
-        write(fd_, data + result.transferred, static_cast<size_t>(count - result.transferred));
+    const ssize_t put = write(fd_.Get(), data + result.transferred,
+                              static_cast<size_t>(count - result.transferred));
     if (put > 0) {
       result.transferred += static_cast<std::int32_t>(put);
       if (result.transferred == count) return result;
@@ -243,7 +240,7 @@ IoResult PosixComDevice::Write(const std::uint8_t* data, std::int32_t count) {
 SysError PosixComDevice::SetState(const Dcb& dcb) {
   using namespace dcb_flags;
   termios tio;
-  if (tcgetattr(fd_, &tio) != 0) return LastError();
+  if (tcgetattr(fd_.Get(), &tio) != 0) return LastError();
   cfmakeraw(&tio);
   tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
   tio.c_cflag |= CLOCAL | CREAD;
@@ -253,27 +250,7 @@ SysError PosixComDevice::SetState(const Dcb& dcb) {
   tio.c_cc[VMIN] = 1;
   tio.c_cc[VTIME] = 0;
 
-  switch (dcb.ByteSize) {
-    case 5: tio.c_cflag |= CS5; break;
-    case 6: tio.c_cflag |= CS6; break;
-    case 7: tio.c_cflag |= CS7; break;
-    case 8: tio.c_cflag |= CS8; break;
-    default: return EINVAL;
-  }
-  switch (dcb.Parity) {
-    case 0: break;
-    case 1: tio.c_cflag |= PARENB | PARODD; break;
-    case 2: tio.c_cflag |= PARENB; break;
-    case 3: tio.c_cflag |= PARENB | PARODD | CMSPAR; break;
-    case 4: tio.c_cflag |= PARENB | CMSPAR; break;
-    default: return EINVAL;
-  }
-  switch (dcb.StopBits) {
-    case 0: break;
-    case 1:  // one and a half: the UART sends 1.5 for five data bits when asked for two
-    case 2: tio.c_cflag |= CSTOPB; break;
-    default: return EINVAL;
-  }
+  if (!SetFraming(dcb, tio)) return EINVAL;
   // A byte that fails the parity check arrives as a zero byte; without the check it arrives as
   // received.
   if (dcb.Flags & kParity) tio.c_iflag |= INPCK;
@@ -287,13 +264,13 @@ SysError PosixComDevice::SetState(const Dcb& dcb) {
   if ((dcb.Flags & kOutxCtsFlow) || rtsControl == 2) tio.c_cflag |= CRTSCTS;
 
   if (dcb.BaudRate == 0 || dcb.BaudRate > 0x7FFFFFFF) return EINVAL;
-  const speed_t speed = StandardSpeed(dcb.BaudRate);
+  const speed_t speed = SpeedOfRate(dcb.BaudRate);
   if (speed != B0) {
     cfsetispeed(&tio, speed);
     cfsetospeed(&tio, speed);
   }
-  if (tcsetattr(fd_, TCSANOW, &tio) != 0) return LastError();
-  if (const int error = SetAndCheckBaudRate(fd_, dcb.BaudRate, speed == B0)) {
+  if (tcsetattr(fd_.Get(), TCSANOW, &tio) != 0) return LastError();
+  if (const int error = SetAndCheckBaudRate(fd_.Get(), dcb.BaudRate, speed == B0)) {
     return static_cast<SysError>(error);
   }
   discardNull_ = (dcb.Flags & kNull) != 0;
@@ -309,14 +286,14 @@ SysError PosixComDevice::SetState(const Dcb& dcb) {
 
 SysError PosixComDevice::Escape(std::uint32_t function) {
   switch (function) {
-    case 1: return tcflow(fd_, TCOOFF) == 0 ? kSuccess : LastError();  // SETXOFF
-    case 2: return tcflow(fd_, TCOON) == 0 ? kSuccess : LastError();   // SETXON
+    case 1: return tcflow(fd_.Get(), TCOOFF) == 0 ? kSuccess : LastError();    // SETXOFF
+    case 2: return tcflow(fd_.Get(), TCOON) == 0 ? kSuccess : LastError();     // SETXON
     case 3: return ModemLine(TIOCM_RTS, true);                           // SETRTS
     case 4: return ModemLine(TIOCM_RTS, false);                          // CLRRTS
     case kSetDtr: return ModemLine(TIOCM_DTR, true);
     case kClrDtr: return ModemLine(TIOCM_DTR, false);
-    case 8: return ioctl(fd_, TIOCSBRK) == 0 ? kSuccess : LastError();  // SETBREAK
-    case 9: return ioctl(fd_, TIOCCBRK) == 0 ? kSuccess : LastError();  // CLRBREAK
+    case 8: return ioctl(fd_.Get(), TIOCSBRK) == 0 ? kSuccess : LastError();   // SETBREAK
+    case 9: return ioctl(fd_.Get(), TIOCCBRK) == 0 ? kSuccess : LastError();   // CLRBREAK
     default: return EINVAL;
   }
 }
@@ -329,30 +306,27 @@ std::unique_ptr<ComDevice> OpenPlatformDevice(const std::string& port, SysError*
     return nullptr;
   }
   const std::string path = port.front() == '/' ? port : "/dev/" + port;
-  const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
+  UniqueFd fd(open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  if (!fd.Valid()) {
     *error = LastError();
     return nullptr;
   }
   termios probe;
-  if (tcgetattr(fd, &probe) != 0) {  // not a terminal: no serial port
+  if (tcgetattr(fd.Get(), &probe) != 0) {  // not a terminal: no serial port
     *error = LastError();
-    close(fd);
     return nullptr;
   }
   // Exclusive use: TIOCEXCL keeps other programs out, except root; the lock keeps out root too
   // (and every other program that locks the port before using it).
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  if (flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
     *error = errno == EWOULDBLOCK ? EBUSY : LastError();
-    close(fd);
     return nullptr;
   }
-  if (ioctl(fd, TIOCEXCL) != 0) {
+  if (ioctl(fd.Get(), TIOCEXCL) != 0) {
     *error = LastError();
-    close(fd);
     return nullptr;
   }
-  return std::make_unique<PosixComDevice>(fd);
+  return std::make_unique<PosixComDevice>(std::move(fd));
 }
 
 SysError InvalidHandleError() { return EBADF; }

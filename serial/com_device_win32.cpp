@@ -6,6 +6,7 @@
 
 #include "serial/com_device.h"
 #include "serial/comm_timeouts.h"
+#include "serial/unique_handle_win32.h"
 
 namespace orvane::serial {
 namespace {
@@ -24,27 +25,13 @@ DWORD CompletionBound(std::uint32_t transferMs) {
   return static_cast<DWORD>(std::min<std::uint64_t>(bound, INFINITE - 1));
 }
 
-class Handle {
- public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  ~Handle() {
-    if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE get() const { return handle_; }
-  HANDLE release() { return std::exchange(handle_, nullptr); }
-
- private:
-  HANDLE handle_;
-};
-
 class Win32ComDevice final : public ComDevice {
  public:
-  Win32ComDevice(HANDLE handle, HANDLE claim) : handle_(handle), claim_(claim) {}
+  Win32ComDevice(UniqueHandle handle, UniqueHandle claim)
+      : handle_(std::move(handle)), claim_(std::move(claim)) {}
 
   SysError Setup(std::int32_t inputSize, std::int32_t outputSize) override {
-    return SetupComm(handle_.get(), static_cast<DWORD>(inputSize), static_cast<DWORD>(outputSize))
+    return SetupComm(handle_.Get(), static_cast<DWORD>(inputSize), static_cast<DWORD>(outputSize))
                ? kSuccess
                : LastError();
   }
@@ -80,7 +67,7 @@ class Win32ComDevice final : public ComDevice {
     dcb.EofChar = source.EofChar;
     dcb.EvtChar = source.EvtChar;
     dcb.wReserved1 = source.wReserved1;
-    return SetCommState(handle_.get(), &dcb) ? kSuccess : LastError();
+    return SetCommState(handle_.Get(), &dcb) ? kSuccess : LastError();
   }
 
   SysError SetTimeouts(const CommTimeouts& timeouts) override {
@@ -90,7 +77,7 @@ class Win32ComDevice final : public ComDevice {
     record.ReadTotalTimeoutConstant = timeouts.ReadTotalTimeoutConstant;
     record.WriteTotalTimeoutMultiplier = timeouts.WriteTotalTimeoutMultiplier;
     record.WriteTotalTimeoutConstant = timeouts.WriteTotalTimeoutConstant;
-    if (!SetCommTimeouts(handle_.get(), &record)) return LastError();
+    if (!SetCommTimeouts(handle_.Get(), &record)) return LastError();
     timeouts_ = timeouts;
     return kSuccess;
   }
@@ -112,7 +99,7 @@ class Win32ComDevice final : public ComDevice {
     if (result.error != kSuccess || result.transferred == 0) return result;
     DWORD errors = 0;
     COMSTAT status{};
-    if (!ClearCommError(handle_.get(), &errors, &status)) return result;  // the byte is kept
+    if (!ClearCommError(handle_.Get(), &errors, &status)) return result;  // the byte is kept
     const std::int32_t waiting =
         static_cast<std::int32_t>(std::min<DWORD>(status.cbInQue, static_cast<DWORD>(count - 1)));
     if (waiting > 0) {
@@ -123,17 +110,17 @@ class Win32ComDevice final : public ComDevice {
   }
 
   SysError Purge(std::uint32_t flags) override {
-    return PurgeComm(handle_.get(), flags) ? kSuccess : LastError();
+    return PurgeComm(handle_.Get(), flags) ? kSuccess : LastError();
   }
 
   SysError Escape(std::uint32_t function) override {
-    return EscapeCommFunction(handle_.get(), function) ? kSuccess : LastError();
+    return EscapeCommFunction(handle_.Get(), function) ? kSuccess : LastError();
   }
 
   SysError ClearError(std::uint32_t* errors, std::uint32_t* inputQueue) override {
     DWORD flags = 0;
     COMSTAT status{};
-    if (!ClearCommError(handle_.get(), &flags, &status)) return LastError();
+    if (!ClearCommError(handle_.Get(), &flags, &status)) return LastError();
     *errors = flags;
     *inputQueue = status.cbInQue;
     return kSuccess;
@@ -141,7 +128,7 @@ class Win32ComDevice final : public ComDevice {
 
   SysError ModemStatus(std::uint32_t* status) override {
     DWORD lines = 0;
-    if (!GetCommModemStatus(handle_.get(), &lines)) return LastError();
+    if (!GetCommModemStatus(handle_.Get(), &lines)) return LastError();
     *status = lines;
     return kSuccess;
   }
@@ -152,45 +139,47 @@ class Win32ComDevice final : public ComDevice {
   IoResult Transfer(bool read, std::uint8_t* readInto, const std::uint8_t* writeFrom,
                     std::int32_t count, std::uint32_t limitMs) {
     IoResult result;
-    Handle event(CreateEventA(nullptr, TRUE, TRUE, nullptr));
-    if (event.get() == nullptr) {
+    UniqueHandle event(CreateEventA(nullptr, TRUE, TRUE, nullptr));
+    if (!event.Valid()) {
       result.error = LastError();
       return result;
     }
     OVERLAPPED overlapped{};
-    overlapped.hEvent = event.get();
+    overlapped.hEvent = event.Get();
     DWORD started = 0;
     const BOOL done =
-        read ? ReadFile(handle_.get(), readInto, static_cast<DWORD>(count), &started, &overlapped)
-             : WriteFile(handle_.get(), writeFrom, static_cast<DWORD>(count), &started,
+        read ? ReadFile(handle_.Get(), readInto, static_cast<DWORD>(count), &started, &overlapped)
+             : WriteFile(handle_.Get(), writeFrom, static_cast<DWORD>(count), &started,
                          &overlapped);
     if (!done && GetLastError() != ERROR_IO_PENDING) {
       result.error = LastError();
       return result;
     }
-    const DWORD waited = WaitForSingleObject(event.get(), CompletionBound(limitMs));
+    const DWORD waited = WaitForSingleObject(event.Get(), CompletionBound(limitMs));
     const SysError waitError = waited == WAIT_FAILED ? LastError() : kSuccess;
     if (waited != WAIT_OBJECT_0) {
-      CancelIo(handle_.get());
+      CancelIo(handle_.Get());
       // A cancelled transfer completes at once. The record and the caller's buffer must outlive
       // the transfer, so a driver that ignored the cancel too would still be waited for.
-      if (WaitForSingleObject(event.get(), kCancelWaitMs) != WAIT_OBJECT_0) {
-        WaitForSingleObject(event.get(), INFINITE);
+      if (WaitForSingleObject(event.Get(), kCancelWaitMs) != WAIT_OBJECT_0) {
+        WaitForSingleObject(event.Get(), INFINITE);
       }
     }
     DWORD transferred = 0;
-    if (!GetOverlappedResult(handle_.get(), &overlapped, &transferred, FALSE)) {
+    if (!GetOverlappedResult(handle_.Get(), &overlapped, &transferred, FALSE)) {
       const DWORD error = GetLastError();
-      // A cancelled transfer ran out of time: keep what moved, as a time-out would.
-      if (error != ERROR_OPERATION_ABORTED) result.error = error;
+      // A cancelled transfer ran out of time: keep what moved, as a time-out would. Wine
+      // completes a read whose interval and total time-outs ran out with ERROR_TIMEOUT, where
+      // Windows completes it successfully with what arrived.
+      if (error != ERROR_OPERATION_ABORTED && error != ERROR_TIMEOUT) result.error = error;
     }
     if (waitError != kSuccess) result.error = waitError;
     result.transferred = static_cast<std::int32_t>(transferred);
     return result;
   }
 
-  Handle handle_;
-  Handle claim_;
+  UniqueHandle handle_;
+  UniqueHandle claim_;  // the named mutex that marks the port as ours
   CommTimeouts timeouts_{};
 };
 
@@ -199,9 +188,9 @@ class Win32ComDevice final : public ComDevice {
 std::unique_ptr<ComDevice> OpenPlatformDevice(const std::string& port, SysError* error) {
   // The device namespace prefix reaches every port, COM10 and above included.
   const std::string path = "\\\\.\\" + port;
-  Handle handle(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_OVERLAPPED, nullptr));
-  if (handle.get() == INVALID_HANDLE_VALUE) {
+  UniqueHandle handle(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
+  if (!handle.Valid()) {
     *error = LastError();
     return nullptr;
   }
@@ -214,14 +203,12 @@ std::unique_ptr<ComDevice> OpenPlatformDevice(const std::string& port, SysError*
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     claimName += c == '\\' ? '/' : c;  // a kernel object name has no folders
   }
-  HANDLE claim = CreateMutexA(nullptr, FALSE, claimName.c_str());
-  if (claim == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) {
-    *error = claim == nullptr ? LastError() : ERROR_ACCESS_DENIED;
-    if (claim != nullptr) CloseHandle(claim);
+  UniqueHandle claim(CreateMutexA(nullptr, FALSE, claimName.c_str()));
+  if (!claim.Valid() || GetLastError() == ERROR_ALREADY_EXISTS) {
+    *error = claim.Valid() ? ERROR_ACCESS_DENIED : LastError();
     return nullptr;
   }
-  HANDLE device = handle.release();
-  return std::make_unique<Win32ComDevice>(device, claim);
+  return std::make_unique<Win32ComDevice>(std::move(handle), std::move(claim));
 }
 
 SysError InvalidHandleError() { return ERROR_INVALID_HANDLE; }

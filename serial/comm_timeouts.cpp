@@ -29,7 +29,9 @@ ReadRule ReadRuleOf(const CommTimeouts& t, std::int32_t count) {
         return rule;
       }
       rule.kind = ReadRule::kFirstByte;
-      rule.totalMs = std::min(t.ReadTotalTimeoutConstant, kMaxDword - 1);
+      // A constant of kMaxDword, the platform's "none", would wait for ever for the first byte.
+      rule.totalMs = t.ReadTotalTimeoutConstant == kMaxDword ? kUnlimitedTransferMs
+                                                             : t.ReadTotalTimeoutConstant;
       return rule;
     }
   }
@@ -52,6 +54,47 @@ std::uint32_t WriteLimitMs(const CommTimeouts& t, std::int32_t count) {
   const std::uint32_t total =
       TotalMs(t.WriteTotalTimeoutMultiplier, t.WriteTotalTimeoutConstant, count);
   return total == 0 ? kUnlimitedTransferMs : total;
+}
+
+ReadTimer::ReadTimer(const CommTimeouts& timeouts, std::int32_t count)
+    : rule_(ReadRuleOf(timeouts, count)),
+      count_(count),
+      deadline_(std::chrono::milliseconds(rule_.totalMs)) {}
+
+void ReadTimer::Arrived(std::int32_t total, Duration at) {
+  total_ = total;
+  if (rule_.kind == ReadRule::kFill && rule_.intervalMs != 0) {
+    const Duration limit = std::chrono::milliseconds(rule_.totalMs);
+    deadline_ = std::min(limit, at + std::chrono::milliseconds(rule_.intervalMs));
+  }
+}
+
+bool ReadTimer::Complete() const {
+  return total_ >= count_ || (rule_.kind != ReadRule::kFill && total_ > 0);
+}
+
+ReadTimer::Duration ReadTimer::Deadline() const { return deadline_; }
+
+PlannedRead PlanRead(const CommTimeouts& timeouts, std::int32_t count,
+                     const std::vector<ReadTimer::Duration>& arrivals) {
+  ReadTimer timer(timeouts, count);
+  PlannedRead plan;
+  std::int32_t heard = 0;
+  for (const ReadTimer::Duration arrival : arrivals) {
+    if (timer.Complete()) break;
+    const ReadTimer::Duration at = std::max(arrival, ReadTimer::Duration::zero());
+    if (at > timer.Deadline()) break;
+    timer.Arrived(++heard, at);
+    plan.end = at;
+  }
+  if (!timer.Complete()) plan.end = timer.Deadline();
+  // The read returns with everything that has arrived by its end (bytes that came together with
+  // the first one, for the rules that return on it), up to the count.
+  for (const ReadTimer::Duration arrival : arrivals) {
+    if (plan.bytes == count || arrival > plan.end) break;
+    ++plan.bytes;
+  }
+  return plan;
 }
 
 }  // namespace orvane::serial

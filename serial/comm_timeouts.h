@@ -2,7 +2,9 @@
 // platform devices and the virtual devices keep these rules, so they live in one place.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <vector>
 
 #include "serial/com_device.h"
 
@@ -33,5 +35,39 @@ ReadRule ReadRuleOf(const CommTimeouts& timeouts, std::int32_t count);
 // The longest a write of count bytes may take (multiplier x count + constant, kUnlimitedTransferMs
 // when both are 0), at most kMaxDword - 1.
 std::uint32_t WriteLimitMs(const CommTimeouts& timeouts, std::int32_t count);
+
+// The course of one read under its rule, as bytes arrive: whether it is complete and when it must
+// end. Times count from the start of the read. The POSIX device feeds it what it receives; the
+// virtual lines, which know beforehand when each byte arrives, run it over those times
+// (PlanRead). So every device ends a read at the same moment for the same line.
+class ReadTimer {
+ public:
+  using Duration = std::chrono::microseconds;
+
+  ReadTimer(const CommTimeouts& timeouts, std::int32_t count);
+
+  // `total` bytes have arrived so far, the last of them at `at`.
+  void Arrived(std::int32_t total, Duration at);
+  // The read has what it waits for: the whole count, or any byte for the rules that return with
+  // what has come.
+  bool Complete() const;
+  // When the read ends if nothing more arrives.
+  Duration Deadline() const;
+
+ private:
+  ReadRule rule_;
+  std::int32_t count_;
+  std::int32_t total_ = 0;
+  Duration deadline_;
+};
+
+// How a read of `count` bytes ends on a line whose bytes arrive at the given times (since the
+// read began, in order; times at or before 0 mean waiting already).
+struct PlannedRead {
+  ReadTimer::Duration end{0};  // when the read returns
+  std::int32_t bytes = 0;      // how many of the arrivals it takes
+};
+PlannedRead PlanRead(const CommTimeouts& timeouts, std::int32_t count,
+                     const std::vector<ReadTimer::Duration>& arrivals);
 
 }  // namespace orvane::serial

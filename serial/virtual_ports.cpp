@@ -53,4 +53,9 @@ std::vector<std::string> ListedVirtualPorts() {
   return names;
 }
 
+std::unique_ptr<ComDevice> OpenDefaultDevice(const std::string& port, SysError* error) {
+  if (auto device = OpenVirtualPort(port)) return device;
+  return OpenPlatformDevice(port, error);
+}
+
 }  // namespace orvane::serial

@@ -95,6 +95,13 @@ void BoardFirmware::ApplyFaults(std::vector<Answer>& out) {
 std::vector<Answer> BoardFirmware::Receive(std::uint8_t byte) {
   std::vector<Answer> out;
   if (counted_) ++*counted_;
+  if (!ReceivePage(byte, out) && !ReceiveBytes(byte, out)) ReceiveControl(byte, out);
+  ApplyFaults(out);
+  return out;
+}
+
+// The handshake, the commands, the self-test and the program that runs after a download.
+void BoardFirmware::ReceiveControl(std::uint8_t byte, std::vector<Answer>& out) {
   switch (state_) {
     case FirmwareState::Idle:
       if (byte == board::kSync) state_ = FirmwareState::Synced;
@@ -126,7 +133,17 @@ std::vector<Answer> BoardFirmware::Receive(std::uint8_t byte) {
       }
       state_ = FirmwareState::Ready;
       break;
+    case FirmwareState::ProgramRunning:
+      if (config_.program == ProgramBehaviour::Echo) out.push_back({byte, config_.answerDelay});
+      break;
+    default:
+      break;
+  }
+}
 
+// A page transfer: its end, then pages of length, address and data. False in any other state.
+bool BoardFirmware::ReceivePage(std::uint8_t byte, std::vector<Answer>& out) {
+  switch (state_) {
     case FirmwareState::PageEndHigh:
       end_ = static_cast<std::uint16_t>(byte << 8);
       state_ = FirmwareState::PageEndLow;
@@ -161,7 +178,15 @@ std::vector<Answer> BoardFirmware::Receive(std::uint8_t byte) {
       Echo(byte, verify_, out);
       if (--pageLeft_ == 0) EndPage(out);
       break;
+    default:
+      return false;
+  }
+  return true;
+}
 
+// A byte transfer: start and end interleaved, then the data. False in any other state.
+bool BoardFirmware::ReceiveBytes(std::uint8_t byte, std::vector<Answer>& out) {
+  switch (state_) {
     case FirmwareState::ByteStartHigh:
       start_ = static_cast<std::uint16_t>(byte << 8);
       Echo(byte, verify_, out);
@@ -194,13 +219,10 @@ std::vector<Answer> BoardFirmware::Receive(std::uint8_t byte) {
       Echo(byte, true, out);
       if (address_ >= end_) StartProgram(config_.answerDelay, out);
       break;
-
-    case FirmwareState::ProgramRunning:
-      if (config_.program == ProgramBehaviour::Echo) out.push_back({byte, config_.answerDelay});
-      break;
+    default:
+      return false;
   }
-  ApplyFaults(out);
-  return out;
+  return true;
 }
 
 }  // namespace orvane::sim

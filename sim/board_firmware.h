@@ -71,6 +71,9 @@ class BoardFirmware {
   void EndPage(std::vector<Answer>& out);
   void Echo(std::uint8_t byte, bool wanted, std::vector<Answer>& out) const;
   void ApplyFaults(std::vector<Answer>& out);
+  void ReceiveControl(std::uint8_t byte, std::vector<Answer>& out);
+  bool ReceivePage(std::uint8_t byte, std::vector<Answer>& out);
+  bool ReceiveBytes(std::uint8_t byte, std::vector<Answer>& out);
 
   BoardConfig config_;
   FirmwareState state_ = FirmwareState::Idle;

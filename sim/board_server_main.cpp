@@ -1,41 +1,24 @@
-// orvane-board: the virtual board served on a pseudo-terminal, so that the downloader (or any
-// serial program) reaches it through the real serial layer. Prints the terminal's path on the
-// first line of standard output; --link makes a stable symbolic link to it.
-//
-// A pseudo-terminal carries no modem lines, so the board cannot see the host's DTR pulse. It is
-// reset instead when the host opens the terminal anew, and when the line has been quiet for a
-// while (--idle-reset-ms) in the middle of a command or while a downloaded program runs; between
-// commands it always takes a new handshake. The rate and framing the host sets are seen, so the
-// board still answers only at its own rates.
-#include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
-#include <termios.h>
-#include <unistd.h>
+// orvane-board: the virtual board served on a pseudo-terminal (sim/board_server_posix.h). Prints
+// the terminal's path on the first line of standard output; --link makes a stable symbolic link
+// to it. With --run it serves nothing: it runs a HEX file on the board model (sim/run_command.h).
+#include <signal.h>
 
 #include <CLI/CLI.hpp>
-#include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <csignal>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "sim/board_server_posix.h"
 #include "sim/run_command.h"
-#include "sim/virtual_board.h"
+#include "sim/virtual_line.h"
 
 namespace {
 
 using orvane::sim::BoardConfig;
-using orvane::sim::FirmwareState;
-using orvane::sim::LineEventKind;
 using orvane::sim::Micros;
 using orvane::sim::Ms;
 using orvane::sim::VirtualBoard;
@@ -43,37 +26,6 @@ using orvane::sim::VirtualBoard;
 std::atomic<bool> stopRequested{false};
 
 void OnSignal(int) { stopRequested = true; }
-
-std::uint32_t SpeedToRate(speed_t speed) {
-  switch (speed) {
-    case B110:
-      return 110;
-    case B300:
-      return 300;
-    case B600:
-      return 600;
-    case B1200:
-      return 1200;
-    case B2400:
-      return 2400;
-    case B4800:
-      return 4800;
-    case B9600:
-      return 9600;
-    case B19200:
-      return 19200;
-    case B38400:
-      return 38400;
-    case B57600:
-      return 57600;
-    case B115200:
-      return 115200;
-    case B230400:
-      return 230400;
-    default:
-      return 0;
-  }
-}
 
 struct Options {
   std::string link;
@@ -94,6 +46,8 @@ struct Options {
   long wrongAnswerAt = -1;
   long idleResetMs = 1500;
   bool verbose = false;
+  orvane::sim::RunCommandOptions run;
+  std::string stuckBit;
 };
 
 std::optional<std::uint8_t> AnswerByte(const std::string& text) {
@@ -135,174 +89,7 @@ BoardConfig MakeConfig(const Options& o) {
   return config;
 }
 
-bool DumpMemory(const VirtualBoard& board, const std::string& path) {
-  if (path.empty()) return true;
-  // Written beside and renamed, so a reader never sees half a dump.
-  const std::string temporary = path + ".part";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    const auto memory = board.Memory();
-    out.write(reinterpret_cast<const char*>(memory.data()),
-              static_cast<std::streamsize>(memory.size()));
-    if (!out) return false;
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, path, error);
-  return !error;
-}
-
-// Prints what crossed the line since the last call, and forgets it so the record stays small.
-void ReportLine(VirtualBoard& board, bool verbose) {
-  if (verbose) {
-    for (const auto& event : board.Record()) {
-      const double ms = event.time.count() / 1000.0;
-      switch (event.kind) {
-        case LineEventKind::HostByte:
-          std::fprintf(stderr, "%10.3f host  %02X%s\n", ms, event.byte,
-                       event.heard ? "" : " (not heard)");
-          break;
-        case LineEventKind::BoardByte:
-          std::fprintf(stderr, "%10.3f board %02X\n", ms, event.byte);
-          break;
-        case LineEventKind::Reset:
-          std::fprintf(stderr, "%10.3f reset\n", ms);
-          break;
-        case LineEventKind::LineConfig:
-          std::fprintf(stderr, "%10.3f line  %u%s\n", ms, event.baud, event.heard ? " 8N1" : "");
-          break;
-        default:
-          break;
-      }
-    }
-  }
-  board.ClearRecord();
-}
-
-class Server {
- public:
-  Server(std::shared_ptr<VirtualBoard> board, const Options& options)
-      : board_(std::move(board)), options_(options) {}
-
-  int Run(int master) {
-    master_ = master;
-    int dumpedDownloads = 0;
-    while (!stopRequested) {
-      pollfd fd{master_, POLLIN, 0};
-      const int ready = poll(&fd, 1, static_cast<int>(TimeoutMs()));
-      if (ready < 0 && errno != EINTR) {
-        std::perror("orvane-board: poll");
-        return 1;
-      }
-      const bool hostPresent = ready <= 0 || (fd.revents & POLLHUP) == 0;
-      if (ready > 0 && (fd.revents & POLLHUP)) {
-        HostGone();
-        // Nobody has the terminal open: nothing to do until someone does.
-        usleep(5000);
-      } else {
-        if (hostPresent && !hostOpen_) HostCame();
-        if (ready > 0 && (fd.revents & POLLIN)) Receive();
-      }
-      Deliver();
-      IdleReset();
-      ReportLine(*board_, options_.verbose);
-      if (board_->CompletedDownloads() != dumpedDownloads) {
-        dumpedDownloads = board_->CompletedDownloads();
-        DumpMemory(*board_, options_.dump);
-      }
-    }
-    return 0;
-  }
-
- private:
-  long TimeoutMs() const {
-    // Short enough to notice a signal and a due answer in time.
-    long timeout = 20;
-    const auto arrivals = board_->PendingArrivals();
-    if (!arrivals.empty()) {
-      const Micros wait = arrivals.front() - board_->GetClock().Now();
-      timeout = std::clamp<long>(static_cast<long>(wait.count() / 1000), 0, timeout);
-    }
-    return timeout;
-  }
-
-  void HostCame() {
-    hostOpen_ = true;
-    board_->HostOpened();
-    board_->HostSetDtr(true);  // opening the port raises DTR: the board restarts
-    lastActivity_ = board_->GetClock().Now();
-  }
-
-  void HostGone() {
-    if (!hostOpen_) return;
-    hostOpen_ = false;
-    board_->HostClosed();
-  }
-
-  void Receive() {
-    std::uint8_t buffer[256];
-    const ssize_t n = read(master_, buffer, sizeof buffer);
-    if (n <= 0) return;
-    termios line{};
-    if (tcgetattr(master_, &line) == 0) {
-      const bool eightN1 = (line.c_cflag & CSIZE) == CS8 && (line.c_cflag & PARENB) == 0 &&
-                           (line.c_cflag & CSTOPB) == 0;
-      const std::uint32_t rate = SpeedToRate(cfgetospeed(&line));
-      if (rate != rate_ || eightN1 != eightN1_) {
-        rate_ = rate;
-        eightN1_ = eightN1;
-        board_->HostSetLine(rate, eightN1);
-      }
-    }
-    board_->HostWrite(buffer, static_cast<std::size_t>(n));
-    lastActivity_ = board_->GetClock().Now();
-  }
-
-  void Deliver() {
-    std::uint8_t buffer[256];
-    const std::size_t n = board_->HostTake(buffer, sizeof buffer);
-    if (n == 0) return;
-    lastActivity_ = board_->GetClock().Now();
-    if (!hostOpen_) return;  // sent into a cable nobody listens to
-    std::size_t done = 0;
-    while (done < n) {
-      const ssize_t written = write(master_, buffer + done, n - done);
-      if (written < 0) {
-        if (errno == EINTR) continue;
-        if (errno == EAGAIN) {
-          usleep(1000);
-          continue;
-        }
-        return;
-      }
-      done += static_cast<std::size_t>(written);
-    }
-  }
-
-  void IdleReset() {
-    if (options_.idleResetMs <= 0) return;
-    const FirmwareState state = board_->State();
-    if (state == FirmwareState::Idle || state == FirmwareState::Ready) return;
-    if (!board_->PendingArrivals().empty()) return;
-    if (board_->GetClock().Now() - lastActivity_ >= Ms(options_.idleResetMs)) {
-      board_->ResetNow();
-      lastActivity_ = board_->GetClock().Now();
-    }
-  }
-
-  std::shared_ptr<VirtualBoard> board_;
-  const Options& options_;
-  int master_ = -1;
-  bool hostOpen_ = false;
-  std::uint32_t rate_ = 0;
-  bool eightN1_ = true;
-  Micros lastActivity_{0};
-};
-
-}  // namespace
-
-int main(int argc, char** argv) {
-  Options o;
-  CLI::App app{"orvane-board: the virtual Orvane board on a pseudo-terminal", "orvane-board"};
+void AddOptions(CLI::App& app, Options& o) {
   app.add_option("--link", o.link, "Make a symbolic link at this path to the terminal");
   app.add_option("--dump", o.dump,
                  "Write the 8 KB program memory (0x4000-0x5FFF) to this file after each "
@@ -341,94 +128,84 @@ int main(int argc, char** argv) {
                  "(0: never)")
       ->capture_default_str();
   app.add_flag("--verbose", o.verbose, "Log every byte on standard error");
-  orvane::sim::RunCommandOptions run;
-  std::string stuckBit;
-  app.add_option("--run", run.file,
+  app.add_option("--run", o.run.file,
                  "Run this HEX file on the board model instead of serving a terminal: its serial "
                  "output goes to standard output");
-  app.add_option("--until", run.limits.until, "With --run: stop once the output ends with this");
-  app.add_option("--cycles", run.limits.maxCycles,
+  app.add_option("--until", o.run.limits.until, "With --run: stop once the output ends with this");
+  app.add_option("--cycles", o.run.limits.maxCycles,
                  "With --run: stop after this many machine cycles")
       ->capture_default_str();
-  app.add_flag("--report", run.report,
+  app.add_flag("--report", o.run.report,
                "With --run: print the pins' edge counts and the LCD's lines on standard error");
-  app.add_flag("--stdin", run.feedStdin,
+  app.add_flag("--stdin", o.run.feedStdin,
                "With --run: feed standard input to the program's serial port");
-  app.add_option("--stuck-bit", stuckBit,
+  app.add_option("--stuck-bit", o.stuckBit,
                  "External RAM bit that reads as a fixed value: ADDRESS:BIT:VALUE, e.g. "
                  "0x9234:3:1");
-  CLI11_PARSE(app, argc, argv);
-  if (!stuckBit.empty()) {
-    run.stuckBit = orvane::sim::ParseStuckBit(stuckBit);
-    if (!run.stuckBit) {
-      std::cerr << "orvane-board: --stuck-bit wants ADDRESS:BIT:VALUE (an address 0x8000-0xFFFF, "
-                   "a bit 0-7, a value 0 or 1)\n";
-      return 2;
-    }
-  }
-  if (!run.file.empty()) {
-    if (!o.rates.empty() && o.rates.front() != "any") {
-      run.limits.baud = static_cast<std::uint32_t>(std::stoul(o.rates.front()));
-    }
-    return orvane::sim::RunCommand(run);
-  }
+}
 
-  BoardConfig config;
-  try {
-    config = MakeConfig(o);
-  } catch (const std::exception& error) {
-    std::cerr << "orvane-board: bad number in the options (" << error.what() << ")\n";
-    return 2;
+// --run: the first of the rates is the connection's, whose serial set-up the program finds.
+int RunHexFile(Options& o) {
+  if (!o.rates.empty() && o.rates.front() != "any") {
+    o.run.limits.baud = static_cast<std::uint32_t>(std::stoul(o.rates.front()));
   }
+  return orvane::sim::RunCommand(o.run);
+}
 
-  int master = -1;
-  int slave = -1;
-  char name[256] = {};
-  if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {
-    std::perror("orvane-board: openpty");
+// Serves until SIGINT or SIGTERM; the exit status.
+int Serve(const Options& o, const BoardConfig& config) {
+  auto board = std::make_shared<VirtualBoard>(config, std::make_shared<orvane::sim::RealClock>());
+  orvane::sim::PtyBoardServer server(board, {o.link, o.dump, o.idleResetMs, o.verbose});
+  if (!server.Failure().empty()) {
+    std::cerr << "orvane-board: " << server.Failure() << "\n";
     return 1;
   }
-  // Raw until the host sets its own line: no echo, no line editing, no newline translation.
-  termios raw{};
-  tcgetattr(slave, &raw);
-  cfmakeraw(&raw);
-  cfsetspeed(&raw, B57600);
-  tcsetattr(slave, TCSANOW, &raw);
-  // Not kept open here, so that the host closing the terminal can be seen.
-  close(slave);
-  fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
-
-  if (!o.link.empty()) {
-    std::error_code ignored;
-    std::filesystem::remove(o.link, ignored);
-    std::error_code error;
-    std::filesystem::create_symlink(name, o.link, error);
-    if (error) {
-      std::cerr << "orvane-board: cannot link " << o.link << ": " << error.message() << "\n";
-      return 1;
-    }
-  }
-
+  // The stop signals are taken only inside the server's wait, so none slips in between its
+  // look at the flag and its next wait.
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  sigset_t waitMask;
+  sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
   struct sigaction action {};
   action.sa_handler = OnSignal;
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
 
-  auto board = std::make_shared<VirtualBoard>(config, std::make_shared<orvane::sim::RealClock>());
-  std::cout << name << std::endl;
-
-  Server server(board, o);
-  const int status = server.Run(master);
-  const bool dumped = DumpMemory(*board, o.dump);
-  if (!o.link.empty()) {
-    std::error_code ignored;
-    std::filesystem::remove(o.link, ignored);
-  }
-  close(master);
-  if (!dumped) {
+  std::cout << server.TerminalPath() << std::endl;
+  const int status = server.Run(stopRequested, waitMask);
+  if (!server.DumpMemory()) {
     std::cerr << "orvane-board: cannot write " << o.dump << "\n";
     return 1;
   }
   return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  CLI::App app{"orvane-board: the virtual Orvane board on a pseudo-terminal", "orvane-board"};
+  AddOptions(app, o);
+  CLI11_PARSE(app, argc, argv);
+  if (!o.stuckBit.empty()) {
+    o.run.stuckBit = orvane::sim::ParseStuckBit(o.stuckBit);
+    if (!o.run.stuckBit) {
+      std::cerr << "orvane-board: --stuck-bit wants ADDRESS:BIT:VALUE (an address 0x8000-0xFFFF, "
+                   "a bit 0-7, a value 0 or 1)\n";
+      return 2;
+    }
+  }
+
+  BoardConfig config;
+  try {
+    config = MakeConfig(o);
+    if (!o.run.file.empty()) return RunHexFile(o);
+  } catch (const std::exception& error) {
+    std::cerr << "orvane-board: bad number in the options (" << error.what() << ")\n";
+    return 2;
+  }
+  return Serve(o, config);
 }

@@ -13,6 +13,7 @@
 #include "gui_test_support.h"
 #include "serial/com_port.h"
 #include "sim/virtual_board.h"
+#include "ui/menu/menu_item_data.h"
 
 namespace orvane::gui_test {
 namespace {
@@ -251,13 +252,16 @@ TEST_F(MainWindowTest, MenuHasItsItemsShortcutsAndAnEmptyRecentFilesAtFirstStart
   EXPECT_EQ(MenuText(option, 0), "&Testing\tF8");
   EXPECT_EQ(GetMenuItemID(option, 0), static_cast<UINT>(ids::kTesting));
 
-  // The images of the items, by image-list index.
+  // The images of the items, by image-list index, as the window gives them (the flat-look
+  // painter keeps them while it draws the items).
+  program.Form1().XPMenu1.Deactivate();
   auto image = [](HMENU m, int position) {
     MENUITEMINFOA info{};
     info.cbSize = sizeof info;
     info.fMask = MIIM_DATA | MIIM_BITMAP;
     GetMenuItemInfoA(m, static_cast<UINT>(position), TRUE, &info);
-    return info.hbmpItem == HBMMENU_CALLBACK ? static_cast<int>(info.dwItemData) : -1;
+    return info.hbmpItem == HBMMENU_CALLBACK ? ui::menu::UnpackMenuItemData(info.dwItemData).imageIndex
+                                             : -1;
   };
   EXPECT_EQ(image(file, 0), 0);
   EXPECT_EQ(image(file, 1), 16);

@@ -1,11 +1,10 @@
 // The port object over the termios device, against a real pseudo-terminal pair: the test plays
 // the board on the master side. Time-outs here are real (about 100 ms each).
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cerrno>
 #include <chrono>
@@ -13,9 +12,12 @@
 #include <vector>
 
 #include "serial/com_port.h"
+#include "support/com_error_expectations.h"
 
 namespace orvane::serial {
 namespace {
+
+using test_support::RaisesComError;
 
 using Clock = std::chrono::steady_clock;
 
@@ -169,14 +171,8 @@ TEST_F(PtyPortTest, HeldPortDoesNotOpenUntilReleased) {
   port_.Open();
   TComPort second;
   second.SetPort(slaveName_);
-  try {
-    second.Open();
-    FAIL() << "opened a held port";
-  } catch (const EComPort& e) {
-    EXPECT_EQ(e.ErrorCode(), 1);
-    EXPECT_EQ(e.SystemErrorCode(), static_cast<std::uint32_t>(EBUSY));
-    EXPECT_EQ(std::string(e.what()), "Unable to open com port (win error code: 16)");
-  }
+  EXPECT_TRUE(RaisesComError([&] { second.Open(); }, 1, static_cast<std::uint32_t>(EBUSY),
+                             "Unable to open com port (win error code: 16)"));
   EXPECT_FALSE(second.Connected());
   port_.Close();
   EXPECT_NO_THROW(second.Open());
@@ -223,25 +219,16 @@ TEST_F(PtyPortTest, ErrorsCarryTheErrno) {
   EXPECT_EQ(openError(""), static_cast<std::uint32_t>(ENOENT));
 
   std::uint8_t byte = 0;
-  try {
-    port_.Write(&byte, 1);
-    FAIL() << "wrote on a closed port";
-  } catch (const EComPort& e) {
-    EXPECT_EQ(std::string(e.what()), "WriteFile function failed (win error code: 9)");
-  }
+  EXPECT_TRUE(RaisesComError([&] { port_.Write(&byte, 1); }, 2, std::nullopt,
+                             "WriteFile function failed (win error code: 9)"));
 
   // A bare name means a device under /dev.
   port_.SetPort(slaveName_.substr(5));
   EXPECT_NO_THROW(port_.Open());
 
   port_.SetCustomBaudRate(0);
-  try {
-    port_.SetBaudRate(brCustom);
-    FAIL() << "rate 0 accepted";
-  } catch (const EComPort& e) {
-    EXPECT_EQ(e.ErrorCode(), 7);
-    EXPECT_EQ(e.SystemErrorCode(), static_cast<std::uint32_t>(EINVAL));
-  }
+  EXPECT_TRUE(
+      RaisesComError([&] { port_.SetBaudRate(brCustom); }, 7, static_cast<std::uint32_t>(EINVAL)));
 }
 
 TEST_F(PtyPortTest, VanishedPeerIsAnErrorNotASpin) {
@@ -250,13 +237,7 @@ TEST_F(PtyPortTest, VanishedPeerIsAnErrorNotASpin) {
   master_ = -1;
   std::uint8_t byte = 0;
   const auto start = Clock::now();
-  try {
-    port_.Read(&byte, 1);
-    FAIL() << "read from a vanished line";
-  } catch (const EComPort& e) {
-    EXPECT_EQ(e.ErrorCode(), 3);
-    EXPECT_EQ(e.SystemErrorCode(), static_cast<std::uint32_t>(EIO));
-  }
+  EXPECT_TRUE(RaisesComError([&] { port_.Read(&byte, 1); }, 3, static_cast<std::uint32_t>(EIO)));
   EXPECT_LT(MsSince(start), 500);
   EXPECT_THROW(port_.Write(&byte, 1), EComPort);
 }

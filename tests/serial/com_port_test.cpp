@@ -1,15 +1,19 @@
 // The port object against a scripted device: what it asks of the device, in which order, and
 // what it raises.
+#include "serial/com_port.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "serial/com_port.h"
 #include "serial/comm_timeouts.h"
 #include "serial/virtual_ports.h"
+#include "support/com_error_expectations.h"
 #include "support/scripted_com_device.h"
 
 namespace orvane::serial {
 namespace {
+
+using test_support::RaisesComError;
 
 using ::testing::ElementsAre;
 using test_support::ScriptedLine;
@@ -187,14 +191,8 @@ TEST_F(ComPortTest, LineQueriesAfterOpenAreMadeWithoutHandlers) {
 TEST_F(ComPortTest, FailedOpenLeavesThePortClosed) {
   RecordHandlers();
   line->failures["Open"] = 2;
-  try {
-    port.Open();
-    FAIL() << "no error";
-  } catch (const EComPort& e) {
-    EXPECT_EQ(e.ErrorCode(), 1);
-    EXPECT_EQ(e.SystemErrorCode(), 2u);
-    EXPECT_STREQ(e.what(), "Unable to open com port (win error code: 2)");
-  }
+  EXPECT_TRUE(
+      RaisesComError([&] { port.Open(); }, 1, 2u, "Unable to open com port (win error code: 2)"));
   EXPECT_FALSE(port.Connected());
   EXPECT_THAT(line->calls, ElementsAre("OnBeforeOpen", "Open(COM3)"));
 }
@@ -202,13 +200,8 @@ TEST_F(ComPortTest, FailedOpenLeavesThePortClosed) {
 TEST_F(ComPortTest, ConfigurationFailureClosesTheDeviceAgain) {
   RecordHandlers();
   line->failures["SetState"] = 87;
-  try {
-    port.Open();
-    FAIL() << "no error";
-  } catch (const EComPort& e) {
-    EXPECT_EQ(e.ErrorCode(), 7);
-    EXPECT_STREQ(e.what(), "SetCommState function failed (win error code: 87)");
-  }
+  EXPECT_TRUE(RaisesComError([&] { port.Open(); }, 7, std::nullopt,
+                             "SetCommState function failed (win error code: 87)"));
   EXPECT_FALSE(port.Connected());
   EXPECT_EQ(line->openDevices, 0);
   EXPECT_EQ(line->Count("SetTimeouts"), 0);
@@ -223,12 +216,7 @@ TEST_F(ComPortTest, ConfigurationFailureClosesTheDeviceAgain) {
 
 TEST_F(ComPortTest, FailureAfterConfiguringLeavesThePortOpen) {
   line->failures["ModemStatus"] = 50;
-  try {
-    port.Open();
-    FAIL() << "no error";
-  } catch (const EComPort& e) {
-    EXPECT_EQ(e.ErrorCode(), 11);
-  }
+  EXPECT_TRUE(RaisesComError([&] { port.Open(); }, 11));
   EXPECT_TRUE(port.Connected());
   EXPECT_EQ(line->openDevices, 1);
 }
@@ -244,12 +232,7 @@ TEST_F(ComPortTest, FailedReconfigurationKeepsTheNewValue) {
 TEST_F(ComPortTest, FailedAbortOnCloseLeavesThePortOpen) {
   port.Open();
   line->failures["Purge"] = 1;
-  try {
-    port.Close();
-    FAIL() << "no error";
-  } catch (const EComPort& e) {
-    EXPECT_EQ(e.ErrorCode(), 5);
-  }
+  EXPECT_TRUE(RaisesComError([&] { port.Close(); }, 5));
   EXPECT_TRUE(port.Connected());
   line->failures.clear();
 }
@@ -276,14 +259,8 @@ TEST_F(ComPortTest, PortChangeWhileOpenComparesWithCase) {
 TEST_F(ComPortTest, SyncMethodCannotChangeWhileConnected) {
   port.Open();
   port.SetSyncMethod(smThreadSync);  // equal: allowed
-  try {
-    port.SetSyncMethod(smWindowSync);
-    FAIL() << "no error";
-  } catch (const EComPort& e) {
-    EXPECT_EQ(e.ErrorCode(), 14);
-    EXPECT_EQ(e.SystemErrorCode(), 0xFFFFFFFFu);
-    EXPECT_STREQ(e.what(), "Cannot set property while connected");
-  }
+  EXPECT_TRUE(RaisesComError([&] { port.SetSyncMethod(smWindowSync); }, 14, 0xFFFFFFFFu,
+                             "Cannot set property while connected"));
   EXPECT_EQ(port.SyncMethod(), smThreadSync);
 }
 
@@ -341,43 +318,20 @@ TEST_F(ComPortTest, TransfersReturnCountsAndQueryTheQueueAfterARead) {
                                        "ClearError"));
 
   line->failures["Read"] = 995;
-  try {
-    port.Read(in, 1);
-    FAIL() << "no error";
-  } catch (const EComPort& e) {
-    EXPECT_EQ(e.ErrorCode(), 3);
-    EXPECT_EQ(e.SystemErrorCode(), 995u);
-  }
+  EXPECT_TRUE(RaisesComError([&] { port.Read(in, 1); }, 3, 995u));
   EXPECT_TRUE(port.Connected());
 }
 
 TEST_F(ComPortTest, BadCountsAndClosedPortsRaiseWithThePlatformNumber) {
   std::uint8_t byte = 0;
-  try {
-    port.Write(&byte, 1);
-    FAIL() << "no error";
-  } catch (const EComPort& e) {
-    EXPECT_EQ(e.ErrorCode(), 2);
-    EXPECT_EQ(e.SystemErrorCode(), InvalidHandleError());
-  }
-  try {
-    port.Read(&byte, 1);
-    FAIL() << "no error";
-  } catch (const EComPort& e) {
-    EXPECT_EQ(e.ErrorCode(), 3);
-    EXPECT_EQ(e.SystemErrorCode(), InvalidHandleError());
-  }
+  EXPECT_TRUE(RaisesComError([&] { port.Write(&byte, 1); }, 2, InvalidHandleError()));
+  EXPECT_TRUE(RaisesComError([&] { port.Read(&byte, 1); }, 3, InvalidHandleError()));
   EXPECT_THROW(port.SetDTR(true), EComPort);
   EXPECT_THROW(port.PurgeBuffers(true, true), EComPort);
   EXPECT_THROW(port.LineSignals(), EComPort);
 
   port.Open();
-  try {
-    port.Read(&byte, -1);
-    FAIL() << "no error";
-  } catch (const EComPort& e) {
-    EXPECT_EQ(e.SystemErrorCode(), InvalidParameterError());
-  }
+  EXPECT_TRUE(RaisesComError([&] { port.Read(&byte, -1); }, 3, InvalidParameterError()));
   EXPECT_THROW(port.Write(nullptr, 4), EComPort);
   EXPECT_EQ(line->Count("Read") + line->Count("Write"), 0);
 }
@@ -394,12 +348,8 @@ TEST_F(ComPortTest, LineControlAndQueries) {
               ElementsAre("Escape(5)", "Escape(6)", "Purge(12)", "Purge(8)", "Purge(4)"));
 
   line->failures["Escape"] = 50;
-  try {
-    port.SetDTR(true);
-    FAIL() << "no error";
-  } catch (const EComPort& e) {
-    EXPECT_STREQ(e.what(), "EscapeCommFunction function failed (win error code: 50)");
-  }
+  EXPECT_TRUE(RaisesComError([&] { port.SetDTR(true); }, 12, std::nullopt,
+                             "EscapeCommFunction function failed (win error code: 50)"));
 
   line->modemStatus = kMsCtsOn | kMsDsrOn | kMsRingOn | kMsRlsdOn;
   EXPECT_EQ(port.LineSignals(), 0x0Fu);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "serial/comm_timeouts.h"
+
 namespace orvane::test_support {
 
 using serial::SysError;
@@ -55,7 +57,9 @@ SysError ScriptedComDevice::SetState(const serial::Dcb& dcb) {
 
 SysError ScriptedComDevice::SetTimeouts(const serial::CommTimeouts& timeouts) {
   line_->timeouts.push_back(timeouts);
-  return Record("SetTimeouts", "SetTimeouts");
+  const SysError error = Record("SetTimeouts", "SetTimeouts");
+  if (error == serial::kSuccess) timeouts_ = timeouts;
+  return error;
 }
 
 serial::IoResult ScriptedComDevice::Write(const std::uint8_t* data, std::int32_t count) {
@@ -69,6 +73,9 @@ serial::IoResult ScriptedComDevice::Write(const std::uint8_t* data, std::int32_t
   }
   line_->output.insert(line_->output.end(), data, data + accepted);
   result.transferred = accepted;
+  if (accepted < count) {
+    line_->now += std::chrono::milliseconds(serial::WriteLimitMs(timeouts_, count));
+  }
   return result;
 }
 
@@ -76,6 +83,15 @@ serial::IoResult ScriptedComDevice::Read(std::uint8_t* data, std::int32_t count)
   serial::IoResult result;
   result.error = Record("Read", "Read(" + std::to_string(count) + ")");
   if (result.error != serial::kSuccess) return result;
+  // Bytes waiting arrive at once; the rest when scripted. The read ends when the rules say.
+  std::vector<std::chrono::microseconds> arrivals(line_->input.size(),
+                                                  std::chrono::microseconds(0));
+  for (const auto& arrival : line_->arriving) arrivals.push_back(arrival.first - line_->now);
+  line_->now += serial::PlanRead(timeouts_, count, arrivals).end;
+  while (!line_->arriving.empty() && line_->arriving.front().first <= line_->now) {
+    line_->input.push_back(line_->arriving.front().second);
+    line_->arriving.pop_front();
+  }
   while (result.transferred < count && !line_->input.empty()) {
     data[result.transferred++] = line_->input.front();
     line_->input.pop_front();

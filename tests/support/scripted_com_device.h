@@ -2,6 +2,7 @@
 // script (bytes to read, modem lines, line errors) and fails the calls a test names.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -23,8 +24,13 @@ struct ScriptedLine {
 
   // Script.
   std::deque<std::uint8_t> input;  // what Read delivers (at most what is asked)
+  // Time on the line, moved on by reads and writes that wait, as the time-out rules say; and
+  // bytes that arrive later on that scale, in order of their times.
+  std::chrono::microseconds now{0};
+  std::deque<std::pair<std::chrono::microseconds, std::uint8_t>> arriving;
   std::vector<std::uint8_t> output;  // what Write received
-  std::int32_t writeCapacity = -1;  // bytes Write accepts in total before "timing out"; -1: all
+  // Bytes Write accepts in total; -1: all. A write beyond it is held back until its time-out.
+  std::int32_t writeCapacity = -1;
   std::uint32_t modemStatus = 0;    // GetCommModemStatus bits
   std::uint32_t lineErrors = 0;     // ClearCommError flags, cleared when taken
   // Calls to fail, by name ("Open", "Setup", "SetState", ...), with the error they return.
@@ -61,6 +67,7 @@ class ScriptedComDevice : public serial::ComDevice {
   serial::SysError Record(const std::string& name, const std::string& call);
 
   std::shared_ptr<ScriptedLine> line_;
+  serial::CommTimeouts timeouts_{};
 };
 
 }  // namespace orvane::test_support

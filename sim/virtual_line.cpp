@@ -1,10 +1,7 @@
-#include "sim/virtual_board.h"
+#include "sim/virtual_line.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
-
-#include "serial/virtual_ports.h"
 
 namespace orvane::sim {
 
@@ -143,16 +140,26 @@ void VirtualBoard::HostWrite(const std::uint8_t* data, std::size_t count) {
     RecordLocked(event);
     if (!heard) continue;
     for (const Answer& answer : firmware_.Receive(data[i])) {
-      Outgoing out;
-      out.start = std::max(end + answer.delay, boardLineFree_);
-      out.arrival = out.start + byteTime;
-      out.byte = answer.byte;
-      out.id = ++nextId_;
-      boardLineFree_ = out.arrival;
-      toHost_.push_back(out);
-      RecordLocked({out.start, LineEventKind::BoardByte, out.byte, hostBaud_, true}, out.id);
+      SendLocked(answer.byte, end + answer.delay, byteTime);
     }
   }
+}
+
+void VirtualBoard::SendLocked(std::uint8_t byte, Micros earliest, Micros byteTime) {
+  Outgoing out;
+  out.start = std::max(earliest, boardLineFree_);
+  out.arrival = out.start + byteTime;
+  out.byte = byte;
+  out.id = ++nextId_;
+  boardLineFree_ = out.arrival;
+  toHost_.push_back(out);
+  RecordLocked({out.start, LineEventKind::BoardByte, out.byte, hostBaud_, true}, out.id);
+}
+
+void VirtualBoard::BoardSend(const std::vector<std::uint8_t>& bytes, Micros start) {
+  std::lock_guard lock(mutex_);
+  const Micros byteTime = ByteTime(hostBaud_);
+  for (const std::uint8_t byte : bytes) SendLocked(byte, start, byteTime);
 }
 
 std::vector<Micros> VirtualBoard::PendingArrivals() const {
@@ -278,184 +285,6 @@ SysError VirtualBoard::CheckCall(bool isWrite) {
     ++writes_;
   }
   return kSuccess;
-}
-
-// ---------------------------------------------------------------------------------------------
-
-VirtualBoardDevice::VirtualBoardDevice(std::shared_ptr<VirtualBoard> board)
-    : board_(std::move(board)) {
-  board_->HostOpened();
-}
-
-VirtualBoardDevice::~VirtualBoardDevice() { board_->HostClosed(); }
-
-SysError VirtualBoardDevice::Setup(std::int32_t inputSize, std::int32_t outputSize) {
-  if (SysError error = board_->CheckCall(false)) return error;
-  if (inputSize < 0 || outputSize < 0) return kErrorInvalidParameter;
-  return kSuccess;
-}
-
-SysError VirtualBoardDevice::SetState(const serial::Dcb& dcb) {
-  if (SysError error = board_->CheckCall(false)) return error;
-  if (dcb.BaudRate == 0 || dcb.ByteSize < 5 || dcb.ByteSize > 8) return kErrorInvalidParameter;
-  board_->HostSetLine(dcb.BaudRate, dcb.ByteSize == 8 && dcb.Parity == 0 && dcb.StopBits == 0);
-  // DTR_CONTROL_ENABLE and _HANDSHAKE raise the line, _DISABLE drops it.
-  const std::uint32_t dtrControl = (dcb.Flags >> serial::dcb_flags::kDtrControlShift) & 3u;
-  board_->HostSetDtr(dtrControl != 0);
-  return kSuccess;
-}
-
-SysError VirtualBoardDevice::SetTimeouts(const serial::CommTimeouts& timeouts) {
-  if (SysError error = board_->CheckCall(false)) return error;
-  timeouts_ = timeouts;
-  return kSuccess;
-}
-
-serial::IoResult VirtualBoardDevice::Write(const std::uint8_t* data, std::int32_t count) {
-  if (SysError error = board_->CheckCall(true)) return {error, 0};
-  if (count < 0 || (count > 0 && data == nullptr)) return {kErrorInvalidParameter, 0};
-  // The line takes every byte at once and sends them one after the other: the write is done as
-  // soon as it is handed over, so there is never a write time-out.
-  board_->HostWrite(data, static_cast<std::size_t>(count));
-  return {kSuccess, count};
-}
-
-serial::IoResult VirtualBoardDevice::Read(std::uint8_t* data, std::int32_t count) {
-  if (SysError error = board_->CheckCall(false)) return {error, 0};
-  if (count < 0 || (count > 0 && data == nullptr)) return {kErrorInvalidParameter, 0};
-  if (count == 0) return {kSuccess, 0};
-
-  constexpr std::uint32_t kMax = 0xFFFFFFFF;
-  Clock& clock = board_->GetClock();
-  const Micros now = clock.Now();
-  const std::vector<Micros> arrivals = board_->PendingArrivals();
-  const std::uint32_t interval = timeouts_.ReadIntervalTimeout;
-  const std::uint32_t multiplier = timeouts_.ReadTotalTimeoutMultiplier;
-  const std::uint32_t constant = timeouts_.ReadTotalTimeoutConstant;
-
-  // The board only ever answers what the host sent, and everything it will send to what has been
-  // written so far is already on the way: so the moment the read completes is known now.
-  Micros end = now;
-  if (interval == kMax && multiplier == 0 && constant == 0) {
-    end = now;  // return at once with what has arrived
-  } else if (interval == kMax && multiplier == kMax && constant != 0 && constant != kMax) {
-    // Bytes waiting: at once. Otherwise the first byte to come within the constant, if any.
-    const Micros deadline = now + Ms(constant);
-    if (!arrivals.empty() && arrivals.front() <= deadline) {
-      end = std::max(now, arrivals.front());
-    } else {
-      end = deadline;
-    }
-  } else {
-    const bool hasTotal = multiplier != 0 || constant != 0;
-    const Micros deadline = hasTotal
-                                ? now + Ms(static_cast<std::int64_t>(multiplier) * count + constant)
-                                : Micros::max();
-    const bool hasInterval = interval != 0 && interval != kMax;
-    std::int32_t got = 0;
-    Micros last = now;
-    for (std::size_t i = 0; i < arrivals.size() && got < count; ++i) {
-      const Micros at = std::max(now, arrivals[i]);
-      if (at > deadline) break;
-      if (hasInterval && got > 0 && at - last > Ms(interval)) break;
-      last = at;
-      ++got;
-    }
-    if (got == count) {
-      end = last;
-    } else if (hasInterval && got > 0) {
-      end = std::min(last + Ms(interval), deadline);
-    } else if (hasTotal) {
-      end = deadline;
-    } else {
-      // No limit at all and nothing more coming: a real line would wait for ever; this one
-      // returns what it has rather than hang.
-      end = got > 0 ? last : now;
-    }
-  }
-  clock.SleepUntil(end);
-  const std::size_t taken = board_->HostTake(data, static_cast<std::size_t>(count));
-  return {kSuccess, static_cast<std::int32_t>(taken)};
-}
-
-SysError VirtualBoardDevice::Purge(std::uint32_t flags) {
-  if (SysError error = board_->CheckCall(false)) return error;
-  // Written bytes are on the line the moment they are written, so only input can be discarded.
-  if (flags & serial::kPurgeRxClear) board_->HostPurgeInput();
-  return kSuccess;
-}
-
-SysError VirtualBoardDevice::Escape(std::uint32_t function) {
-  if (SysError error = board_->CheckCall(false)) return error;
-  switch (function) {
-    case serial::kSetDtr:
-      board_->HostSetDtr(true);
-      return kSuccess;
-    case serial::kClrDtr:
-      board_->HostSetDtr(false);
-      return kSuccess;
-    case 1:
-    case 2:
-    case 3:
-    case 4:
-    case 7:
-    case 8:
-    case 9:  // XOFF/XON, RTS, reset, break
-      return kSuccess;
-    default:
-      return kErrorInvalidParameter;
-  }
-}
-
-SysError VirtualBoardDevice::ClearError(std::uint32_t* errors, std::uint32_t* inputQueue) {
-  if (SysError error = board_->CheckCall(false)) return error;
-  if (errors) *errors = 0;
-  if (inputQueue) *inputQueue = static_cast<std::uint32_t>(board_->HostInputWaiting());
-  return kSuccess;
-}
-
-SysError VirtualBoardDevice::ModemStatus(std::uint32_t* status) {
-  if (SysError error = board_->CheckCall(false)) return error;
-  // The board drives no modem lines; the converter's own lines read as ready.
-  if (status) *status = serial::kMsCtsOn | serial::kMsDsrOn;
-  return kSuccess;
-}
-
-// ---------------------------------------------------------------------------------------------
-
-std::unique_ptr<serial::ComDevice> OpenBoardDevice(const std::shared_ptr<VirtualBoard>& board,
-                                                   SysError* error) {
-  SysError result = kSuccess;
-  if (!board || board->Vanished()) {
-    result = kErrorFileNotFound;
-  } else if (board->Held() || board->OpenHandles() > 0) {
-    // Ports are opened without sharing.
-    result = kErrorAccessDenied;
-  }
-  if (error) *error = result;
-  if (result != kSuccess) return nullptr;
-  return std::make_unique<VirtualBoardDevice>(board);
-}
-
-std::shared_ptr<VirtualBoard> EnableVirtualBoard(bool listed, const BoardConfig& config) {
-  static std::mutex mutex;
-  static std::shared_ptr<VirtualBoard> board;
-  std::lock_guard lock(mutex);
-  if (!board) board = std::make_shared<VirtualBoard>(config, std::make_shared<RealClock>());
-  std::shared_ptr<VirtualBoard> shared = board;
-  serial::RegisterVirtualPort(
-      kVirtualPortName,
-      [shared]() -> std::unique_ptr<serial::ComDevice> {
-        SysError ignored = kSuccess;
-        return OpenBoardDevice(shared, &ignored);
-      },
-      listed);
-  return board;
-}
-
-bool VirtualBoardRequestedByEnvironment() {
-  const char* value = std::getenv("ORVANE_VIRTUAL_BOARD");
-  return value != nullptr && std::string(value) == "1";
 }
 
 }  // namespace orvane::sim

@@ -1,0 +1,36 @@
+#include "serial/line_speed_posix.h"
+
+namespace orvane::serial {
+namespace {
+
+struct SpeedEntry {
+  std::uint32_t rate;
+  speed_t speed;
+};
+
+constexpr SpeedEntry kSpeeds[] = {
+    {50, B50},         {75, B75},         {110, B110},         {134, B134},
+    {150, B150},       {200, B200},       {300, B300},         {600, B600},
+    {1200, B1200},     {1800, B1800},     {2400, B2400},       {4800, B4800},
+    {9600, B9600},     {19200, B19200},   {38400, B38400},     {57600, B57600},
+    {115200, B115200}, {230400, B230400}, {460800, B460800},   {500000, B500000},
+    {576000, B576000}, {921600, B921600}, {1000000, B1000000},
+};
+
+}  // namespace
+
+speed_t SpeedOfRate(std::uint32_t rate) {
+  for (const SpeedEntry& entry : kSpeeds) {
+    if (entry.rate == rate) return entry.speed;
+  }
+  return B0;
+}
+
+std::uint32_t RateOfSpeed(speed_t speed) {
+  for (const SpeedEntry& entry : kSpeeds) {
+    if (entry.speed == speed) return entry.rate;
+  }
+  return 0;
+}
+
+}  // namespace orvane::serial

@@ -1,0 +1,88 @@
+// The virtual board served on a pseudo-terminal, so that the downloader (or any serial program)
+// reaches it through the real serial layer.
+//
+// A pseudo-terminal carries no modem lines, so the board cannot see the host's DTR pulse. It is
+// reset instead when the host opens the terminal anew, and when the line has been quiet for a
+// while (idleResetMs) in the middle of a command or while a downloaded program runs; between
+// commands it always takes a new handshake. The rate and framing the host sets are seen, so the
+// board still answers only at its own rates.
+//
+// The server sleeps in one ppoll() until the host sends, the line has room for the board's
+// bytes, the next of them is due, the idle reset is due, or a signal asks it to stop. While
+// nobody has the terminal open it watches the terminal's device file for the next open instead
+// (the terminal reports "hung up" at once all that time).
+#pragma once
+
+#include <signal.h>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "serial/unique_fd_posix.h"
+#include "sim/virtual_line.h"
+
+namespace orvane::sim {
+
+struct BoardServerOptions {
+  std::string link;         // a symbolic link to the terminal, made here ("" for none)
+  std::string dump;         // where the program memory goes after each download ("" for none)
+  long idleResetMs = 1500;  // 0: never
+  bool verbose = false;     // log every byte on standard error
+};
+
+class PtyBoardServer {
+ public:
+  // Opens the terminal (raw, 57600 bit/s until the host sets its line) and makes the link;
+  // Failure() says what went wrong, if anything did.
+  PtyBoardServer(std::shared_ptr<VirtualBoard> board, BoardServerOptions options);
+  ~PtyBoardServer();  // removes the link
+  PtyBoardServer(const PtyBoardServer&) = delete;
+  PtyBoardServer& operator=(const PtyBoardServer&) = delete;
+
+  const std::string& Failure() const { return failure_; }
+  const std::string& TerminalPath() const { return terminal_; }
+
+  // Serves until `stop` is set. The signals that set it must be blocked by the caller; they are
+  // taken only inside the wait (with `waitMask`), so none is lost between a check and a wait.
+  // Returns 0, or 1 when waiting failed.
+  int Run(const std::atomic<bool>& stop, const sigset_t& waitMask);
+
+  // Writes the program memory to the dump file (beside it and renamed, so a reader never sees
+  // half a dump). True when there is no dump file or it was written.
+  bool DumpMemory() const;
+
+ private:
+  bool Open();
+  bool Wait(const sigset_t& waitMask);
+  std::optional<Micros> NextDeadline() const;
+  void HostCame();
+  void HostGone();
+  void CheckHostAfterOpen();
+  void Receive();
+  void SeeLine();
+  void Deliver();
+  void Flush();
+  void IdleReset();
+  void Report();
+  void DumpAfterDownload();
+
+  std::shared_ptr<VirtualBoard> board_;
+  BoardServerOptions options_;
+  std::string failure_;
+  std::string terminal_;
+  serial::UniqueFd master_;
+  serial::UniqueFd opens_;  // inotify on the terminal's device file
+  bool watchingOpens_ = false;
+  bool hostOpen_ = false;
+  std::uint32_t rate_ = 0;
+  bool eightN1_ = true;
+  Micros lastActivity_{0};
+  std::vector<std::uint8_t> unsent_;  // the board's bytes the terminal had no room for yet
+  int dumpedDownloads_ = 0;
+};
+
+}  // namespace orvane::sim

@@ -1,0 +1,126 @@
+#include "sim/virtual_board_device.h"
+
+#include <vector>
+
+#include "serial/comm_timeouts.h"
+
+namespace orvane::sim {
+
+using serial::kSuccess;
+using serial::SysError;
+
+VirtualBoardDevice::VirtualBoardDevice(std::shared_ptr<VirtualBoard> board)
+    : board_(std::move(board)) {
+  board_->HostOpened();
+}
+
+VirtualBoardDevice::~VirtualBoardDevice() { board_->HostClosed(); }
+
+SysError VirtualBoardDevice::Setup(std::int32_t inputSize, std::int32_t outputSize) {
+  if (SysError error = board_->CheckCall(false)) return error;
+  if (inputSize < 0 || outputSize < 0) return kErrorInvalidParameter;
+  return kSuccess;
+}
+
+SysError VirtualBoardDevice::SetState(const serial::Dcb& dcb) {
+  if (SysError error = board_->CheckCall(false)) return error;
+  if (dcb.BaudRate == 0 || dcb.ByteSize < 5 || dcb.ByteSize > 8) return kErrorInvalidParameter;
+  board_->HostSetLine(dcb.BaudRate, dcb.ByteSize == 8 && dcb.Parity == 0 && dcb.StopBits == 0);
+  // DTR_CONTROL_ENABLE and _HANDSHAKE raise the line, _DISABLE drops it.
+  const std::uint32_t dtrControl = (dcb.Flags >> serial::dcb_flags::kDtrControlShift) & 3u;
+  board_->HostSetDtr(dtrControl != 0);
+  return kSuccess;
+}
+
+SysError VirtualBoardDevice::SetTimeouts(const serial::CommTimeouts& timeouts) {
+  if (SysError error = board_->CheckCall(false)) return error;
+  timeouts_ = timeouts;
+  return kSuccess;
+}
+
+serial::IoResult VirtualBoardDevice::Write(const std::uint8_t* data, std::int32_t count) {
+  if (SysError error = board_->CheckCall(true)) return {error, 0};
+  if (count < 0 || (count > 0 && data == nullptr)) return {kErrorInvalidParameter, 0};
+  // The line takes every byte at once and sends them one after the other: the write is done as
+  // soon as it is handed over, so there is never a write time-out.
+  board_->HostWrite(data, static_cast<std::size_t>(count));
+  return {kSuccess, count};
+}
+
+serial::IoResult VirtualBoardDevice::Read(std::uint8_t* data, std::int32_t count) {
+  if (SysError error = board_->CheckCall(false)) return {error, 0};
+  if (count < 0 || (count > 0 && data == nullptr)) return {kErrorInvalidParameter, 0};
+  if (count == 0) return {kSuccess, 0};
+
+  // The board only ever answers what the host sent, and everything it will send to what has been
+  // written so far is already on the way: so the moment the read completes is known now, and the
+  // same rules as a real line's give it.
+  Clock& clock = board_->GetClock();
+  const Micros now = clock.Now();
+  std::vector<serial::ReadTimer::Duration> arrivals;
+  for (const Micros at : board_->PendingArrivals()) arrivals.push_back(at - now);
+  const serial::PlannedRead plan = serial::PlanRead(timeouts_, count, arrivals);
+  const Micros end = now + plan.end;
+  clock.SleepUntil(end);
+  const std::size_t taken = board_->HostTake(data, static_cast<std::size_t>(count));
+  return {kSuccess, static_cast<std::int32_t>(taken)};
+}
+
+SysError VirtualBoardDevice::Purge(std::uint32_t flags) {
+  if (SysError error = board_->CheckCall(false)) return error;
+  // Written bytes are on the line the moment they are written, so only input can be discarded.
+  if (flags & serial::kPurgeRxClear) board_->HostPurgeInput();
+  return kSuccess;
+}
+
+SysError VirtualBoardDevice::Escape(std::uint32_t function) {
+  if (SysError error = board_->CheckCall(false)) return error;
+  switch (function) {
+    case serial::kSetDtr:
+      board_->HostSetDtr(true);
+      return kSuccess;
+    case serial::kClrDtr:
+      board_->HostSetDtr(false);
+      return kSuccess;
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+    case 7:
+    case 8:
+    case 9:  // XOFF/XON, RTS, reset, break
+      return kSuccess;
+    default:
+      return kErrorInvalidParameter;
+  }
+}
+
+SysError VirtualBoardDevice::ClearError(std::uint32_t* errors, std::uint32_t* inputQueue) {
+  if (SysError error = board_->CheckCall(false)) return error;
+  if (errors) *errors = 0;
+  if (inputQueue) *inputQueue = static_cast<std::uint32_t>(board_->HostInputWaiting());
+  return kSuccess;
+}
+
+SysError VirtualBoardDevice::ModemStatus(std::uint32_t* status) {
+  if (SysError error = board_->CheckCall(false)) return error;
+  // The board drives no modem lines; the converter's own lines read as ready.
+  if (status) *status = serial::kMsCtsOn | serial::kMsDsrOn;
+  return kSuccess;
+}
+
+std::unique_ptr<serial::ComDevice> OpenBoardDevice(const std::shared_ptr<VirtualBoard>& board,
+                                                   SysError* error) {
+  SysError result = kSuccess;
+  if (!board || board->Vanished()) {
+    result = kErrorFileNotFound;
+  } else if (board->Held() || board->OpenHandles() > 0) {
+    // Ports are opened without sharing.
+    result = kErrorAccessDenied;
+  }
+  if (error) *error = result;
+  if (result != kSuccess) return nullptr;
+  return std::make_unique<VirtualBoardDevice>(board);
+}
+
+}  // namespace orvane::sim

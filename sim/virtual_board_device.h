@@ -1,0 +1,41 @@
+// The serial device of a virtual board: one open handle on it, for the serial port object, and
+// the opener that refuses a held or vanished board as a platform refuses a busy or missing port.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "serial/com_device.h"
+#include "sim/virtual_line.h"
+
+namespace orvane::sim {
+
+// A serial device (one open handle) on a virtual board, for the serial port object.
+class VirtualBoardDevice final : public serial::ComDevice {
+ public:
+  explicit VirtualBoardDevice(std::shared_ptr<VirtualBoard> board);
+  ~VirtualBoardDevice() override;
+  VirtualBoardDevice(const VirtualBoardDevice&) = delete;
+  VirtualBoardDevice& operator=(const VirtualBoardDevice&) = delete;
+
+  serial::SysError Setup(std::int32_t inputSize, std::int32_t outputSize) override;
+  serial::SysError SetState(const serial::Dcb& dcb) override;
+  serial::SysError SetTimeouts(const serial::CommTimeouts& timeouts) override;
+  serial::IoResult Write(const std::uint8_t* data, std::int32_t count) override;
+  serial::IoResult Read(std::uint8_t* data, std::int32_t count) override;
+  serial::SysError Purge(std::uint32_t flags) override;
+  serial::SysError Escape(std::uint32_t function) override;
+  serial::SysError ClearError(std::uint32_t* errors, std::uint32_t* inputQueue) override;
+  serial::SysError ModemStatus(std::uint32_t* status) override;
+
+ private:
+  std::shared_ptr<VirtualBoard> board_;
+  serial::CommTimeouts timeouts_;
+};
+
+// Opens a device on `board` as a port opener would: fails with kErrorAccessDenied when the board
+// is held and kErrorFileNotFound when it has vanished.
+std::unique_ptr<serial::ComDevice> OpenBoardDevice(const std::shared_ptr<VirtualBoard>& board,
+                                                   serial::SysError* error);
+
+}  // namespace orvane::sim

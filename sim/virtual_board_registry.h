@@ -1,0 +1,21 @@
+// The process-wide virtual board behind the port name VIRTUAL, and whether it was asked for.
+#pragma once
+
+#include <memory>
+
+#include "sim/board_config.h"
+#include "sim/virtual_line.h"
+
+namespace orvane::sim {
+
+// The port name of the in-process virtual board.
+inline constexpr const char* kVirtualPortName = "VIRTUAL";
+
+// Puts a virtual board (real time) behind the port name VIRTUAL; `listed` makes the name appear
+// in the port list too. Calling it again keeps the same board and only changes the listing.
+std::shared_ptr<VirtualBoard> EnableVirtualBoard(bool listed, const BoardConfig& config = {});
+
+// Whether the environment asks for the virtual board to be listed (ORVANE_VIRTUAL_BOARD=1).
+bool VirtualBoardRequestedByEnvironment();
+
+}  // namespace orvane::sim

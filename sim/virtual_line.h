@@ -1,0 +1,152 @@
+// The virtual board on its serial line: the firmware model of board_firmware.h, the line with its
+// rate, framing, pacing and DTR, and a record of everything that crossed it. One VirtualBoard is
+// the board itself and outlives the port handles opened on it: each open makes a new
+// VirtualBoardDevice (virtual_board_device.h) over the same board, so its memory and record
+// survive a close and reopen.
+//
+// The board is shared between the thread that talks to it and, in the program, the port's event
+// thread; every member takes the board's lock.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "serial/com_device.h"
+#include "sim/board_config.h"
+#include "sim/board_firmware.h"
+#include "sim/clock.h"
+
+namespace orvane::sim {
+
+enum class LineEventKind {
+  HostByte,   // a byte from the host; `heard` says whether the board could take it
+  BoardByte,  // a byte from the board
+  DtrHigh,
+  DtrLow,
+  Reset,       // the board restarted its firmware (a DTR pulse, or a reset from outside)
+  LineConfig,  // the host set rate and framing; `baud` holds the rate
+  Opened,      // a port handle was opened on the board
+  Closed,
+  InputPurged,
+};
+
+struct LineEvent {
+  Micros time{0};  // bytes: when they start on the line
+  LineEventKind kind = LineEventKind::HostByte;
+  std::uint8_t byte = 0;
+  std::uint32_t baud = 0;
+  bool heard = true;
+};
+
+class VirtualBoard {
+ public:
+  // The record keeps at most this many events; the oldest half goes when it is full, so that a
+  // board in a long-running program does not grow without end.
+  static constexpr std::size_t kRecordLimit = 1u << 18;
+
+  explicit VirtualBoard(BoardConfig config = {}, std::shared_ptr<Clock> clock = nullptr);
+
+  Clock& GetClock() const { return *clock_; }
+  BoardConfig Config() const;
+  void SetConfig(const BoardConfig& config);
+
+  // A held port cannot be opened (another program has it); a vanished one cannot be opened and
+  // fails every call on the handles already open, as an unplugged USB converter does.
+  void SetHeld(bool held);
+  bool Held() const;
+  void SetVanished(bool vanished);
+  bool Vanished() const;
+
+  // ---- the host's side of the line, as a serial device drives it
+  void HostOpened();
+  void HostClosed();
+  // Rate and framing of the host's line; the board hears only its own rate as 8N1.
+  void HostSetLine(std::uint32_t baud, bool eightN1);
+  void HostSetDtr(bool high);
+  // Bytes written now; each starts on the line when the previous one has gone out.
+  void HostWrite(const std::uint8_t* data, std::size_t count);
+  // Times at which the board's bytes not yet taken arrive at the host, in order.
+  std::vector<Micros> PendingArrivals() const;
+  // Takes up to `max` bytes that have arrived by the clock's present time.
+  std::size_t HostTake(std::uint8_t* data, std::size_t max);
+  std::size_t HostInputWaiting() const;
+  void HostPurgeInput();
+  // Restarts the firmware as a DTR pulse does; the board server uses it where no DTR is seen.
+  void ResetNow();
+  // Bytes the board sends from `start` on, one after the other, as a program running on it would
+  // (tests time the host's reads with it).
+  void BoardSend(const std::vector<std::uint8_t>& bytes, Micros start);
+
+  // ---- inspection
+  std::array<std::uint8_t, download::ImageSize> Memory() const;
+  // The byte at a board address of the program memory.
+  std::uint8_t MemoryAt(std::uint16_t address) const;
+  void SetMemory(const std::array<std::uint8_t, download::ImageSize>& memory);
+  FirmwareState State() const;
+  bool ProgramStarted() const;
+  std::uint8_t LastCommand() const;
+  int CompletedDownloads() const;
+  int Resets() const;
+  int OpenHandles() const;
+  std::vector<LineEvent> Record() const;
+  // The bytes of the record one way: the host's (heard or not) or the board's.
+  std::vector<std::uint8_t> HostBytes() const;
+  std::vector<std::uint8_t> BoardBytes() const;
+  void ClearRecord();
+
+  // Called by the devices: counts a Write and makes the port vanish when the fault says so.
+  // Returns the error for a call on a vanished port, kSuccess otherwise.
+  serial::SysError CheckCall(bool isWrite);
+
+ private:
+  struct Outgoing {
+    Micros start{0};
+    Micros arrival{0};
+    std::uint8_t byte = 0;
+    std::uint64_t id = 0;
+  };
+
+  Micros ByteTime(std::uint32_t baud) const;
+  void ResetLocked(Micros at);
+  void RecordLocked(const LineEvent& event, std::uint64_t id = 0);
+  void SetDtrLocked(bool high, Micros now);
+  void SendLocked(std::uint8_t byte, Micros earliest, Micros byteTime);
+
+  mutable std::mutex mutex_;
+  std::shared_ptr<Clock> clock_;
+  BoardConfig config_;
+  BoardFirmware firmware_;
+  bool held_ = false;
+  bool vanished_ = false;
+  std::uint64_t writes_ = 0;
+  int openHandles_ = 0;
+  int resets_ = 0;
+
+  std::uint32_t hostBaud_ = 9600;
+  bool hostEightN1_ = true;
+  bool dtrHigh_ = true;  // at power-on nothing holds the board's reset
+  Micros hearFrom_{0};   // the board hears nothing before this (DTR low, or starting up)
+  Micros hostLineFree_{0};
+  Micros boardLineFree_{0};
+  std::deque<Outgoing> toHost_;
+  std::uint64_t nextId_ = 0;
+  struct Recorded {
+    LineEvent event;
+    std::uint64_t id = 0;  // of a board byte, so that a byte the board never sent can go again
+  };
+  std::vector<Recorded> record_;
+};
+
+// Platform error numbers the virtual ports give.
+inline constexpr serial::SysError kErrorFileNotFound = 2;  // no such port
+inline constexpr serial::SysError kErrorAccessDenied = 5;  // held by another program
+inline constexpr serial::SysError kErrorInvalidParameter = 87;
+
+}  // namespace orvane::sim

@@ -1,0 +1,31 @@
+// Colours of the flat menu look as red, green and blue bytes, and the operations that derive the
+// painter's working colours from the system's: lighten, darken, grey.
+#pragma once
+
+#include <cstdint>
+
+namespace orvane::ui::menu {
+
+struct Rgb {
+  std::uint8_t r = 0;
+  std::uint8_t g = 0;
+  std::uint8_t b = 0;
+  friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+inline constexpr Rgb kWhite{255, 255, 255};
+inline constexpr Rgb kBlack{0, 0, 0};
+inline constexpr Rgb kSilver{192, 192, 192};
+inline constexpr Rgb kGrey{128, 128, 128};
+
+// Each channel moves `percent` of the way to 255 (percent capped at 0...100), rounded to the
+// nearest integer with halves going to the even neighbour.
+Rgb LightenColor(Rgb colour, int percent);
+// Red and blue lose `amount`, green loses 2 less; each channel is clamped to 0...255.
+Rgb DarkenColor(Rgb colour, int amount);
+// The channels' integer mean plus `amount`, capped at 240, as a grey.
+Rgb ToGray(Rgb colour, int amount);
+// Light enough for dark text: mean of red and blue above 150, or green above 200.
+bool IsLight(Rgb colour);
+
+}  // namespace orvane::ui::menu
