@@ -16,19 +16,20 @@
 #include <string>
 #include <vector>
 
-#include "app/memory_views.h"
-#include "app/window_interfaces.h"
+#include "app/main_window_port.h"
 #include "board/board_link.h"
 #include "board_server_posix_bench.h"
 #include "download/download_run.h"
-#include "download/memory_progress_window.h"
 #include "serial/com_port.h"
+#include "ui/main_window_controls.h"
+#include "ui/memory_progress_window.h"
+#include "ui/memory_views.h"
 
 namespace {
 
 using namespace orvane;
 
-class Errors final : public app::ErrorReporter {
+class Errors final : public ui::ErrorReporter {
  public:
   void ShowError(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
 };
@@ -68,18 +69,18 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  app::MemoryComboBox port({link}, 0), baud({"57600"}, 0);
-  app::MemoryCheckBox autoDetect, usb;
-  app::MemoryRadioGroup testing, algorithm;
-  app::MemoryStatusBar status;
-  app::MemoryWindow form1;
+  ui::MemoryComboBox port({link}, 0), baud({"57600"}, 0);
+  ui::MemoryCheckBox autoDetect, usb;
+  ui::MemoryRadioGroup testing, algorithm;
+  ui::MemoryStatusBar status;
+  ui::MemoryWindow form1;
   Errors errors;
-  app::NoMessagePump pump;
-  app::RealTimeWaiter sleeper;
-  app::MainWindowControls controls{port,   baud,  autoDetect, usb,  testing, algorithm,
+  ui::NoMessagePump pump;
+  ui::RealTimeWaiter sleeper;
+  ui::MainWindowControls controls{port,   baud,  autoDetect, usb,  testing, algorithm,
                                    status, form1, errors,     pump, sleeper};
   serial::TComPort comPort;
-  serial::ApplyMainWindowDesign(comPort);
+  app::ApplyMainWindowDesign(comPort);
   board::BoardLink boardLink(comPort, controls);
   algorithm.SetItemIndex(0);
 
@@ -87,7 +88,7 @@ int main(int argc, char** argv) {
   const auto start = std::chrono::steady_clock::now();
   int failures = 0;
   for (int n = 1; n <= kDownloads; ++n) {
-    download::MemoryProgressWindow form2(form1);
+    ui::MemoryProgressWindow form2(form1);
     const bool ok =
         download::ConnectForDownload(boardLink) && download::DownloadRun(boardLink, *image, form2);
     if (!ok) ++failures;
