@@ -15,8 +15,8 @@ namespace {
 using namespace orvane::download::testing;
 
 TEST(HostileFilesPosix, ANamedPipeIsRefusedWithoutWaiting) {
-  TempDir dir;
-  const auto fifo = dir.path() / "pipe.hex";
+  TempFolder dir;
+  const auto fifo = dir.Path() / "pipe.hex";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   HexFile file;
   file.Assign(fifo.string());

@@ -46,7 +46,7 @@ void WriteRepeated(std::ofstream& out, const std::string& text, std::size_t time
 }
 
 TEST(HostileFiles, LargeFilesLongLinesAndNulBytesEndInAResultOrAClearError) {
-  TempDir dir;
+  TempFolder dir;
   const std::string record = Data(0x4000, {0x12, 0x34});
   struct Case {
     const char* name;
@@ -94,7 +94,7 @@ TEST(HostileFiles, LargeFilesLongLinesAndNulBytesEndInAResultOrAClearError) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const auto path = dir.path() / "hostile.hex";
+    const auto path = dir.Path() / "hostile.hex";
     {
       std::ofstream out(path, std::ios::binary | std::ios::trunc);
       c.write(out);
@@ -113,8 +113,8 @@ TEST(HostileFiles, LargeFilesLongLinesAndNulBytesEndInAResultOrAClearError) {
 // Another program keeps appending records and never writes the end: the loader reads the file
 // as it was when opened and stops there, however fast the file grows.
 TEST(HostileFiles, AFileThatGrowsWhileItIsReadEndsWhereItWasWhenOpened) {
-  TempDir dir;
-  const auto path = dir.path() / "growing.hex";
+  TempFolder dir;
+  const auto path = dir.Path() / "growing.hex";
   const std::string record = Data(0x4000, {0x01});
   {
     std::ofstream out(path, std::ios::binary);
