@@ -38,7 +38,7 @@ struct Options {
   std::string memoryType = "1";
   std::string selftestResult = "3";
   int handshakeAnswer = 0x2B;
-  std::string program = "silent";
+  std::string program = "run";
   std::string memtestReport = "LLLLS";
   long memtestIntervalMs = 250;
   std::string countFrom = "reset";
@@ -72,7 +72,9 @@ BoardConfig MakeConfig(const Options& o) {
   config.memoryType = AnswerByte(o.memoryType);
   config.selftestResult = AnswerByte(o.selftestResult);
   config.handshakeAnswer = static_cast<std::uint8_t>(o.handshakeAnswer);
-  if (o.program == "echo") {
+  if (o.program == "silent") {
+    config.program = orvane::sim::ProgramBehaviour::Silent;
+  } else if (o.program == "echo") {
     config.program = orvane::sim::ProgramBehaviour::Echo;
   } else if (o.program == "memtest") {
     config.program = orvane::sim::ProgramBehaviour::MemoryTest;
@@ -111,8 +113,10 @@ void AddOptions(CLI::App& app, Options& o) {
       ->capture_default_str();
   app.add_option("--handshake-answer", o.handshakeAnswer, "Answer to the handshake")
       ->capture_default_str();
-  app.add_option("--program", o.program, "What a downloaded program does")
-      ->check(CLI::IsMember({"silent", "echo", "memtest"}))
+  app.add_option("--program", o.program,
+                 "What a downloaded program does: run (its code, on the CPU), or a canned "
+                 "behaviour for faults: silent, echo, memtest")
+      ->check(CLI::IsMember({"run", "silent", "echo", "memtest"}))
       ->capture_default_str();
   app.add_option("--memtest-report", o.memtestReport, "Bytes the memory test program sends")
       ->capture_default_str();
@@ -124,8 +128,8 @@ void AddOptions(CLI::App& app, Options& o) {
   app.add_option("--silent-after", o.silentAfter, "Answer nothing after this many counted bytes");
   app.add_option("--wrong-answer-at", o.wrongAnswerAt, "Invert the answers to this counted byte");
   app.add_option("--idle-reset-ms", o.idleResetMs,
-                 "Quiet time after which an unfinished command or a running program is reset "
-                 "(0: never)")
+                 "Quiet time after which an unfinished command is reset (0: never); a running "
+                 "program never is")
       ->capture_default_str();
   app.add_flag("--verbose", o.verbose, "Log every byte on standard error");
   app.add_option("--run", o.run.file,
@@ -202,6 +206,7 @@ int main(int argc, char** argv) {
   BoardConfig config;
   try {
     config = MakeConfig(o);
+    config.stuckBit = o.run.stuckBit;
     if (!o.run.file.empty()) return RunHexFile(o);
   } catch (const std::exception& error) {
     std::cerr << "orvane-board: bad number in the options (" << error.what() << ")\n";

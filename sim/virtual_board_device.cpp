@@ -52,11 +52,14 @@ serial::IoResult VirtualBoardDevice::Read(std::uint8_t* data, std::int32_t count
   if (count < 0 || (count > 0 && data == nullptr)) return {kErrorInvalidParameter, 0};
   if (count == 0) return {kSuccess, 0};
 
-  // The board only ever answers what the host sent, and everything it will send to what has been
-  // written so far is already on the way: so the moment the read completes is known now, and the
-  // same rules as a real line's give it.
+  // The monitor only ever answers what the host sent, and everything it will send to what has
+  // been written so far is already on the way; a running program is first let run up to the
+  // latest moment the read can end (or until enough bytes wait). So the moment the read
+  // completes is known now, and the same rules as a real line's give it.
   Clock& clock = board_->GetClock();
   const Micros now = clock.Now();
+  board_->RunAhead(now + Ms(serial::ReadRuleOf(timeouts_, count).totalMs),
+                   static_cast<std::size_t>(count));
   std::vector<serial::ReadTimer::Duration> arrivals;
   for (const Micros at : board_->PendingArrivals()) arrivals.push_back(at - now);
   const serial::PlannedRead plan = serial::PlanRead(timeouts_, count, arrivals);
