@@ -10,12 +10,14 @@
 #include <linux/serial.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <utility>
 
 #include "serial/com_device.h"
+#include "serial/com_event_wait_posix.h"
 #include "serial/comm_timeouts.h"
 #include "serial/custom_baud_posix.h"
 #include "serial/line_speed_posix.h"
@@ -71,8 +73,9 @@ class PosixComDevice final : public ComDevice {
     ioctl(fd_.Get(), TIOCNXCL);
   }
 
-  SysError Setup(std::int32_t, std::int32_t) override {
-    // The kernel keeps its own queue sizes.
+  SysError Setup(std::int32_t inputSize, std::int32_t) override {
+    // The kernel keeps its own queue sizes; the input size only sets when evRx80Full comes.
+    inputSize_.store(inputSize);
     return kSuccess;
   }
 
@@ -118,6 +121,15 @@ class PosixComDevice final : public ComDevice {
     return kSuccess;
   }
 
+  SysError SetEventMask(std::uint32_t mask) override {
+    eventMask_.store(mask);
+    return kSuccess;
+  }
+
+  std::unique_ptr<ComEventWait> NewEventWait() override {
+    return NewPosixEventWait(fd_.Get(), eventMask_, inputSize_);
+  }
+
  private:
   SysError ModemLine(int line, bool on) {
     if (ioctl(fd_.Get(), on ? TIOCMBIS : TIOCMBIC, &line) == 0) return kSuccess;
@@ -155,6 +167,9 @@ class PosixComDevice final : public ComDevice {
   bool discardNull_ = false;
   serial_icounter_struct counters_{};
   bool hasCounters_ = false;  // asked once: most USB adapters and every pty keep none
+  // Shared with the event thread's wait.
+  std::atomic<std::uint32_t> eventMask_{0};
+  std::atomic<std::int32_t> inputSize_{0};
 };
 
 bool PosixComDevice::WaitReady(short events, Clock::time_point deadline, SysError* error) {
