@@ -75,7 +75,7 @@ class PosixComDevice final : public ComDevice {
 
   SysError Setup(std::int32_t inputSize, std::int32_t) override {
     // The kernel keeps its own queue sizes; the input size only sets when evRx80Full comes.
-    inputSize_.store(inputSize);
+    events_.inputSize.store(inputSize);
     return kSuccess;
   }
 
@@ -94,8 +94,12 @@ class PosixComDevice final : public ComDevice {
     const bool rx = (flags & kPurgeRxClear) != 0;
     const bool tx = (flags & kPurgeTxClear) != 0;
     if (!rx && !tx) return kSuccess;
+    int queued = 0;
+    if (rx && ioctl(fd_.Get(), TIOCINQ, &queued) != 0) queued = 0;
     const int queue = rx && tx ? TCIOFLUSH : rx ? TCIFLUSH : TCOFLUSH;
-    return tcflush(fd_.Get(), queue) == 0 ? kSuccess : LastError();
+    if (tcflush(fd_.Get(), queue) != 0) return LastError();
+    if (queued > 0) events_.Took(static_cast<std::uint64_t>(queued));
+    return kSuccess;
   }
 
   SysError Escape(std::uint32_t function) override;
@@ -122,12 +126,12 @@ class PosixComDevice final : public ComDevice {
   }
 
   SysError SetEventMask(std::uint32_t mask) override {
-    eventMask_.store(mask);
+    events_.mask.store(mask);
     return kSuccess;
   }
 
   std::unique_ptr<ComEventWait> NewEventWait() override {
-    return NewPosixEventWait(fd_.Get(), eventMask_, inputSize_);
+    return NewPosixEventWait(fd_.Get(), events_);
   }
 
  private:
@@ -167,9 +171,7 @@ class PosixComDevice final : public ComDevice {
   bool discardNull_ = false;
   serial_icounter_struct counters_{};
   bool hasCounters_ = false;  // asked once: most USB adapters and every pty keep none
-  // Shared with the event thread's wait.
-  std::atomic<std::uint32_t> eventMask_{0};
-  std::atomic<std::int32_t> inputSize_{0};
+  PosixEventLine events_;  // shared with the event thread's wait
 };
 
 bool PosixComDevice::WaitReady(short events, Clock::time_point deadline, SysError* error) {
@@ -198,6 +200,7 @@ ssize_t PosixComDevice::ReadSome(std::uint8_t* data, std::int32_t count) {
   for (;;) {
     const ssize_t got = read(fd_.Get(), data, static_cast<size_t>(count));
     if (got < 0 && errno == EINTR) continue;
+    if (got > 0) events_.Took(static_cast<std::uint64_t>(got));
     if (got <= 0 || !discardNull_) return got;
     std::uint8_t* end = std::remove(data, data + got, std::uint8_t{0});
     if (end != data) return end - data;

@@ -19,12 +19,23 @@
 #include <memory>
 
 #include "serial/com_device.h"
+#include "serial/unique_fd_posix.h"
 
 namespace orvane::serial {
 
-// `mask` and `inputSize` are the device's event mask and input buffer size; they outlive the
-// wait (the port stops its event thread before it closes the device).
-std::unique_ptr<ComEventWait> NewPosixEventWait(int fd, const std::atomic<std::uint32_t>& mask,
-                                                const std::atomic<std::int32_t>& inputSize);
+// What a device shares with the wait on it. It outlives the wait (the port stops its event
+// thread before it closes the device).
+struct PosixEventLine {
+  PosixEventLine();
+  std::atomic<std::uint32_t> mask{0};       // SetCommMask
+  std::atomic<std::int32_t> inputSize{0};   // SetupComm's input size
+  // Bytes taken from the input queue by reads and purges, so that the wait can tell new bytes
+  // from the ones it reported already; each taking also wakes it.
+  std::atomic<std::uint64_t> taken{0};
+  UniqueFd takenSignal;
+  void Took(std::uint64_t count);
+};
+
+std::unique_ptr<ComEventWait> NewPosixEventWait(int fd, PosixEventLine& line);
 
 }  // namespace orvane::serial
