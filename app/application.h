@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/startup_options.h"
-#include "app/window_interfaces.h"
+#include "ui/main_window_controls.h"
 
 namespace orvane::app {
 
@@ -18,7 +18,7 @@ class TForm1;
 class TForm2;
 class TForm3;
 
-class TApplication : public MessagePump {
+class TApplication : public ui::MessagePump {
  public:
   TApplication();
   TApplication(const TApplication&) = delete;
@@ -49,7 +49,7 @@ class TApplication : public MessagePump {
   bool Terminated() const { return terminated_; }
   void DestroyForms();
 
-  // Runs every pending window message once, then returns (MessagePump).
+  // Runs every pending window message once, then returns (ui::MessagePump).
   void ProcessMessages() override;
   // Runs one message: the main window's shortcuts, keyboard navigation, then the window.
   void ProcessMessage(MSG& message);

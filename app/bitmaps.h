@@ -5,25 +5,10 @@
 // The common controls' header needs the definitions above.
 #include <commctrl.h>
 
-#include <memory>
-#include <type_traits>
-
 #include "app/icons.h"
+#include "app/win32_handles.h"
 
 namespace orvane::app {
-
-struct GdiObjectDeleter {
-  void operator()(HGDIOBJ object) const { DeleteObject(object); }
-};
-struct IconDeleter {
-  void operator()(HICON icon) const { DestroyIcon(icon); }
-};
-struct ImageListDeleter {
-  void operator()(HIMAGELIST list) const { ImageList_Destroy(list); }
-};
-using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
-using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
-using UniqueImageList = std::unique_ptr<std::remove_pointer_t<HIMAGELIST>, ImageListDeleter>;
 
 UniqueIcon MakeIcon(const Picture& picture);
 

@@ -4,8 +4,7 @@
 #include <system_error>
 
 #include "download/download_run.h"
-#include "download/hex_loader.h"
-#include "download/load_result.h"
+#include "download/load_for_download.h"
 
 namespace orvane::app {
 namespace {
@@ -40,7 +39,7 @@ std::string FileNamePart(std::string_view fileName) {
   return std::string(last == std::string_view::npos ? fileName : fileName.substr(last + 1));
 }
 
-DownloadCommands::DownloadCommands(board::BoardLink& link, ProgressWindowView& Form2,
+DownloadCommands::DownloadCommands(board::BoardLink& link, ui::ProgressWindowView& Form2,
                                    OpenFileDialogView& OpenDialog1, RecentFiles* recentFiles,
                                    download::HexFile& HexFile, download::MemoryImage& image)
     : link_(link),
@@ -61,7 +60,7 @@ void DownloadCommands::OpenDownload1Click() {
 }
 
 void DownloadCommands::Redownload1Click() {
-  const std::string fileName = controls_.StatusBar1.PanelText(kFileNamePanel);
+  const std::string fileName = controls_.StatusBar1.PanelText(ui::kFileNamePanel);
   if (fileName.empty()) {
     controls_.errors.ShowError(kNoRecentFileText);
     return;
@@ -77,23 +76,12 @@ void DownloadCommands::RecentFileClick(int groupIndex) {
 
 void DownloadCommands::LoadAndDownload(const std::string& fileName, bool repaintBeforeLoad,
                                        bool remember) {
-  HexFile_.Assign(fileName);
-  if (!HexFile_.Open()) {
-    controls_.errors.ShowError(download::kFileNotFoundText);
-    return;
-  }
-  if (repaintBeforeLoad) controls_.Form1.Repaint();
-
   // A read error (HexFileError) is not caught: it ends the command like any uncaught error.
-  download::HexLoader loader(image_, HexFile_);
-  const download::LoadResult result = loader.LoadHexFile();
-  if (result != download::LoadOk) {
-    controls_.errors.ShowError(download::LoadResultMessage(result));
-    return;
-  }
-  // An image with nothing to send, or one reaching beyond program memory, fails like a load.
-  if (const auto refusal = download::DownloadRefusal(image_)) {
-    controls_.errors.ShowError(*refusal);
+  const auto stop = download::LoadForDownload(HexFile_, fileName, image_, [&] {
+    if (repaintBeforeLoad) controls_.Form1.Repaint();
+  });
+  if (stop) {
+    controls_.errors.ShowError(*stop);
     return;
   }
 
@@ -123,7 +111,7 @@ void DownloadCommands::DownloadAtChosenPort() {
 void DownloadCommands::RunAndShowResult() {
   if (download::DownloadRun(link_, image_, Form2_)) {
     // The file last chosen in the dialog, also after a Redownload or a recent file.
-    controls_.StatusBar1.SetPanelText(kFileNamePanel, FileNamePart(OpenDialog1_.FileName()));
+    controls_.StatusBar1.SetPanelText(ui::kFileNamePanel, FileNamePart(OpenDialog1_.FileName()));
   }
   // The result stays readable for a moment, whatever it is; nothing else runs meanwhile.
   Form2_.Repaint();

@@ -15,16 +15,13 @@
 #include <string_view>
 
 #include "app/recent_files.h"
-#include "app/window_interfaces.h"
 #include "board/board_link.h"
 #include "download/hex_file.h"
 #include "download/memory_image.h"
+#include "ui/main_window_controls.h"
 
 namespace orvane::app {
 
-// Status panel 4: the name part of the file last chosen in the open dialog, written after every
-// successful download run and read back by Redownload.
-inline constexpr int kFileNamePanel = 4;
 // Redownload with nothing downloaded yet in this run of the program.
 inline constexpr const char* kNoRecentFileText = "No recent file downloaded";
 // What a name without extension gets.
@@ -56,7 +53,7 @@ class DownloadCommands {
   // `HexFile` and `image` are the main window's HEX file object and memory image. Without a
   // settings file (`recentFiles` null) downloads are not remembered and Recent Files clicks do
   // nothing.
-  DownloadCommands(board::BoardLink& link, ProgressWindowView& Form2,
+  DownloadCommands(board::BoardLink& link, ui::ProgressWindowView& Form2,
                    OpenFileDialogView& OpenDialog1, RecentFiles* recentFiles,
                    download::HexFile& HexFile, download::MemoryImage& image);
 
@@ -87,8 +84,8 @@ class DownloadCommands {
   void RunAndShowResult();
 
   board::BoardLink& link_;
-  MainWindowControls& controls_;
-  ProgressWindowView& Form2_;
+  ui::MainWindowControls& controls_;
+  ui::ProgressWindowView& Form2_;
   OpenFileDialogView& OpenDialog1_;
   RecentFiles* recentFiles_;
   download::HexFile& HexFile_;

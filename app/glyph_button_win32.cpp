@@ -31,7 +31,7 @@ void DrawGlyphButton(const DRAWITEMSTRUCT& item, const Picture& glyph, bool isDe
   DrawFrameControl(dc, &rect, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
 
   const std::string caption = WindowText(item.hwndItem);
-  HGDIOBJ oldFont = SelectObject(dc, UiFont());
+  const SelectedFont font(dc, UiFont());
   RECT textRect{0, 0, 0, 0};
   DrawTextA(dc, caption.c_str(), -1, &textRect, DT_CALCRECT | DT_SINGLELINE);
   const int textWidth = textRect.right - textRect.left;
@@ -55,7 +55,6 @@ void DrawGlyphButton(const DRAWITEMSTRUCT& item, const Picture& glyph, bool isDe
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
   }
   DrawTextA(dc, caption.c_str(), -1, &captionRect, DT_SINGLELINE);
-  SelectObject(dc, oldFont);
 
   if (focused) {
     RECT focus = rect;

@@ -106,25 +106,6 @@ bool CanBeStored(std::string_view section, std::string_view key, std::string_vie
 IniWriteError::IniWriteError(const std::string& fileName)
     : std::runtime_error("Unable to write to " + fileName) {}
 
-std::string UpperCaseAscii(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return result;
-}
-
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 IniDocument IniDocument::Parse(std::string_view text) {
   IniDocument doc;
   // A byte-order mark from an editor would hide the first section header.

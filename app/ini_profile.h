@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "serial/ascii.h"
+
 namespace orvane::app {
 
 // The longest value a read returns (the profile functions' 2048-byte buffer less its NUL).
@@ -86,9 +88,8 @@ class IniProfile {
   BeforeReplaceHook beforeReplace_;
 };
 
-// Upper-cases the letters a to z and nothing else.
-std::string UpperCaseAscii(std::string_view text);
-// Compares letter case of a to z only.
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
+// The settings file ignores the letter case of a to z only.
+using serial::EqualIgnoringAsciiCase;
+using serial::UpperCaseAscii;
 
 }  // namespace orvane::app

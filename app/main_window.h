@@ -1,7 +1,7 @@
 // The main window TForm1: the download options, the testing and algorithm choices, the menu, the
 // toolbar, the status bar, the serial port ComPort1 and the open dialog. Its event handlers are
 // where every command starts; the work is done by the portable logic, which reaches the window
-// through the views of app/window_interfaces.h (see Controls()).
+// through the views of ui/views.h (see Controls()).
 #pragma once
 
 #include <windows.h>
@@ -14,14 +14,16 @@
 #include "app/icons.h"
 #include "app/open_dialog.h"
 #include "app/recent_files.h"
+#include "app/recent_files_menu.h"
 #include "app/startup_options.h"
 #include "app/win32_controls.h"
+#include "app/win32_handles.h"
 #include "app/win32_window.h"
-#include "app/window_interfaces.h"
 #include "board/board_link.h"
 #include "download/hex_file.h"
 #include "download/memory_image.h"
 #include "serial/com_port.h"
+#include "ui/main_window_controls.h"
 #include "ui/menu/xp_menu.h"
 
 namespace orvane::app {
@@ -30,33 +32,9 @@ class TApplication;
 class TForm2;
 class TForm3;
 
-// The items of the Recent Files sub-menu; a click reaches RecentFileClick with the group index.
-class Win32RecentFilesMenu : public RecentFilesMenuView {
- public:
-  void Attach(HMENU menu) { menu_ = menu; }
-  HMENU Handle() const { return menu_; }
-
-  void Clear() override;
-  void AddItem(const std::string& caption, const std::string& name, int groupIndex,
-               int imageIndex) override;
-  int ItemCount() const override;
-  std::string ItemCaption(int position) const override;
-  // The component name and group index given with the item at `position`.
-  std::string ItemName(int position) const;
-  int ItemGroupIndex(int position) const;
-
- private:
-  struct Item {
-    std::string name;
-    int groupIndex = 0;
-  };
-  HMENU menu_ = nullptr;
-  std::vector<Item> items_;
-};
-
 // The flat-look painter XPMenu1, seen by the recent-files logic as the view it deactivates and
 // reactivates around every rebuild of the sub-menu.
-class Win32MenuPainter : public MenuPainterView {
+class Win32MenuPainter : public ui::MenuPainterView {
  public:
   Win32MenuPainter() : painter_(ui::menu::MainWindowMenuProperties()) {}
   void Activate() override { painter_.SetActive(true); }
@@ -68,7 +46,7 @@ class Win32MenuPainter : public MenuPainterView {
   ui::menu::TXPMenu painter_;
 };
 
-class TForm1 : public Window, public WindowView, public ErrorReporter, public Waiter {
+class TForm1 : public Window, public ui::WindowView, public ui::ErrorReporter, public ui::Waiter {
  public:
   // Makes the window and its controls, hidden, then runs FormCreate. Throws std::runtime_error
   // when the system refuses to make the window.
@@ -76,7 +54,7 @@ class TForm1 : public Window, public WindowView, public ErrorReporter, public Wa
   ~TForm1() override;
 
   // ---- what the portable logic uses ----
-  MainWindowControls& Controls() { return controls_; }
+  ui::MainWindowControls& Controls() { return controls_; }
   board::BoardLink& BoardLink() { return link_; }
   TApplication& Application() { return application_; }
   TForm2& Form2();
@@ -107,7 +85,7 @@ class TForm1 : public Window, public WindowView, public ErrorReporter, public Wa
   HWND Image1 = nullptr;
   HMENU MainMenu1 = nullptr;
   HIMAGELIST ImageList1() const { return imageList_.get(); }
-  HACCEL Accelerators() const { return accelerators_; }
+  HACCEL Accelerators() const { return accelerators_.get(); }
 
   // ---- event handlers ----
   void FormCreate();
@@ -120,7 +98,7 @@ class TForm1 : public Window, public WindowView, public ErrorReporter, public Wa
   void cbAutoDetectClick();
   void Exit1Click();
 
-  // ---- WindowView, ErrorReporter, Waiter ----
+  // ---- ui::WindowView, ui::ErrorReporter, ui::Waiter ----
   void SetEnabled(bool enabled) override;
   bool Enabled() const override;
   void Repaint() override;
@@ -148,9 +126,9 @@ class TForm1 : public Window, public WindowView, public ErrorReporter, public Wa
   UniqueImageList imageList_;
   UniqueIcon icon_;
   UniqueIcon smallIcon_;
-  HACCEL accelerators_ = nullptr;
+  UniqueAcceleratorTable accelerators_;
   Picture image1Picture_;
-  MainWindowControls controls_;
+  ui::MainWindowControls controls_;
   board::BoardLink link_;
   std::unique_ptr<RecentFiles> recentFiles_;
 };

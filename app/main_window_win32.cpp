@@ -8,13 +8,17 @@
 #include <vector>
 
 #include "app/application.h"
+#include "app/control_builders.h"
 #include "app/control_ids.h"
 #include "app/error_box.h"
 #include "app/main_window.h"
+#include "app/main_window_port.h"
 #include "app/product.h"
 #include "app/progress_window.h"
 #include "app/settings_location.h"
 #include "app/testing_window.h"
+#include "app/win32_handles.h"
+#include "board/board_messages.h"
 #include "ui/menu/menu_item_data.h"
 
 namespace orvane::app {
@@ -27,8 +31,6 @@ constexpr int kClientHeight = 239;
 constexpr int kLeft = 165;
 constexpr int kTop = 102;
 
-constexpr const char* kBaudRates[] = {"2400", "4800", "9600", "19200", "57600"};
-constexpr int kDesignedBaudRateIndex = 4;  // "57600"
 
 constexpr const char* kTestingOptions[] = {"Selftest",    "Test Port1",  "Test PPI",
                                            "Test Serial", "Test Memory", "Test LCD"};
@@ -103,77 +105,6 @@ void SetMenuImage(HMENU menu, UINT item, bool byPosition, int image) {
   SetMenuItemInfoA(menu, item, byPosition, &info);
 }
 
-// Places of the radio buttons of a one-column radio group: spread evenly below the caption.
-std::vector<Bounds> RadioButtonPlaces(int groupWidth, int groupHeight, int count, int textHeight) {
-  std::vector<Bounds> places;
-  if (count <= 0) return places;
-  const int room = groupHeight - textHeight - 5;
-  const int buttonHeight = room / count;
-  const int topMargin = textHeight + 1 + (room % count) / 2;
-  for (int i = 0; i < count; ++i) {
-    places.push_back({8, topMargin + i * buttonHeight, groupWidth - 10, buttonHeight});
-  }
-  return places;
-}
-
-int FontTextHeight(HWND window) {
-  HDC dc = GetDC(window);
-  HGDIOBJ old = SelectObject(dc, UiFont());
-  TEXTMETRICA metrics{};
-  GetTextMetricsA(dc, &metrics);
-  SelectObject(dc, old);
-  ReleaseDC(window, dc);
-  return metrics.tmHeight;
-}
-
-HWND CreateGroupBox(HWND parent, int id, const char* caption, const Bounds& bounds) {
-  HWND box = CreateControl("BUTTON", caption, WS_VISIBLE | BS_GROUPBOX, WS_EX_CONTROLPARENT, parent,
-                           id, bounds);
-  ForwardNotificationsToForm(box);
-  return box;
-}
-
-HWND CreateLabel(HWND parent, int id, const char* caption, int left, int top) {
-  HWND label = CreateControl("STATIC", caption, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, parent, id,
-                             {left, top, 0, 0});
-  FitLabelToText(label);
-  return label;
-}
-
-HWND CreateComboBox(HWND parent, int id, int left, int top, int width) {
-  HWND combo = CreateControl("COMBOBOX", "", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN, 0,
-                             parent, id, {left, top, width, kComboBoxListHeight});
-  // The closed box is as high as designed, whatever height the font would give it.
-  RECT rect{};
-  GetWindowRect(combo, &rect);
-  const int missing = kComboBoxHeight - (rect.bottom - rect.top);
-  if (missing != 0) {
-    const LRESULT field = SendMessageA(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-    SendMessageA(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field + missing);
-  }
-  return combo;
-}
-
-HWND CreateCheckBox(HWND parent, int id, const char* caption, const Bounds& bounds) {
-  return CreateControl("BUTTON", caption, WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, parent, id,
-                       bounds);
-}
-
-template <std::size_t N>
-void CreateRadioGroup(Win32RadioGroup& group, HWND parent, int id, int firstItemId,
-                      const char* caption, const Bounds& bounds, const char* const (&items)[N]) {
-  HWND box = CreateGroupBox(parent, id, caption, bounds);
-  const std::vector<Bounds> places =
-      RadioButtonPlaces(bounds.width, bounds.height, static_cast<int>(N), FontTextHeight(box));
-  std::vector<HWND> buttons;
-  for (std::size_t i = 0; i < N; ++i) {
-    const DWORD style = WS_VISIBLE | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0);
-    buttons.push_back(CreateControl("BUTTON", items[i], style, 0, box,
-                                    firstItemId + static_cast<int>(i), places[i]));
-  }
-  group.Attach(box, std::move(buttons));
-}
-
 const std::wstring& WideHint(int index) {
   static const std::array<std::wstring, std::size(kToolButtons)> hints = [] {
     std::array<std::wstring, std::size(kToolButtons)> wide;
@@ -188,44 +119,6 @@ const std::wstring& WideHint(int index) {
 
 }  // namespace
 
-// ---- Recent Files sub-menu ----
-
-void Win32RecentFilesMenu::Clear() {
-  while (GetMenuItemCount(menu_) > 0) DeleteMenu(menu_, 0, MF_BYPOSITION);
-  items_.clear();
-}
-
-void Win32RecentFilesMenu::AddItem(const std::string& caption, const std::string& name,
-                                   int groupIndex, int imageIndex) {
-  // Items past the id range cannot be told apart when clicked; the settings file never counts
-  // that many (the list stops far below).
-  if (groupIndex < 0 || ids::kRecentFileFirst + groupIndex >= ids::kRecentFileLimit) return;
-  AppendMenuA(menu_, MF_STRING, static_cast<UINT_PTR>(ids::kRecentFileFirst + groupIndex),
-              caption.c_str());
-  MENUITEMINFOA info{};
-  info.cbSize = sizeof info;
-  info.fMask = MIIM_DATA;
-  info.dwItemData = static_cast<ULONG_PTR>(ui::menu::PackMenuItemData({imageIndex}));
-  SetMenuItemInfoA(menu_, static_cast<UINT>(GetMenuItemCount(menu_) - 1), TRUE, &info);
-  items_.push_back({name, groupIndex});
-}
-
-int Win32RecentFilesMenu::ItemCount() const { return GetMenuItemCount(menu_); }
-
-std::string Win32RecentFilesMenu::ItemCaption(int position) const {
-  char text[4096] = {};
-  GetMenuStringA(menu_, static_cast<UINT>(position), text, sizeof text, MF_BYPOSITION);
-  return text;
-}
-
-std::string Win32RecentFilesMenu::ItemName(int position) const {
-  return items_.at(static_cast<std::size_t>(position)).name;
-}
-
-int Win32RecentFilesMenu::ItemGroupIndex(int position) const {
-  return items_.at(static_cast<std::size_t>(position)).groupIndex;
-}
-
 // ---- the main window ----
 
 TForm1::TForm1(TApplication& application, const StartupOptions& options)
@@ -239,16 +132,17 @@ TForm1::TForm1(TApplication& application, const StartupOptions& options)
                 rgTestingOption, rgDownloadAlg,    StatusBar1,   *this,
                 *this,           application,      *this},
       link_(ComPort1, controls_) {
-  serial::ApplyMainWindowDesign(ComPort1);
+  ApplyMainWindowDesign(ComPort1);
   OpenDialog1.Filter = kOpenDialogFilter;
   CreateMenus();
+  UniqueMenu menuUntilOwned(MainMenu1);  // the window owns it once it exists
   const std::string caption = std::string(kMainWindowCaptionPrefix) + kVersionLabel;
   // Fixed size: a single border and only the system menu box.
   if (!CreateTopLevel(caption, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS, 0, kLeft,
                       kTop, kClientWidth, kClientHeight, nullptr, MainMenu1)) {
-    DestroyMenu(MainMenu1);
     throw std::runtime_error("Unable to create the main window");
   }
+  menuUntilOwned.release();
   SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
   SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
   CreateToolBar();
@@ -261,7 +155,7 @@ TForm1::TForm1(TApplication& application, const StartupOptions& options)
     table.push_back({static_cast<BYTE>(FVIRTKEY | (command.control ? FCONTROL : 0)),
                      static_cast<WORD>(command.key), static_cast<WORD>(command.id)});
   }
-  accelerators_ = CreateAcceleratorTableA(table.data(), static_cast<int>(table.size()));
+  accelerators_.reset(CreateAcceleratorTableA(table.data(), static_cast<int>(table.size())));
 
   // An error in FormCreate is reported like one in any handler; the window is there anyway.
   try {
@@ -273,7 +167,6 @@ TForm1::TForm1(TApplication& application, const StartupOptions& options)
 
 TForm1::~TForm1() {
   DestroyHandle();  // FormDestroy runs while every member is still there
-  if (accelerators_) DestroyAcceleratorTable(accelerators_);
 }
 
 TForm2& TForm1::Form2() { return *application_.Form2(); }
@@ -331,10 +224,12 @@ void TForm1::CreateControls() {
   HWND form = Handle();
   gbDownloadOption =
       CreateGroupBox(form, ids::kGbDownloadOption, "Download Option", {0, 28, 289, 85});
-  cbCOMOption.Attach(CreateComboBox(gbDownloadOption, ids::kCbCOMOption, 8, 16, 145));
+  cbCOMOption.Attach(CreateComboBox(gbDownloadOption, ids::kCbCOMOption, {8, 16, 145, kComboBoxHeight},
+                                     kComboBoxListHeight));
   lCOMOption = CreateLabel(gbDownloadOption, ids::kLCOMOption, "COM Option", 160, 22);
-  cbBaudrateOption.Attach(CreateComboBox(gbDownloadOption, ids::kCbBaudrateOption, 8, 40, 145));
-  for (const char* rate : kBaudRates) cbBaudrateOption.AddItem(rate);
+  cbBaudrateOption.Attach(CreateComboBox(gbDownloadOption, ids::kCbBaudrateOption,
+                                          {8, 40, 145, kComboBoxHeight}, kComboBoxListHeight));
+  for (const char* rate : board::kBaudRateItems) cbBaudrateOption.AddItem(rate);
   lBaudrateOption =
       CreateLabel(gbDownloadOption, ids::kLBaudrateOption, "Baudrate Option (bps)", 160, 44);
   cbAutoDetect.Attach(CreateCheckBox(gbDownloadOption, ids::kCbAutoDetect, " Auto Detect Option",
@@ -376,7 +271,7 @@ void TForm1::FormCreate() {
     for (const std::string& port : ports) cbCOMOption.AddItem(port);
     cbCOMOption.SetItemIndex(0);
   }
-  cbBaudrateOption.SetItemIndex(kDesignedBaudRateIndex);
+  cbBaudrateOption.SetItemIndex(board::kDefaultBaudRateItem);
   // The status bar was made without a size grip.
   LoadRecentFiles();
 }

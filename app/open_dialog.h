@@ -7,11 +7,11 @@
 #include <optional>
 #include <string>
 
-#include "app/window_interfaces.h"
+#include "ui/views.h"
 
 namespace orvane::app {
 
-class Win32OpenDialog : public OpenDialogView {
+class Win32OpenDialog : public ui::OpenDialogView {
  public:
   // "Description|pattern" pairs separated by '|', as the filter is written in the window's design.
   std::string Filter;

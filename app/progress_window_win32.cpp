@@ -6,7 +6,6 @@
 
 #include "app/application.h"
 #include "app/control_ids.h"
-#include "app/glyph_button.h"
 #include "app/main_window.h"
 #include "app/progress_window.h"
 
@@ -22,9 +21,8 @@ TForm1& MainFormOf(TApplication& application) {
 }  // namespace
 
 TForm2::TForm2(TApplication& application)
-    : application_(application),
-      closeGlyph_(CloseGlyphPicture()),
-      closeIcon_(MakeIcon(closeGlyph_)),
+    : OneButtonWindow(ids::kForm2BitBtn1, CloseGlyphPicture(), /*defaultButton=*/false),
+      application_(application),
       events_(*this, MainFormOf(application)) {
   HWND owner = MainFormOf(application_).Handle();
   // A tool window without a system menu: its title bar has no close box.
@@ -32,7 +30,7 @@ TForm2::TForm2(TApplication& application)
                       241, 212, 87, owner, nullptr)) {
     throw std::runtime_error("Unable to create the progress window");
   }
-  Label1 = CreateControl("STATIC", kForm2DesignedLabel, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0,
+  Label1 = CreateControl("STATIC", ui::kProgressDesignedLabel, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0,
                          Handle(), ids::kForm2Label1, {8, 10, 0, 0});
   SendMessageA(Label1, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont(true)), FALSE);
   FitLabelToText(Label1);
@@ -40,8 +38,7 @@ TForm2::TForm2(TApplication& application)
                                   ids::kForm2PbDownload, {5, 36, 202, 13}));
   SendMessageA(pbDownload.Handle(), PBM_SETRANGE32, 0, 100);
   SendMessageA(pbDownload.Handle(), PBM_SETSTEP, 1, 0);
-  BitBtn1 = CreateGlyphButton(Handle(), ids::kForm2BitBtn1, "&Close", {74, 57, 65, 24}, false,
-                              closeIcon_.get());
+  CreateButton("&Close", {74, 57, 65, 24}, /*visible=*/false);
 }
 
 TForm2::~TForm2() { DestroyHandle(); }
@@ -53,44 +50,15 @@ void TForm2::SetLabelText(const std::string& text) {
   FitLabelToText(Label1);
 }
 
-bool TForm2::CloseButtonVisible() const {
-  return (GetWindowLongPtrA(BitBtn1, GWL_STYLE) & WS_VISIBLE) != 0;
-}
+bool TForm2::CloseButtonVisible() const { return ButtonVisible(); }
 
-void TForm2::SetCloseButtonVisible(bool visible) {
-  ShowWindow(BitBtn1, visible ? SW_SHOWNA : SW_HIDE);
-}
+void TForm2::SetCloseButtonVisible(bool visible) { SetButtonVisible(visible); }
 
 void TForm2::Repaint() { RepaintNow(Handle()); }
 
 void TForm2::Close() {
   FormClose();
   Hide();
-}
-
-bool TForm2::OnCommand(int id, int code, HWND) {
-  if (id == ids::kForm2BitBtn1 && code == BN_CLICKED) {
-    BitBtn1Click();
-    return true;
-  }
-  return false;
-}
-
-bool TForm2::OnDrawItem(DRAWITEMSTRUCT& item) {
-  if (item.CtlID != static_cast<UINT>(ids::kForm2BitBtn1)) return false;
-  DrawGlyphButton(item, closeGlyph_, false);
-  return true;
-}
-
-void TForm2::OnActivate(bool active) {
-  if (active) FormActivate();
-}
-
-bool TForm2::OnClose() {
-  // The system's close (Alt+F4) counts as the Close button, and only once the run is over: the
-  // main window must stay disabled while a run is under way.
-  if (CloseButtonVisible()) Close();
-  return true;
 }
 
 }  // namespace orvane::app

@@ -6,16 +6,15 @@
 #include <utility>
 #include <vector>
 
+#include "download/hex_loader.h"
+
 namespace orvane::app {
 
 namespace {
 
 int DigitValue(char c, int base) {
-  int value = 99;
-  if (c >= '0' && c <= '9') value = c - '0';
-  if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
-  return value < base ? value : -1;
+  const int value = download::HexDigitValue(c);
+  return value >= 0 && value < base ? value : -1;
 }
 
 // The n of a key "File<n>" (any letter case, n in canonical decimal), or 0 for any other key.
@@ -84,8 +83,8 @@ std::string FileNameFromRecentCaption(std::string_view caption) {
   return blank == std::string::npos ? upper : upper.substr(blank + 1);
 }
 
-RecentFiles::RecentFiles(std::filesystem::path settingsFile, RecentFilesMenuView& RecentFiles1,
-                         MenuPainterView& XPMenu1, OpenDialogView& OpenDialog1)
+RecentFiles::RecentFiles(std::filesystem::path settingsFile, ui::RecentFilesMenuView& RecentFiles1,
+                         ui::MenuPainterView& XPMenu1, ui::OpenDialogView& OpenDialog1)
     : settings_(std::move(settingsFile)),
       RecentFiles1_(RecentFiles1),
       XPMenu1_(XPMenu1),

@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "app/ini_profile.h"
-#include "app/window_interfaces.h"
+#include "ui/views.h"
 
 namespace orvane::app {
 
@@ -53,8 +53,8 @@ std::string FileNameFromRecentCaption(std::string_view caption);
 class RecentFiles {
  public:
   // Opens the settings-file object on `settingsFile` (nothing is read yet).
-  RecentFiles(std::filesystem::path settingsFile, RecentFilesMenuView& RecentFiles1,
-              MenuPainterView& XPMenu1, OpenDialogView& OpenDialog1);
+  RecentFiles(std::filesystem::path settingsFile, ui::RecentFilesMenuView& RecentFiles1,
+              ui::MenuPainterView& XPMenu1, ui::OpenDialogView& OpenDialog1);
 
   // The start-up read: the count and the folder, the folder given to the open dialog, then the
   // sub-menu built with the menu painter deactivated around it. A count below 0 is taken as 0.
@@ -82,9 +82,9 @@ class RecentFiles {
   void AddItems();
 
   IniProfile settings_;
-  RecentFilesMenuView& RecentFiles1_;
-  MenuPainterView& XPMenu1_;
-  OpenDialogView& OpenDialog1_;
+  ui::RecentFilesMenuView& RecentFiles1_;
+  ui::MenuPainterView& XPMenu1_;
+  ui::OpenDialogView& OpenDialog1_;
   int count_ = 0;
   std::string folder_;
 };

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "app/bitmaps.h"
 #include "app/icons.h"
+#include "app/one_button_window.h"
 #include "app/win32_controls.h"
 #include "app/win32_window.h"
 
@@ -17,7 +17,7 @@ class TApplication;
 
 inline constexpr const char* kForm3Caption = "Orvane Testing Information";
 
-class TForm3 : public Window {
+class TForm3 : public OneButtonWindow {
  public:
   explicit TForm3(TApplication& application);
   ~TForm3() override;
@@ -25,7 +25,6 @@ class TForm3 : public Window {
   HWND Panel1 = nullptr;          // title of the running test
   HWND RichEdit1 = nullptr;       // description, results and messages
   Win32ProgressBar ProgressBar1;  // progress of the serial and memory exchanges
-  HWND BitBtn1 = nullptr;         // OK
 
   std::string PanelText() const;
   void SetPanelText(const std::string& text);
@@ -41,20 +40,11 @@ class TForm3 : public Window {
   void Close();
 
   // ---- event handlers ----
-  void FormActivate();  // each time the window becomes active
-  void BitBtn1Click();  // the OK button (and the Enter key)
-
- protected:
-  bool OnCommand(int id, int code, HWND control) override;
-  bool OnDrawItem(DRAWITEMSTRUCT& item) override;
-  void OnActivate(bool active) override;
-  bool OnClose() override;
+  void FormActivate() override;  // each time the window becomes active
+  void BitBtn1Click() override;  // the OK button (and the Enter key)
 
  private:
   TApplication& application_;
-  Picture okGlyph_;
-  // The glyph as the button carries it, for painters that draw the button anew.
-  UniqueIcon okIcon_;
 };
 
 }  // namespace orvane::app

@@ -7,9 +7,9 @@
 
 #include "app/application.h"
 #include "app/control_ids.h"
-#include "app/glyph_button.h"
 #include "app/main_window.h"
 #include "app/testing_window.h"
+#include "app/win32_handles.h"
 #include "ui/menu/tags_win32.h"
 
 namespace orvane::app {
@@ -20,19 +20,17 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
   switch (message) {
     case WM_PAINT: {
       // A panel: raised one-pixel bevel, its text centred both ways.
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(hwnd, &paint);
+      const PaintDC paint(hwnd);
+      HDC dc = paint.get();
       RECT rect;
       GetClientRect(hwnd, &rect);
       FillRect(dc, &rect, GetSysColorBrush(COLOR_BTNFACE));
       DrawEdge(dc, &rect, BDR_RAISEDINNER, BF_RECT);
       const std::string text = WindowText(hwnd);
-      HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0)));
+      const SelectedFont font(dc, reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0)));
       SetBkMode(dc, TRANSPARENT);
       SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
       DrawTextA(dc, text.c_str(), -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-      SelectObject(dc, old);
-      EndPaint(hwnd, &paint);
       return 0;
     }
     case WM_SETTEXT: {
@@ -50,7 +48,8 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 }  // namespace
 
 TForm3::TForm3(TApplication& application)
-    : application_(application), okGlyph_(OkGlyphPicture()), okIcon_(MakeIcon(okGlyph_)) {
+    : OneButtonWindow(ids::kForm3BitBtn1, OkGlyphPicture(), /*defaultButton=*/true),
+      application_(application) {
   HWND owner = application_.MainForm() ? application_.MainForm()->Handle() : nullptr;
   // A tool window without a system menu: its title bar has no close box.
   if (!CreateTopLevel(kForm3Caption, WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS, WS_EX_TOOLWINDOW, 192,
@@ -82,8 +81,7 @@ TForm3::TForm3(TApplication& application)
   SendMessageA(ProgressBar1.Handle(), PBM_SETRANGE32, 0, 100);
   SendMessageA(ProgressBar1.Handle(), PBM_SETSTEP, 1, 0);
 
-  BitBtn1 = CreateGlyphButton(Handle(), ids::kForm3BitBtn1, "OK", {58, 136, 75, 25}, true,
-                              okIcon_.get());
+  CreateButton("OK", {58, 136, 75, 25}, /*visible=*/true);
 }
 
 TForm3::~TForm3() { DestroyHandle(); }
@@ -102,13 +100,9 @@ void TForm3::AppendText(const std::string& text) {
   SendMessageA(RichEdit1, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-bool TForm3::OkButtonVisible() const {
-  return (GetWindowLongPtrA(BitBtn1, GWL_STYLE) & WS_VISIBLE) != 0;
-}
+bool TForm3::OkButtonVisible() const { return ButtonVisible(); }
 
-void TForm3::SetOkButtonVisible(bool visible) {
-  ShowWindow(BitBtn1, visible ? SW_SHOWNA : SW_HIDE);
-}
+void TForm3::SetOkButtonVisible(bool visible) { SetButtonVisible(visible); }
 
 bool TForm3::ProgressBarVisible() const {
   return (GetWindowLongPtrA(ProgressBar1.Handle(), GWL_STYLE) & WS_VISIBLE) != 0;
@@ -119,31 +113,5 @@ void TForm3::SetProgressBarVisible(bool visible) {
 }
 
 void TForm3::Close() { Hide(); }
-
-bool TForm3::OnCommand(int id, int code, HWND) {
-  // Enter (IDOK from the keyboard navigation) presses the default button, when it is there.
-  if ((id == ids::kForm3BitBtn1 && code == BN_CLICKED) || (id == IDOK && OkButtonVisible())) {
-    BitBtn1Click();
-    return true;
-  }
-  return false;
-}
-
-bool TForm3::OnDrawItem(DRAWITEMSTRUCT& item) {
-  if (item.CtlID != static_cast<UINT>(ids::kForm3BitBtn1)) return false;
-  DrawGlyphButton(item, okGlyph_, true);
-  return true;
-}
-
-void TForm3::OnActivate(bool active) {
-  if (active) FormActivate();
-}
-
-bool TForm3::OnClose() {
-  // The system's close (Alt+F4) counts as OK, and only when OK is offered: closing otherwise
-  // would leave the main window disabled with nothing to enable it.
-  if (OkButtonVisible()) BitBtn1Click();
-  return true;
-}
 
 }  // namespace orvane::app

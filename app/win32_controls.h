@@ -1,4 +1,4 @@
-// Win32 controls behind the portable views of app/window_interfaces.h.
+// Win32 controls behind the portable views of ui/views.h.
 #pragma once
 
 #include <windows.h>
@@ -7,12 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "app/window_interfaces.h"
+#include "ui/progress_bar_model.h"
+#include "ui/views.h"
 
 namespace orvane::app {
 
 // A combo box with an editable text (CBS_DROPDOWN).
-class Win32ComboBox : public ComboBoxView {
+class Win32ComboBox : public ui::ComboBoxView {
  public:
   void Attach(HWND handle) { handle_ = handle; }
   HWND Handle() const { return handle_; }
@@ -29,7 +30,7 @@ class Win32ComboBox : public ComboBoxView {
 };
 
 // A check box. Every change of the state, by the user or by SetChecked, calls OnChange.
-class Win32CheckBox : public CheckBoxView {
+class Win32CheckBox : public ui::CheckBoxView {
  public:
   void Attach(HWND handle) { handle_ = handle; }
   HWND Handle() const { return handle_; }
@@ -43,7 +44,7 @@ class Win32CheckBox : public CheckBoxView {
 };
 
 // A group box holding one radio button per item, in one column.
-class Win32RadioGroup : public RadioGroupView {
+class Win32RadioGroup : public ui::RadioGroupView {
  public:
   void Attach(HWND groupBox, std::vector<HWND> buttons);
   HWND Handle() const { return groupBox_; }
@@ -59,7 +60,7 @@ class Win32RadioGroup : public RadioGroupView {
   std::vector<HWND> buttons_;
 };
 
-class Win32StatusBar : public StatusBarView {
+class Win32StatusBar : public ui::StatusBarView {
  public:
   void Attach(HWND handle) { handle_ = handle; }
   HWND Handle() const { return handle_; }
@@ -72,35 +73,24 @@ class Win32StatusBar : public StatusBarView {
   HWND handle_ = nullptr;
 };
 
-// The range and the position live here, and the control is told a new position only when its
+// The model keeps the range and the position, and the control is told a new position only when its
 // picture changes: the control repaints at once for every position it gets (under Wine about
 // half a millisecond), which for one step per downloaded byte took longer than the transfer.
 // The range is kept as the control's (0 to 100 when it is made); set it through this object.
-class Win32ProgressBar : public ProgressBarView {
+class Win32ProgressBar : public ui::ProgressBarModel {
  public:
   void Attach(HWND handle);
   HWND Handle() const { return handle_; }
 
-  void SetMin(int value) override;
-  void SetMax(int value) override;
-  // Kept within the range, as the control keeps it.
-  void SetPosition(int value) override;
-  int Min() const override { return min_; }
-  int Max() const override { return max_; }
-  int Position() const override { return position_; }
-  void StepIt() override;
+ protected:
+  void RangeChanged() override;
+  void PositionChanged() override;
 
  private:
   // The filled width in pixels that `position` gives.
   int FilledPixels(int position) const;
-  void SendRange();
-  // Gives the control the position when its picture differs from the one shown.
-  void ShowPosition();
 
   HWND handle_ = nullptr;
-  int min_ = 0;
-  int max_ = 100;
-  int position_ = 0;
   int shownPosition_ = 0;
 };
 

@@ -102,56 +102,38 @@ void Win32StatusBar::Repaint() { RepaintNow(handle_); }
 
 void Win32ProgressBar::Attach(HWND handle) {
   handle_ = handle;
-  min_ = static_cast<int>(SendMessageA(handle_, PBM_GETRANGE, TRUE, 0));
-  max_ = static_cast<int>(SendMessageA(handle_, PBM_GETRANGE, FALSE, 0));
-  position_ = shownPosition_ = static_cast<int>(SendMessageA(handle_, PBM_GETPOS, 0, 0));
+  const int position = static_cast<int>(SendMessageA(handle_, PBM_GETPOS, 0, 0));
+  Assume(static_cast<int>(SendMessageA(handle_, PBM_GETRANGE, TRUE, 0)),
+         static_cast<int>(SendMessageA(handle_, PBM_GETRANGE, FALSE, 0)), position);
+  shownPosition_ = position;
 }
 
-void Win32ProgressBar::SetMin(int value) {
-  min_ = value;
-  SendRange();
-}
-
-void Win32ProgressBar::SetMax(int value) {
-  max_ = value;
-  SendRange();
-}
-
-void Win32ProgressBar::SendRange() {
-  SendMessageA(handle_, PBM_SETRANGE32, static_cast<WPARAM>(min_), max_);
-  // The control keeps its position within the new range; so does this object, and the control
-  // is given the exact position again.
-  position_ = max_ > min_ ? std::clamp(position_, min_, max_) : min_;
-  SendMessageA(handle_, PBM_SETPOS, static_cast<WPARAM>(position_), 0);
-  shownPosition_ = position_;
-}
-
-void Win32ProgressBar::SetPosition(int value) {
-  position_ = max_ > min_ ? std::clamp(value, min_, max_) : min_;
-  ShowPosition();
-}
-
-void Win32ProgressBar::StepIt() {
-  // The control's own step wraps round to the minimum past the maximum; a bar must not.
-  SetPosition(std::min(position_ + 1, max_));
+void Win32ProgressBar::RangeChanged() {
+  SendMessageA(handle_, PBM_SETRANGE32, static_cast<WPARAM>(Min()), Max());
+  // The control keeps its position within the new range, as the model does; it is given the
+  // exact position again.
+  SendMessageA(handle_, PBM_SETPOS, static_cast<WPARAM>(Position()), 0);
+  shownPosition_ = Position();
 }
 
 int Win32ProgressBar::FilledPixels(int position) const {
   RECT client{};
   GetClientRect(handle_, &client);
-  const long long span = static_cast<long long>(max_) - min_;
+  const long long span = static_cast<long long>(Max()) - Min();
   if (span <= 0) return 0;
-  return static_cast<int>((static_cast<long long>(position) - min_) * (client.right - client.left) /
+  return static_cast<int>((static_cast<long long>(position) - Min()) * (client.right - client.left) /
                           span);
 }
 
-void Win32ProgressBar::ShowPosition() {
-  if (position_ == shownPosition_) return;
+// Gives the control the position only when its picture differs from the one shown.
+void Win32ProgressBar::PositionChanged() {
+  const int position = Position();
+  if (position == shownPosition_) return;
   // The ends are always shown exactly, so an observer of the control sees them.
-  const bool end = position_ == min_ || position_ == max_;
-  if (!end && FilledPixels(position_) == FilledPixels(shownPosition_)) return;
-  SendMessageA(handle_, PBM_SETPOS, static_cast<WPARAM>(position_), 0);
-  shownPosition_ = position_;
+  const bool end = position == Min() || position == Max();
+  if (!end && FilledPixels(position) == FilledPixels(shownPosition_)) return;
+  SendMessageA(handle_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+  shownPosition_ = position;
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/error_box.h"
+#include "app/win32_handles.h"
 #include "app/win32_window.h"
 
 namespace orvane::app {
@@ -18,10 +19,6 @@ TopLevelErrorHandler& ErrorHandler() {
   static TopLevelErrorHandler handler;
   return handler;
 }
-
-struct FontDeleter {
-  void operator()(HFONT font) const { DeleteObject(font); }
-};
 
 LRESULT CALLBACK ForwardingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                 DWORD_PTR) {
@@ -204,7 +201,7 @@ HWND CreateControl(const char* className, const std::string& text, DWORD style, 
 }
 
 HFONT UiFont(bool bold, int pixelHeight) {
-  static std::map<std::pair<bool, int>, std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>>
+  static std::map<std::pair<bool, int>, UniqueFont>
       fonts;
   auto& font = fonts[{bold, pixelHeight}];
   if (!font) {
@@ -225,14 +222,13 @@ std::string WindowText(HWND window) {
 
 void FitLabelToText(HWND label) {
   const std::string text = WindowText(label);
-  HDC dc = GetDC(label);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
+  const WindowDC dc(label);
+  const auto labelFont = reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0));
+  const SelectedFont font(dc.get(), labelFont);
   SIZE size{};
-  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  GetTextExtentPoint32A(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
   TEXTMETRICA metrics{};
-  GetTextMetricsA(dc, &metrics);
-  SelectObject(dc, old);
-  ReleaseDC(label, dc);
+  GetTextMetricsA(dc.get(), &metrics);
   SetWindowPos(label, nullptr, 0, 0, size.cx, metrics.tmHeight,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -27,13 +27,14 @@
 #include <string>
 #include <vector>
 
-#include "app/memory_views.h"
-#include "app/window_interfaces.h"
+#include "app/main_window_port.h"
 #include "board/board_link.h"
 #include "board/board_protocol.h"
 #include "download/download_run.h"
-#include "download/memory_progress_window.h"
 #include "serial/com_port.h"
+#include "ui/main_window_controls.h"
+#include "ui/memory_progress_window.h"
+#include "ui/memory_views.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ constexpr const char* kAlgorithmNames[] = {"page", "page-verified", "byte", "byt
 
 // ---- the views the download run needs: the in-memory ones, and these
 
-class Errors final : public app::ErrorReporter {
+class Errors final : public ui::ErrorReporter {
  public:
   void ShowError(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
 };
@@ -172,15 +173,15 @@ Figures DownloadOnce(const download::MemoryImage& image, int algorithm, const st
     std::fprintf(stderr, "orvane-board did not start\n");
     std::exit(1);
   }
-  app::MemoryComboBox port({link}, 0), baud({std::to_string(kRate)}, 0);
-  app::MemoryCheckBox autoDetect, usb;
-  app::MemoryRadioGroup testing, algorithmGroup;
-  app::MemoryStatusBar status;
-  app::MemoryWindow form1;
+  ui::MemoryComboBox port({link}, 0), baud({std::to_string(kRate)}, 0);
+  ui::MemoryCheckBox autoDetect, usb;
+  ui::MemoryRadioGroup testing, algorithmGroup;
+  ui::MemoryStatusBar status;
+  ui::MemoryWindow form1;
   Errors errors;
-  app::NoMessagePump pump;
-  app::RealTimeWaiter sleeper;
-  app::MainWindowControls controls{port,   baud,  autoDetect, usb,  testing, algorithmGroup,
+  ui::NoMessagePump pump;
+  ui::RealTimeWaiter sleeper;
+  ui::MainWindowControls controls{port,   baud,  autoDetect, usb,  testing, algorithmGroup,
                                    status, form1, errors,     pump, sleeper};
   LineCount count;
   serial::TComPort comPort([&count](const std::string& name, serial::SysError* error) {
@@ -188,9 +189,9 @@ Figures DownloadOnce(const download::MemoryImage& image, int algorithm, const st
     return device ? std::make_unique<CountingDevice>(std::move(device), count)
                   : std::unique_ptr<serial::ComDevice>();
   });
-  serial::ApplyMainWindowDesign(comPort);
+  app::ApplyMainWindowDesign(comPort);
   board::BoardLink boardLink(comPort, controls);
-  download::MemoryProgressWindow form2(form1);
+  ui::MemoryProgressWindow form2(form1);
   algorithmGroup.SetItemIndex(algorithm);
 
   if (!download::ConnectForDownload(boardLink)) return figures;

@@ -9,7 +9,7 @@ namespace orvane::board {
 namespace {
 
 // Selects the first entry equal to text; leaves the box as it is when there is none.
-void SelectFirstEqual(app::ComboBoxView& box, const std::string& text) {
+void SelectFirstEqual(ui::ComboBoxView& box, const std::string& text) {
   for (int i = 0; i < box.ItemCount(); ++i) {
     if (box.Item(i) == text) {
       box.SetItemIndex(i);
@@ -20,7 +20,7 @@ void SelectFirstEqual(app::ComboBoxView& box, const std::string& text) {
 
 }  // namespace
 
-BoardLink::BoardLink(serial::TComPort& comPort, app::MainWindowControls& controls)
+BoardLink::BoardLink(serial::TComPort& comPort, ui::MainWindowControls& controls)
     : ComPort1(comPort), controls_(controls) {}
 
 bool BoardLink::WriteSendByte() { return ComPort1.Write(&SendByte, 1) == 1; }
@@ -53,7 +53,7 @@ bool BoardLink::ConnectBoard(const std::string& portText, const std::string& bau
   ComPort1.SetBaudRate(serial::BaudRateFromText(baudText));
 
   // The DTR pulse resets the board into its resident firmware.
-  app::Waiter& waiter = controls_.waiter;
+  ui::Waiter& waiter = controls_.waiter;
   waiter.Wait(kDtrPulseMs);
   ComPort1.SetDTR(false);
   waiter.Wait(kDtrPulseMs);
@@ -69,10 +69,10 @@ bool BoardLink::ConnectBoard(const std::string& portText, const std::string& bau
 }
 
 bool BoardLink::ScanForBoard(int repeatCount) {
-  app::StatusBarView& statusBar = controls_.StatusBar1;
-  app::ComboBoxView& ports = controls_.cbCOMOption;
-  app::ComboBoxView& rates = controls_.cbBaudrateOption;
-  statusBar.SetPanelText(kConnectionPanel, kDetectingText);
+  ui::StatusBarView& statusBar = controls_.StatusBar1;
+  ui::ComboBoxView& ports = controls_.cbCOMOption;
+  ui::ComboBoxView& rates = controls_.cbBaudrateOption;
+  statusBar.SetPanelText(ui::kConnectionPanel, kDetectingText);
 
   for (int pass = 0; pass < repeatCount; ++pass) {
     // The lists are read afresh at every step: window messages run during the scan.
@@ -81,13 +81,13 @@ bool BoardLink::ScanForBoard(int repeatCount) {
         if (p >= ports.ItemCount() || r >= rates.ItemCount()) continue;
         const std::string portText = ports.Item(p);
         const std::string baudText = rates.Item(r);
-        statusBar.SetPanelText(kPortPanel, portText);
-        statusBar.SetPanelText(kBaudRatePanel, baudText);
+        statusBar.SetPanelText(ui::kPortPanel, portText);
+        statusBar.SetPanelText(ui::kBaudRatePanel, baudText);
         controls_.pump.ProcessMessages();
         statusBar.Repaint();
 
         if (ConnectBoard(portText, baudText)) {
-          statusBar.SetPanelText(kConnectionPanel, kConnectedAtText);
+          statusBar.SetPanelText(ui::kConnectionPanel, kConnectedAtText);
           SelectFirstEqual(ports, portText);
           SelectFirstEqual(rates, baudText);
           statusBar.Repaint();
@@ -100,19 +100,19 @@ bool BoardLink::ScanForBoard(int repeatCount) {
 
   if (ComPort1.Connected()) ComPort1.Close();
   controls_.errors.ShowError(kBoardCheckText);
-  statusBar.SetPanelText(kConnectionPanel, "");
-  statusBar.SetPanelText(kPortPanel, "");
-  statusBar.SetPanelText(kBaudRatePanel, "");
+  statusBar.SetPanelText(ui::kConnectionPanel, "");
+  statusBar.SetPanelText(ui::kPortPanel, "");
+  statusBar.SetPanelText(ui::kBaudRatePanel, "");
   return false;
 }
 
 void BoardLink::cbAutoDetectClick() {
   if (controls_.cbAutoDetect.Checked()) {
-    controls_.StatusBar1.SetPanelText(kAutoDetectPanel, kAutoDetectText);
+    controls_.StatusBar1.SetPanelText(ui::kAutoDetectPanel, kAutoDetectText);
     controls_.cbCOMOption.SetItemIndex(-1);
     controls_.cbBaudrateOption.SetItemIndex(-1);
   } else {
-    controls_.StatusBar1.SetPanelText(kAutoDetectPanel, "");
+    controls_.StatusBar1.SetPanelText(ui::kAutoDetectPanel, "");
   }
 }
 

@@ -1,6 +1,6 @@
 // The board link: the connection to the board (open the port, DTR pulse, handshake), the scan
 // over every listed port and rate, and the reaction to the auto-detection check box. It reaches
-// the main window only through the small views of app/window_interfaces.h, so the Windows
+// the main window only through the small views of ui/main_window_controls.h, so the Windows
 // program, the command-line tool and the tests all drive this one implementation.
 //
 // Every exchange with the board goes through the two one-byte buffers SendByte and ReceiveByte:
@@ -12,14 +12,14 @@
 #include <cstdint>
 #include <string>
 
-#include "app/window_interfaces.h"
 #include "serial/com_port.h"
+#include "ui/main_window_controls.h"
 
 namespace orvane::board {
 
 class BoardLink {
  public:
-  BoardLink(serial::TComPort& comPort, app::MainWindowControls& controls);
+  BoardLink(serial::TComPort& comPort, ui::MainWindowControls& controls);
   BoardLink(const BoardLink&) = delete;
   BoardLink& operator=(const BoardLink&) = delete;
 
@@ -44,11 +44,11 @@ class BoardLink {
   bool ReadReceiveByte();
 
   serial::TComPort& Port() { return ComPort1; }
-  app::MainWindowControls& Controls() { return controls_; }
+  ui::MainWindowControls& Controls() { return controls_; }
 
  private:
   serial::TComPort& ComPort1;
-  app::MainWindowControls& controls_;
+  ui::MainWindowControls& controls_;
 };
 
 }  // namespace orvane::board

@@ -19,11 +19,7 @@ inline constexpr const char* kBoardCheckText =
     "3. Make sure the memory type is right, do selftest to get\r\n"
     "    memory type";
 
-// Status bar panels and what the board link writes into them.
-inline constexpr int kConnectionPanel = 0;
-inline constexpr int kAutoDetectPanel = 1;
-inline constexpr int kPortPanel = 2;
-inline constexpr int kBaudRatePanel = 3;
+// What the board link writes into the status bar's panels.
 inline constexpr const char* kDetectingText = "Detecting......";
 inline constexpr const char* kConnectedAtText = "Connected at";
 inline constexpr const char* kAutoDetectText = "AutoDetect";

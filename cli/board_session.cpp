@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "app/main_window_port.h"
 #include "sim/virtual_board.h"
 
 namespace orvane::cli {
@@ -33,7 +34,7 @@ BoardSession::BoardSession(const GlobalOptions& options, std::ostream& errorStre
                            std::optional<std::vector<std::string>> ports)
     : ui(errorStream) {
   PrepareVirtualBoard(options);
-  serial::ApplyMainWindowDesign(ComPort1);
+  app::ApplyMainWindowDesign(ComPort1);
   if (!ports) {
     ports.emplace();
     if (options.autoDetect || options.port.empty()) *ports = PortsPresent();

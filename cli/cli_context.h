@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "board/board_messages.h"
+
 namespace CLI {
 class App;
 }
@@ -15,7 +17,8 @@ inline constexpr int kExitUsage = 2;
 
 struct GlobalOptions {
   std::string port;            // --port
-  std::string baud = "57600";  // --baud, the main window's default rate
+  // --baud; the main window's designed rate
+  std::string baud = board::kBaudRateItems[board::kDefaultBaudRateItem];
   bool autoDetect = false;     // --auto
   bool usbConverter = false;   // --usb
   bool virtualBoard = false;   // --virtual-board (or ORVANE_VIRTUAL_BOARD=1)

@@ -5,27 +5,11 @@
 
 namespace orvane::cli {
 
-void ConsoleProgressBarView::SetMin(int value) {
-  min_ = value;
-  window_.Update();
-}
+void ConsoleProgressBarView::RangeChanged() { window_.Update(); }
 
-void ConsoleProgressBarView::SetMax(int value) {
-  max_ = value;
-  window_.Update();
-}
+void ConsoleProgressBarView::PositionChanged() { window_.Update(); }
 
-void ConsoleProgressBarView::SetPosition(int value) {
-  position_ = value;
-  window_.Update();
-}
-
-void ConsoleProgressBarView::StepIt() {
-  if (position_ < max_) ++position_;
-  window_.Update();
-}
-
-ConsoleProgressWindow::ConsoleProgressWindow(app::WindowView& form1, std::ostream& out, bool draw)
+ConsoleProgressWindow::ConsoleProgressWindow(ui::WindowView& form1, std::ostream& out, bool draw)
     : out_(out), draw_(draw), events_(*this, form1) {}
 
 ConsoleProgressWindow::~ConsoleProgressWindow() {

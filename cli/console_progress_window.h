@@ -7,36 +7,30 @@
 #include <iosfwd>
 #include <string>
 
-#include "app/window_interfaces.h"
-#include "download/progress_window_events.h"
+#include "ui/progress_bar_model.h"
+#include "ui/progress_window_events.h"
+#include "ui/views.h"
 
 namespace orvane::cli {
 
 class ConsoleProgressWindow;
 
 // The bar; it redraws its window's line when what it shows changes.
-class ConsoleProgressBarView final : public app::ProgressBarView {
+class ConsoleProgressBarView final : public ui::ProgressBarModel {
  public:
   explicit ConsoleProgressBarView(ConsoleProgressWindow& window) : window_(window) {}
-  void SetMin(int value) override;
-  void SetMax(int value) override;
-  void SetPosition(int value) override;
-  int Min() const override { return min_; }
-  int Max() const override { return max_; }
-  int Position() const override { return position_; }
-  void StepIt() override;
 
  private:
+  void RangeChanged() override;
+  void PositionChanged() override;
+
   ConsoleProgressWindow& window_;
-  int min_ = 0;
-  int max_ = 100;
-  int position_ = 0;
 };
 
-class ConsoleProgressWindow final : public app::ProgressWindowView {
+class ConsoleProgressWindow final : public ui::ProgressWindowView {
  public:
   // `out` receives the line when `draw` is set (standard error on a terminal).
-  ConsoleProgressWindow(app::WindowView& form1, std::ostream& out, bool draw);
+  ConsoleProgressWindow(ui::WindowView& form1, std::ostream& out, bool draw);
   ~ConsoleProgressWindow() override;
   ConsoleProgressWindow(const ConsoleProgressWindow&) = delete;
   ConsoleProgressWindow& operator=(const ConsoleProgressWindow&) = delete;
@@ -45,7 +39,7 @@ class ConsoleProgressWindow final : public app::ProgressWindowView {
   void SetLabelText(const std::string& text) override;
   bool CloseButtonVisible() const override { return closeButton_; }
   void SetCloseButtonVisible(bool visible) override { closeButton_ = visible; }
-  app::ProgressBarView& ProgressBar() override { return bar_; }
+  ui::ProgressBarView& ProgressBar() override { return bar_; }
   void Show() override;
   // Ends the line on the terminal, so later output starts on a fresh one.
   void Close() override;
@@ -64,7 +58,7 @@ class ConsoleProgressWindow final : public app::ProgressWindowView {
   std::ostream& out_;
   bool draw_;
   ConsoleProgressBarView bar_{*this};
-  download::ProgressWindowEvents events_;
+  ui::ProgressWindowEvents events_;
   std::string label_;
   bool closeButton_ = false;
   bool visible_ = false;

@@ -1,4 +1,4 @@
-// Console stand-ins for the main window's views (app/window_interfaces.h), so that the board
+// Console stand-ins for the main window's views (ui/views.h), so that the board
 // commands of the command-line tool run the same portable logic as the window: combo boxes hold
 // their entries and text, check boxes and radio groups their state, the status bar its panels in
 // memory; message boxes become lines on standard error with the same text; waits are real.
@@ -8,25 +8,25 @@
 #include <string>
 #include <vector>
 
-#include "app/memory_views.h"
-#include "app/window_interfaces.h"
 #include "cli/cli_context.h"
+#include "ui/main_window_controls.h"
+#include "ui/memory_views.h"
 
 namespace orvane::cli {
 
 // Combo box of the console: a --port or --baud text selects the entry it names, as if chosen.
-class ConsoleComboBox final : public app::MemoryComboBox {
+class ConsoleComboBox final : public ui::MemoryComboBox {
  public:
   void SetText(const std::string& text) { SelectOrType(text); }
 };
 
-using ConsoleCheckBox = app::MemoryCheckBox;
-using ConsoleRadioGroup = app::MemoryRadioGroup;
-using ConsoleStatusBar = app::MemoryStatusBar;
-using ConsoleWindow = app::MemoryWindow;
+using ConsoleCheckBox = ui::MemoryCheckBox;
+using ConsoleRadioGroup = ui::MemoryRadioGroup;
+using ConsoleStatusBar = ui::MemoryStatusBar;
+using ConsoleWindow = ui::MemoryWindow;
 
 // The "Error" message box: its text and a line end on the given stream (standard error).
-class ConsoleErrorReporter final : public app::ErrorReporter {
+class ConsoleErrorReporter final : public ui::ErrorReporter {
  public:
   explicit ConsoleErrorReporter(std::ostream& out);
   void ShowError(const std::string& text) override;
@@ -35,8 +35,8 @@ class ConsoleErrorReporter final : public app::ErrorReporter {
   std::ostream& out_;
 };
 
-using NoMessagePump = app::NoMessagePump;
-using RealTimeWaiter = app::RealTimeWaiter;
+using NoMessagePump = ui::NoMessagePump;
+using RealTimeWaiter = ui::RealTimeWaiter;
 
 // The main window's option controls and status bar, as the console keeps them.
 class ConsoleUi {
@@ -51,7 +51,7 @@ class ConsoleUi {
   // --auto checks cbAutoDetect; running its click handler is left to the caller.
   void ApplyOptions(const GlobalOptions& options, const std::vector<std::string>& ports);
 
-  app::MainWindowControls& Controls() { return controls_; }
+  ui::MainWindowControls& Controls() { return controls_; }
 
   ConsoleComboBox cbCOMOption;
   ConsoleComboBox cbBaudrateOption;
@@ -66,7 +66,7 @@ class ConsoleUi {
   RealTimeWaiter waiter;
 
  private:
-  app::MainWindowControls controls_{
+  ui::MainWindowControls controls_{
       cbCOMOption,   cbBaudrateOption, cbAutoDetect, cbUSBOption, rgTestingOption,
       rgDownloadAlg, StatusBar1,       Form1,        errors,      pump,
       waiter};

@@ -32,9 +32,9 @@ int RunDetect(GlobalOptions options, const DetectLists& lists) {
   session.link.cbAutoDetectClick();
 
   if (!session.link.ScanForBoard(1)) return kExitFailure;
-  const app::StatusBarView& status = session.ui.StatusBar1;
-  std::cout << status.PanelText(board::kConnectionPanel) << " "
-            << status.PanelText(board::kPortPanel) << " " << status.PanelText(board::kBaudRatePanel)
+  const ui::StatusBarView& status = session.ui.StatusBar1;
+  std::cout << status.PanelText(ui::kConnectionPanel) << " "
+            << status.PanelText(ui::kPortPanel) << " " << status.PanelText(ui::kBaudRatePanel)
             << std::endl;
   return kExitOk;
 }

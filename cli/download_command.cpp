@@ -17,7 +17,7 @@
 #include "download/download_messages.h"
 #include "download/download_run.h"
 #include "download/hex_file.h"
-#include "download/hex_loader.h"
+#include "download/load_for_download.h"
 
 namespace orvane::cli {
 namespace {
@@ -46,20 +46,9 @@ int RunDownload(const GlobalOptions& options, const std::string& fileName, int a
                 const MonitorOptions& monitor) {
   using namespace orvane::download;
   HexFile file;
-  file.Assign(fileName);
-  if (!file.Open()) {
-    std::cerr << kFileNotFoundText << std::endl;
-    return kExitFailure;
-  }
   auto image = std::make_unique<MemoryImage>();
-  HexLoader loader(*image, file);
-  const LoadResult result = loader.LoadHexFile();
-  if (result != LoadOk) {
-    std::cerr << LoadResultMessage(result) << std::endl;
-    return kExitFailure;
-  }
-  if (const auto refusal = DownloadRefusal(*image)) {
-    std::cerr << *refusal << std::endl;
+  if (const auto stop = LoadForDownload(file, fileName, *image)) {
+    std::cerr << *stop << std::endl;
     return kExitFailure;
   }
 

@@ -1,11 +1,10 @@
-// The texts of a download: the progress window's label, the refusals of an image that cannot be
-// downloaded, and what a download command says when it cannot connect.
+// The texts of a download: the result shown in the progress window, the refusals of an image
+// that cannot be downloaded, and what a download command says when it cannot connect.
 #pragma once
 
 namespace orvane::download {
 
-// The progress window's label, while the run is under way and after it.
-inline constexpr const char* kDownloadingWaitText = "Downloading......please wait";
+// The progress window's label after the run (ui/progress_window_events.h has the one during it).
 inline constexpr const char* kDownloadSucceededText = "Downloading succeded";
 inline constexpr const char* kDownloadFailureText = "Downloading failure";
 

@@ -11,8 +11,8 @@ namespace {
 enum class RunOutcome { StartNotWritten, Failed, Succeeded };
 
 RunOutcome SendCommandAndTransfer(board::BoardLink& link, const MemoryImage& image,
-                                  app::ProgressWindowView& form2) {
-  app::MainWindowControls& controls = link.Controls();
+                                  ui::ProgressWindowView& form2) {
+  ui::MainWindowControls& controls = link.Controls();
   // '*' is still in SendByte from the handshake; it opens the command.
   if (!link.WriteSendByte()) return RunOutcome::StartNotWritten;
 
@@ -39,7 +39,7 @@ std::optional<std::string> DownloadRefusal(const MemoryImage& image) {
 }
 
 bool ConnectForDownload(board::BoardLink& link) {
-  app::MainWindowControls& controls = link.Controls();
+  ui::MainWindowControls& controls = link.Controls();
   if (controls.cbAutoDetect.Checked()) return link.ScanForBoard(1);
 
   const std::string port = controls.cbCOMOption.Text();
@@ -52,14 +52,14 @@ bool ConnectForDownload(board::BoardLink& link) {
     controls.errors.ShowError(board::kBoardCheckText);
     return false;
   }
-  controls.StatusBar1.SetPanelText(board::kConnectionPanel, board::kConnectedAtText);
-  controls.StatusBar1.SetPanelText(board::kPortPanel, port);
-  controls.StatusBar1.SetPanelText(board::kBaudRatePanel, baud);
+  controls.StatusBar1.SetPanelText(ui::kConnectionPanel, board::kConnectedAtText);
+  controls.StatusBar1.SetPanelText(ui::kPortPanel, port);
+  controls.StatusBar1.SetPanelText(ui::kBaudRatePanel, baud);
   controls.StatusBar1.Repaint();
   return true;
 }
 
-bool DownloadRun(board::BoardLink& link, const MemoryImage& image, app::ProgressWindowView& form2) {
+bool DownloadRun(board::BoardLink& link, const MemoryImage& image, ui::ProgressWindowView& form2) {
   form2.SetCloseButtonVisible(false);
   form2.Show();
   RunOutcome outcome = RunOutcome::Failed;

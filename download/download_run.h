@@ -8,9 +8,10 @@
 #include <optional>
 #include <string>
 
-#include "app/window_interfaces.h"
 #include "board/board_link.h"
+#include "board/board_protocol.h"
 #include "download/memory_image.h"
+#include "ui/views.h"
 
 namespace orvane::download {
 
@@ -25,10 +26,10 @@ struct DownloadAlgorithm {
 // verified.
 inline constexpr int kDownloadAlgorithmCount = 4;
 inline constexpr DownloadAlgorithm kDownloadAlgorithms[kDownloadAlgorithmCount] = {
-    {0x07, true, false},
-    {0x08, true, true},
-    {0x09, false, false},
-    {0x0A, false, true},
+    {board::kPageDownloadUnverified, true, false},
+    {board::kPageDownloadVerified, true, true},
+    {board::kByteDownloadUnverified, false, false},
+    {board::kByteDownloadVerified, false, true},
 };
 
 // The message with which a download command refuses a loaded image before connecting, or none
@@ -53,6 +54,6 @@ bool ConnectForDownload(board::BoardLink& link);
 // An error that escapes (EComPort from a failing write or read) closes the progress window and
 // enables the main window before it goes on to the caller, so no window stays disabled behind
 // the error message.
-bool DownloadRun(board::BoardLink& link, const MemoryImage& image, app::ProgressWindowView& form2);
+bool DownloadRun(board::BoardLink& link, const MemoryImage& image, ui::ProgressWindowView& form2);
 
 }  // namespace orvane::download

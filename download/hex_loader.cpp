@@ -95,6 +95,15 @@ bool HexLoader::ReadChecksumOk() {
   return recordSum_ % 256 == 0;
 }
 
+HexLoader::RecordHeader HexLoader::ReadRecordHeader() {
+  FindRecordStart();
+  RecordHeader header{};
+  header.count = ReadHexByte();
+  header.address = ReadHexWord();
+  header.type = ReadHexByte();
+  return header;
+}
+
 // First pass: EndAddress is one past the highest address reached by the data records and the
 // end-of-file record. Address records set the base for the records after them and take no part
 // themselves; start-address records are ignored. Nothing after the first end-of-file record.
@@ -103,10 +112,7 @@ void HexLoader::FindEndAddress() {
   image_.EndAddress = 0;
   std::uint32_t base = 0;
   for (;;) {
-    FindRecordStart();
-    const std::uint8_t count = ReadHexByte();
-    const std::uint16_t address = ReadHexWord();
-    const std::uint8_t type = ReadHexByte();
+    const auto [count, address, type] = ReadRecordHeader();
     if (IsAddressBaseRecord(type)) {
       base = ReadAddressBase(type, count);
       continue;
@@ -126,10 +132,7 @@ LoadResult HexLoader::StoreRecords() {
   file_.Rewind();
   std::uint32_t base = 0;
   for (;;) {
-    FindRecordStart();
-    const std::uint8_t count = ReadHexByte();
-    const std::uint16_t address = ReadHexWord();
-    const std::uint8_t type = ReadHexByte();
+    const auto [count, address, type] = ReadRecordHeader();
     if (type == kEndOfFileRecord) return LoadOk;
 
     if (IsAddressBaseRecord(type)) {

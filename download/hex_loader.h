@@ -44,7 +44,16 @@ class HexLoader {
   std::int32_t RecordSum() const { return recordSum_; }
 
  private:
+  // The fields before a record's data.
+  struct RecordHeader {
+    std::uint8_t count;
+    std::uint16_t address;
+    std::uint8_t type;
+  };
+
   void FindRecordStart();
+  // Finds the next record and reads its header.
+  RecordHeader ReadRecordHeader();
   int ReadHexDigit();
   std::uint32_t ReadAddressBase(std::uint8_t type, std::uint8_t count);
   bool ReadChecksumOk();

@@ -16,8 +16,8 @@ bool TransferRangeFits(const MemoryImage& image, std::uint32_t start) {
   return start >= ImageBase && start < image.EndAddress && image.EndAddress <= ImageLimit;
 }
 
-Transfer::Transfer(board::BoardLink& link, const MemoryImage& image, app::ProgressWindowView& form2,
-                   app::MessagePump& pump)
+Transfer::Transfer(board::BoardLink& link, const MemoryImage& image, ui::ProgressWindowView& form2,
+                   ui::MessagePump& pump)
     : link_(link), image_(image), form2_(form2), pump_(pump) {}
 
 void Transfer::PrepareProgress() {

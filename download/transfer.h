@@ -17,9 +17,10 @@
 
 #include <cstdint>
 
-#include "app/window_interfaces.h"
 #include "board/board_link.h"
 #include "download/memory_image.h"
+#include "ui/message_pump.h"
+#include "ui/views.h"
 
 namespace orvane::download {
 
@@ -36,8 +37,8 @@ class Transfer {
  public:
   // `form2` is the progress window (its bar shows the bytes sent); `pump` lets pending window
   // messages run before each data byte.
-  Transfer(board::BoardLink& link, const MemoryImage& image, app::ProgressWindowView& form2,
-           app::MessagePump& pump);
+  Transfer(board::BoardLink& link, const MemoryImage& image, ui::ProgressWindowView& form2,
+           ui::MessagePump& pump);
 
   // True when every page was sent and acknowledged.
   bool PageDownload(std::uint16_t start, bool verify);
@@ -59,8 +60,8 @@ class Transfer {
 
   board::BoardLink& link_;
   const MemoryImage& image_;
-  app::ProgressWindowView& form2_;
-  app::MessagePump& pump_;
+  ui::ProgressWindowView& form2_;
+  ui::MessagePump& pump_;
 };
 
 }  // namespace orvane::download

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "serial/ascii.h"
+
 namespace orvane::serial {
 namespace {
 
@@ -16,8 +18,6 @@ constexpr BaudRateEntry kBaudRates[] = {
     {"57600", 57600},   {"115200", 115200}, {"128000", 128000}, {"256000", 256000},
 };
 constexpr int kBaudRateCount = sizeof kBaudRates / sizeof kBaudRates[0];
-
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 }  // namespace
 

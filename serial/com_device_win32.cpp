@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "serial/ascii.h"
 #include "serial/com_device.h"
 #include "serial/com_event_wait_win32.h"
 #include "serial/comm_timeouts.h"
@@ -209,7 +210,7 @@ std::unique_ptr<ComDevice> OpenPlatformDevice(const std::string& port, SysError*
   // would (port names are the same in any letter case).
   std::string claimName = "Local\\OrvaneSerialPort:";
   for (char c : port) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    c = UpperAscii(c);
     claimName += c == '\\' ? '/' : c;  // a kernel object name has no folders
   }
   UniqueHandle claim(CreateMutexA(nullptr, FALSE, claimName.c_str()));

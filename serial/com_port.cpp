@@ -361,24 +361,4 @@ void TCustomComPort::DoRx80Full() {
   if (OnRx80Full) OnRx80Full(*this);
 }
 
-// ---- the main window's port ----
-
-void ApplyMainWindowDesign(TComPort& port) {
-  port.BeginLoading();
-  port.SetBaudRate(br19200);
-  port.SetPort("COM3");
-  port.Parity().SetBits(prNone);
-  port.SetStopBits(sbOneStopBit);
-  port.SetDataBits(dbEight);
-  port.SetEvents(kAllComEvents);
-  port.FlowControl().SetOutCTSFlow(false);
-  port.FlowControl().SetOutDSRFlow(false);
-  port.FlowControl().SetControlDTR(dtrEnable);
-  port.FlowControl().SetControlRTS(rtsDisable);
-  port.FlowControl().SetXonXoffOut(false);
-  port.FlowControl().SetXonXoffIn(false);
-  port.Timeouts().SetReadTotalMultiplier(-1);
-  port.Loaded();
-}
-
 }  // namespace orvane::serial

@@ -205,10 +205,4 @@ class TComPort : public TCustomComPort {
   using TCustomComPort::TCustomComPort;
 };
 
-// The designed state of the main window's port ComPort1: COM3 at 19200 bit/s, eight data bits,
-// no parity, one stop bit, DTR enabled, no other flow control, all ten events, read time-outs
-// ReadInterval -1 and ReadTotalMultiplier -1 (ReadTotalConstant stays 0 until the board link
-// sets it), closed. Applied as a stored description: call it on a closed port.
-void ApplyMainWindowDesign(TComPort& port);
-
 }  // namespace orvane::serial

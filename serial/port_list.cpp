@@ -3,15 +3,10 @@
 #include <algorithm>
 #include <utility>
 
+#include "serial/ascii.h"
 #include "serial/virtual_ports.h"
 
 namespace orvane::serial {
-namespace {
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-}  // namespace
-
 void SortPortNames(std::vector<std::string>& names) {
   std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
     return std::lexicographical_compare(

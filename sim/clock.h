@@ -7,7 +7,7 @@
 #include <chrono>
 #include <cstdint>
 
-#include "app/window_interfaces.h"
+#include "ui/message_pump.h"
 
 namespace orvane::sim {
 
@@ -48,7 +48,7 @@ class RealClock final : public Clock {
 
 // The board link's millisecond wait on a given clock, so that a test's waits and the virtual
 // board's time are one and the same.
-class ClockWaiter final : public app::Waiter {
+class ClockWaiter final : public ui::Waiter {
  public:
   explicit ClockWaiter(Clock& clock) : clock_(clock) {}
   void Wait(int milliseconds) override {

@@ -17,39 +17,12 @@
 #include <string>
 #include <vector>
 
-#include "app/window_interfaces.h"
+#include "support/temp_folder.h"
+#include "ui/views.h"
 
 namespace orvane::app::testing {
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::random_device random;
-    path_ = std::filesystem::temp_directory_path() /
-            ("orvane-settings-" + std::to_string(random()) + std::to_string(random()));
-    std::filesystem::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const std::filesystem::path& Path() const { return path_; }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-  // Names of everything in the folder.
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path_)) {
-      names.push_back(entry.path().filename().string());
-    }
-    return names;
-  }
-
- private:
-  std::filesystem::path path_;
-};
+using test_support::TempFolder;
 
 inline std::string ReadBytes(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -102,7 +75,7 @@ struct MenuItem {
   int imageIndex;
 };
 
-class RecordingMenu : public RecentFilesMenuView {
+class RecordingMenu : public ui::RecentFilesMenuView {
  public:
   explicit RecordingMenu(CallLog& log) : log_(log) {}
   void Clear() override {
@@ -130,7 +103,7 @@ class RecordingMenu : public RecentFilesMenuView {
   CallLog& log_;
 };
 
-class RecordingPainter : public MenuPainterView {
+class RecordingPainter : public ui::MenuPainterView {
  public:
   explicit RecordingPainter(CallLog& log) : log_(log) {}
   void Activate() override { log_.push_back("activate"); }
@@ -140,7 +113,7 @@ class RecordingPainter : public MenuPainterView {
   CallLog& log_;
 };
 
-class RecordingDialog : public OpenDialogView {
+class RecordingDialog : public ui::OpenDialogView {
  public:
   explicit RecordingDialog(CallLog& log) : log_(log) {}
   void SetInitialDir(const std::string& folder) override {

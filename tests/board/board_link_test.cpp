@@ -34,8 +34,8 @@ std::vector<std::pair<std::string, std::string>> Attempts(const BoardBench& benc
   std::vector<std::pair<std::string, std::string>> attempts;
   std::string port;
   for (const auto& [panel, text] : bench.StatusBar1.history) {
-    if (panel == kPortPanel) port = text;
-    if (panel == kBaudRatePanel && !text.empty()) attempts.emplace_back(port, text);
+    if (panel == ui::kPortPanel) port = text;
+    if (panel == ui::kBaudRatePanel && !text.empty()) attempts.emplace_back(port, text);
   }
   return attempts;
 }
@@ -231,7 +231,7 @@ TEST(ScanForBoard, FindsABoardAt9600OnTheSecondPortAtTheEighthAttempt) {
   EXPECT_EQ(bench.boards["COM1"]->OpenHandles(), 0);
   EXPECT_TRUE(bench.errors.messages.empty());
   EXPECT_EQ(bench.StatusBar1.history.front(),
-            std::make_pair(kAutoDetectPanel, std::string(kAutoDetectText)));
+            std::make_pair(ui::kAutoDetectPanel, std::string(kAutoDetectText)));
 }
 
 TEST(ScanForBoard, NothingFoundClosesThePortEmptiesThePanelsAndShowsTheCheckListOnce) {
@@ -239,7 +239,7 @@ TEST(ScanForBoard, NothingFoundClosesThePortEmptiesThePanelsAndShowsTheCheckList
   bench.AddSilentPort("COM1");
   bench.AddSilentPort("COM2");
   bench.SetPortList({"COM1", "COM2"});
-  bench.StatusBar1.SetPanelText(kAutoDetectPanel, kAutoDetectText);
+  bench.StatusBar1.SetPanelText(ui::kAutoDetectPanel, kAutoDetectText);
 
   // The message box is up while the panels still show the last attempt.
   std::string panelsAtMessage;
@@ -307,7 +307,7 @@ TEST(ScanForBoard, EmptyPortListMakesNoAttempt) {
   EXPECT_TRUE(bench.openAttempts.empty());
   EXPECT_EQ(bench.pump.runs, 0);
   EXPECT_EQ(bench.StatusBar1.history.front(),
-            std::make_pair(kConnectionPanel, std::string(kDetectingText)));
+            std::make_pair(ui::kConnectionPanel, std::string(kDetectingText)));
   EXPECT_EQ(bench.errors.messages, std::vector<std::string>{kBoardCheckText});
   EXPECT_EQ(bench.StatusBar1.panels[0], "");
   EXPECT_EQ(bench.StatusBar1.panels[2], "");

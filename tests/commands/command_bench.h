@@ -21,6 +21,8 @@
 #include "download/memory_image.h"
 #include "support/board_bench.h"
 #include "support/fake_progress_window.h"
+#include "support/temp_folder.h"
+#include "ui/progress_window_events.h"
 
 namespace orvane::app::commands_test {
 
@@ -47,11 +49,11 @@ class FakeOpenDialog : public OpenFileDialogView {
 // Notes the virtual time at which the run's result appeared and at which the window closed.
 class TimedProgressWindow : public test_support::FakeProgressWindow {
  public:
-  TimedProgressWindow(WindowView& form1, const test_support::BoardBench& bench)
+  TimedProgressWindow(ui::WindowView& form1, const test_support::BoardBench& bench)
       : FakeProgressWindow(form1), bench_(bench) {}
   void SetLabelText(const std::string& text) override {
     FakeProgressWindow::SetLabelText(text);
-    if (text != download::kDownloadingWaitText) resultAtMs.push_back(bench_.ElapsedMs());
+    if (text != ui::kDownloadingWaitText) resultAtMs.push_back(bench_.ElapsedMs());
   }
   void Close() override {
     closedAtMs.push_back(bench_.ElapsedMs());
@@ -64,23 +66,7 @@ class TimedProgressWindow : public test_support::FakeProgressWindow {
   const test_support::BoardBench& bench_;
 };
 
-// Makes a folder the current one and goes back to the previous one at the end.
-class ScopedCurrentFolder {
- public:
-  explicit ScopedCurrentFolder(const std::filesystem::path& folder)
-      : previous_(std::filesystem::current_path()) {
-    std::filesystem::current_path(folder);
-  }
-  ~ScopedCurrentFolder() {
-    std::error_code ignored;
-    std::filesystem::current_path(previous_, ignored);
-  }
-  ScopedCurrentFolder(const ScopedCurrentFolder&) = delete;
-  ScopedCurrentFolder& operator=(const ScopedCurrentFolder&) = delete;
-
- private:
-  std::filesystem::path previous_;
-};
+using test_support::ScopedCurrentFolder;
 
 // The program bytes the tests download: no two neighbours equal.
 inline Bytes Program(std::size_t size, std::uint8_t seed = 1) {

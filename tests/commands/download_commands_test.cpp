@@ -33,8 +33,8 @@ TEST(OpenDownload, DownloadsTheChosenFileShowsItsNameAndRemembersIt) {
 
   EXPECT_TRUE(b.bench.errors.messages.empty());
   EXPECT_EQ(b.BoardMemory(program.size()), program);
-  EXPECT_EQ(b.bench.StatusBar1.panels[kFileNamePanel], "prog.hex");
-  EXPECT_EQ(b.bench.StatusBar1.panels[board::kConnectionPanel], "Connected at");
+  EXPECT_EQ(b.bench.StatusBar1.panels[ui::kFileNamePanel], "prog.hex");
+  EXPECT_EQ(b.bench.StatusBar1.panels[ui::kConnectionPanel], "Connected at");
   EXPECT_EQ(b.form2.labelHistory,
             (std::vector<std::string>{"Downloading......please wait", "Downloading succeded"}));
   EXPECT_FALSE(b.form2.Visible());
@@ -53,7 +53,7 @@ TEST(OpenDownload, DownloadsTheChosenFileShowsItsNameAndRemembersIt) {
 
 TEST(OpenDownload, CancellingChangesNothing) {
   CommandBench b;
-  b.bench.StatusBar1.SetPanelText(kFileNamePanel, "old.hex");
+  b.bench.StatusBar1.SetPanelText(ui::kFileNamePanel, "old.hex");
   const fs::path before = fs::current_path();
   b.commands.OpenDownload1Click();
 
@@ -63,7 +63,7 @@ TEST(OpenDownload, CancellingChangesNothing) {
   EXPECT_TRUE(b.log.empty());
   EXPECT_TRUE(b.bench.openAttempts.empty());
   EXPECT_EQ(b.form2.shows, 0);
-  EXPECT_EQ(b.bench.StatusBar1.panels[kFileNamePanel], "old.hex");
+  EXPECT_EQ(b.bench.StatusBar1.panels[ui::kFileNamePanel], "old.hex");
   EXPECT_EQ(b.bench.Form1.repaints, 0);
   EXPECT_EQ(fs::current_path(), before);
 }
@@ -80,7 +80,7 @@ TEST(OpenDownload, ANameWithoutExtensionGetsHexEverywhere) {
   EXPECT_TRUE(b.bench.errors.messages.empty());
   EXPECT_EQ(b.dialog.FileName(), file);
   EXPECT_EQ(b.BoardMemory(program.size()), program);
-  EXPECT_EQ(b.bench.StatusBar1.panels[kFileNamePanel], "prog.hex");
+  EXPECT_EQ(b.bench.StatusBar1.panels[ui::kFileNamePanel], "prog.hex");
   EXPECT_EQ(b.recent.Settings().ReadString("Files", "File1", ""), file);
 
   // A name that has one keeps it, even a file with no ".hex" at all.
@@ -88,7 +88,7 @@ TEST(OpenDownload, ANameWithoutExtensionGetsHexEverywhere) {
   b.dialog.choice = other;
   b.commands.OpenDownload1Click();
   EXPECT_EQ(b.dialog.FileName(), other);
-  EXPECT_EQ(b.bench.StatusBar1.panels[kFileNamePanel], "prog.ihx");
+  EXPECT_EQ(b.bench.StatusBar1.panels[ui::kFileNamePanel], "prog.ihx");
 }
 
 TEST(OpenDownload, FilesThatCannotBeOpenedOrLoadedAreNotRemembered) {
@@ -171,12 +171,12 @@ TEST(OpenDownload, AFileThatLoadsIsRememberedWhateverTheConnectionGives) {
       silent.silentAfter = 0;
       return silent;
     }());
-    b.bench.StatusBar1.SetPanelText(kFileNamePanel, "old.hex");
+    b.bench.StatusBar1.SetPanelText(ui::kFileNamePanel, "old.hex");
     b.dialog.choice = b.WriteHex(b.folder / "a.hex", program);
     b.commands.OpenDownload1Click();
     EXPECT_EQ(b.bench.errors.messages, (std::vector<std::string>{board::kBoardCheckText}));
     EXPECT_EQ(b.form2.shows, 0);
-    EXPECT_EQ(b.bench.StatusBar1.panels[kFileNamePanel], "old.hex");
+    EXPECT_EQ(b.bench.StatusBar1.panels[ui::kFileNamePanel], "old.hex");
     EXPECT_EQ(b.recent.Count(), 1);
   }
   {
@@ -216,12 +216,12 @@ TEST(OpenDownload, AFileThatLoadsIsRememberedWhateverTheConnectionGives) {
       config.silentAfter = 5;
       return config;
     }());
-    b.bench.StatusBar1.SetPanelText(kFileNamePanel, "old.hex");
+    b.bench.StatusBar1.SetPanelText(ui::kFileNamePanel, "old.hex");
     b.dialog.choice = b.WriteHex(b.folder / "a.hex", program);
     b.commands.OpenDownload1Click();
     EXPECT_TRUE(b.bench.errors.messages.empty());
     EXPECT_EQ(b.form2.LabelText(), "Downloading failure");
-    EXPECT_EQ(b.bench.StatusBar1.panels[kFileNamePanel], "old.hex");
+    EXPECT_EQ(b.bench.StatusBar1.panels[ui::kFileNamePanel], "old.hex");
     EXPECT_EQ(b.recent.Count(), 1);
   }
 }
@@ -264,7 +264,7 @@ TEST(OpenDownload, ASerialErrorEndsTheCommandAtOnce) {
       config.vanishAfterWrites = 3;
       b.board->SetConfig(config);
     };
-    b.bench.StatusBar1.SetPanelText(kFileNamePanel, "old.hex");
+    b.bench.StatusBar1.SetPanelText(ui::kFileNamePanel, "old.hex");
     b.dialog.choice = b.WriteHex(b.folder / "a.hex", Program(64));
     const double start = b.bench.ElapsedMs();
     EXPECT_THROW(b.commands.OpenDownload1Click(), serial::EComPort);
@@ -273,7 +273,7 @@ TEST(OpenDownload, ASerialErrorEndsTheCommandAtOnce) {
     EXPECT_EQ(b.form2.closes, 1);
     EXPECT_TRUE(b.bench.Form1.Enabled());
     EXPECT_LT(b.bench.ElapsedMs() - start, 750.0);
-    EXPECT_EQ(b.bench.StatusBar1.panels[kFileNamePanel], "old.hex");
+    EXPECT_EQ(b.bench.StatusBar1.panels[ui::kFileNamePanel], "old.hex");
     EXPECT_FALSE(fs::exists(b.settingsFile));
   }
   serial::SetErrorDisplay(nullptr);
@@ -352,8 +352,8 @@ TEST(RecentFileClick, OpensTheUpperCasedWholePathAndChangesOnlyTheFolder) {
 #endif
   EXPECT_EQ(b.menu.Captions(), (std::vector<std::string>{"&0 " + other, "&1 " + entry}));
   // Panel 4 shows the dialog's file, which is none yet.
-  EXPECT_EQ(b.bench.StatusBar1.panels[kFileNamePanel], "");
-  EXPECT_EQ(b.bench.StatusBar1.history.back(), std::make_pair(kFileNamePanel, std::string()));
+  EXPECT_EQ(b.bench.StatusBar1.panels[ui::kFileNamePanel], "");
+  EXPECT_EQ(b.bench.StatusBar1.history.back(), std::make_pair(ui::kFileNamePanel, std::string()));
 }
 
 TEST(RecentFileClick, LeavesPanel4AndRedownloadWithTheDialogsFile) {
@@ -367,7 +367,7 @@ TEST(RecentFileClick, LeavesPanel4AndRedownloadWithTheDialogsFile) {
   b.recent.UpdateRecentFiles("RECENT.HEX");
   b.commands.RecentFileClick(0);
   ASSERT_EQ(b.BoardMemory(16), recentProgram);
-  EXPECT_EQ(b.bench.StatusBar1.panels[kFileNamePanel], "chosen.hex");
+  EXPECT_EQ(b.bench.StatusBar1.panels[ui::kFileNamePanel], "chosen.hex");
   b.commands.Redownload1Click();
   EXPECT_EQ(b.BoardMemory(16), chosen);
   EXPECT_TRUE(b.bench.errors.messages.empty());
@@ -398,7 +398,7 @@ TEST(OpenDownload, ASettingsFileThatCannotBeWrittenEndsTheCommandAfterTheDownloa
     EXPECT_NE(std::string(e.what()).find("Unable to write to"), std::string::npos) << e.what();
   }
   EXPECT_EQ(b.BoardMemory(program.size()), program);
-  EXPECT_EQ(b.bench.StatusBar1.panels[kFileNamePanel], "a.hex");
+  EXPECT_EQ(b.bench.StatusBar1.panels[ui::kFileNamePanel], "a.hex");
   EXPECT_EQ(b.recent.Count(), 0);
 }
 

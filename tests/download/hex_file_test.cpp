@@ -13,12 +13,12 @@ namespace {
 using namespace orvane::download::testing;
 
 TEST(HexFile, WhatCannotBeOpenedIsReportedNotThrown) {
-  TempDir dir;
+  TempFolder dir;
   HexFile file;
   EXPECT_FALSE(file.Open());  // bound to nothing
-  file.Assign((dir.path() / "missing.hex").string());
+  file.Assign((dir.Path() / "missing.hex").string());
   EXPECT_FALSE(file.Open());
-  file.Assign(dir.path().string());  // a folder
+  file.Assign(dir.Path().string());  // a folder
   EXPECT_FALSE(file.Open());
   EXPECT_FALSE(file.IsOpen());
   try {
@@ -30,8 +30,8 @@ TEST(HexFile, WhatCannotBeOpenedIsReportedNotThrown) {
 }
 
 TEST(HexFile, ReadsEveryCharacterAsItIsAndRewinds) {
-  TempDir dir;
-  const auto path = dir.path() / "a.hex";
+  TempFolder dir;
+  const auto path = dir.Path() / "a.hex";
   WriteFile(path,
             ":0\r\n\x1A"
             "x");
@@ -63,8 +63,8 @@ TEST(HexFile, ReadsEveryCharacterAsItIsAndRewinds) {
 }
 
 TEST(HexFile, AReadOnlyFileOpensAndLoads) {
-  TempDir dir;
-  const auto path = dir.path() / "read-only.hex";
+  TempFolder dir;
+  const auto path = dir.Path() / "read-only.hex";
   WriteFile(path, Data(0x4000, {0x12, 0x34}) + kEof);
   std::filesystem::permissions(path, std::filesystem::perms::owner_read);
   HexFile file;

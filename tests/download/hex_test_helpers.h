@@ -14,6 +14,7 @@
 #include "download/hex_file.h"
 #include "download/hex_loader.h"
 #include "download/hex_writer.h"
+#include "support/temp_folder.h"
 
 namespace orvane::download::testing {
 
@@ -67,24 +68,6 @@ inline std::filesystem::path HexDataDir() {
   return std::filesystem::path(ORVANE_SOURCE_DIR) / "tests" / "data" / "hex";
 }
 
-// A new folder under the system's temporary folder, removed with the object. Its name is random:
-// several builds may run these tests at the same time.
-class TempDir {
- public:
-  TempDir() {
-    std::random_device random;
-    path_ = std::filesystem::temp_directory_path() /
-            ("orvane-test-" + std::to_string(random()) + "-" + std::to_string(random()));
-    std::filesystem::create_directories(path_);
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
+using test_support::TempFolder;
 
 }  // namespace orvane::download::testing

@@ -38,13 +38,13 @@ std::string NativePath(const std::filesystem::path& path) {
 
 // Runs the built orvane program with the arguments (no quoting needed: the paths used here have
 // no blanks), capturing both outputs and the exit status.
-RunResult RunOrvane(const std::string& arguments, const TempDir& dir) {
+RunResult RunOrvane(const std::string& arguments, const TempFolder& dir) {
 #ifdef _WIN32
   const std::string program = NativePath(std::filesystem::path(ORVANE_BINARY_DIR) / "orvane.exe");
 #else
   const std::string program = NativePath(std::filesystem::path(ORVANE_BINARY_DIR) / "orvane");
 #endif
-  const std::string errFile = NativePath(dir.path() / "stderr.txt");
+  const std::string errFile = NativePath(dir.Path() / "stderr.txt");
   const std::string command = program + " " + arguments + " 2>" + errFile;
   RunResult run;
 #ifdef _WIN32
@@ -64,7 +64,7 @@ RunResult RunOrvane(const std::string& arguments, const TempDir& dir) {
   const int status = pclose(pipe);
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 #endif
-  const Bytes err = ReadBinaryFile(dir.path() / "stderr.txt");
+  const Bytes err = ReadBinaryFile(dir.Path() / "stderr.txt");
   run.err.assign(err.begin(), err.end());
   // The Windows console runtime writes "\r\n"; compare lines, not line ends.
   for (std::string* text : {&run.out, &run.err}) std::erase(*text, '\r');
@@ -75,12 +75,12 @@ class ImageCommandTest : public ::testing::Test {
  protected:
   RunResult Run(const std::string& arguments) { return RunOrvane(arguments, dir); }
   std::string FileWith(const std::string& text) {
-    const auto path = dir.path() / "input.hex";
+    const auto path = dir.Path() / "input.hex";
     WriteFile(path, text);
     return NativePath(path);
   }
 
-  TempDir dir;
+  TempFolder dir;
 };
 
 TEST_F(ImageCommandTest, DescribesALoadedImageInThreeLines) {
@@ -128,7 +128,7 @@ TEST_F(ImageCommandTest, ReadErrorsAndMissingFilesFailWithTheirText) {
   EXPECT_EQ(early.out, "");
   EXPECT_EQ(early.err, "Read beyond end of file\n");
 
-  const RunResult missing = Run("image " + NativePath(dir.path() / "missing.hex"));
+  const RunResult missing = Run("image " + NativePath(dir.Path() / "missing.hex"));
   EXPECT_EQ(missing.exitCode, 1);
   EXPECT_EQ(missing.out, "");
   EXPECT_EQ(missing.err, "File not found\n");

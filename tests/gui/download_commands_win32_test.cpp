@@ -132,7 +132,7 @@ TEST_F(DownloadCommandsTest, OpenAndDownloadThenRedownloadThenARecentFile) {
   EXPECT_EQ(form.StatusBar1.PanelText(0), "Connected at");
   EXPECT_EQ(form.StatusBar1.PanelText(2), "VIRTUAL");
   EXPECT_EQ(form.StatusBar1.PanelText(3), "57600");
-  EXPECT_EQ(form.StatusBar1.PanelText(app::kFileNamePanel), "prog.hex");
+  EXPECT_EQ(form.StatusBar1.PanelText(ui::kFileNamePanel), "prog.hex");
 
   // While the run went on, the bar moved in the shown progress window and the main window took
   // no input.
@@ -188,7 +188,7 @@ TEST_F(DownloadCommandsTest, OpenAndDownloadThenRedownloadThenARecentFile) {
                 "\r\n[File Count]\r\ncount=1\r\n[Files]\r\nFile1=" + file + "\r\n");
   ASSERT_EQ(form.RecentFiles1.ItemCount(), 1);
   EXPECT_EQ(form.RecentFiles1.ItemCaption(0), "&0 " + file);
-  EXPECT_EQ(form.StatusBar1.PanelText(app::kFileNamePanel), "prog.hex");
+  EXPECT_EQ(form.StatusBar1.PanelText(ui::kFileNamePanel), "prog.hex");
 }
 
 // Counts the positions a progress bar control is given.

@@ -77,7 +77,7 @@ TEST_F(FormsTest, ProgressWindowLayout) {
 
 TEST_F(FormsTest, ProgressWindowViewDrivesTheRealControls) {
   app::TForm2& form = program.Form2();
-  app::ProgressWindowView& view = form;
+  ui::ProgressWindowView& view = form;
 
   // A longer text widens the label so that none of it is cut.
   const int designed = app::ChildBounds(form.Label1).width;
@@ -91,7 +91,7 @@ TEST_F(FormsTest, ProgressWindowViewDrivesTheRealControls) {
   EXPECT_TRUE(view.CloseButtonVisible());
 
   // The bar never passes its maximum, as a run's last step would otherwise wrap it round.
-  app::ProgressBarView& bar = view.ProgressBar();
+  ui::ProgressBarView& bar = view.ProgressBar();
   bar.SetMax(3);
   bar.SetPosition(2);
   bar.StepIt();

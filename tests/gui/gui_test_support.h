@@ -19,29 +19,11 @@
 #include "app/progress_window.h"
 #include "app/settings_location.h"
 #include "app/testing_window.h"
+#include "support/temp_folder.h"
 
 namespace orvane::gui_test {
 
-// An empty folder, removed with everything in it at the end.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::random_device random;
-    path_ = std::filesystem::temp_directory_path() /
-            ("orvane-gui-" + std::to_string(random()) + std::to_string(random()));
-    std::filesystem::create_directories(path_);
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  const std::filesystem::path& Path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
+using ScratchFolder = test_support::TempFolder;
 
 // Sets an environment variable for the lifetime of the object.
 class ScopedEnvironment {

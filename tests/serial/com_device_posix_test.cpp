@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/main_window_port.h"
 #include "serial/com_port.h"
 #include "support/com_error_expectations.h"
 
@@ -31,7 +32,7 @@ class PtyPortTest : public ::testing::Test {
     char name[128] = {};
     ASSERT_EQ(openpty(&master_, &slave_, name, nullptr, nullptr), 0) << errno;
     slaveName_ = name;
-    ApplyMainWindowDesign(port_);
+    app::ApplyMainWindowDesign(port_);
     port_.SetPort(slaveName_);
     port_.Timeouts().SetReadTotalConstant(100);
   }

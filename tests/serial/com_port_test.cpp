@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "app/main_window_port.h"
 #include "serial/comm_timeouts.h"
 #include "serial/virtual_ports.h"
 #include "support/com_error_expectations.h"
@@ -22,7 +23,7 @@ using test_support::ScriptedOpener;
 class ComPortTest : public ::testing::Test {
  protected:
   ComPortTest() : line(std::make_shared<ScriptedLine>()), port(ScriptedOpener(line)) {
-    ApplyMainWindowDesign(port);
+    app::ApplyMainWindowDesign(port);
   }
 
   // Handlers that note their calls in the device's call list, so both orders show together.

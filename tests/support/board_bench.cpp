@@ -1,5 +1,6 @@
 #include "support/board_bench.h"
 
+#include "app/main_window_port.h"
 #include "board/board_messages.h"
 
 namespace orvane::test_support {
@@ -14,7 +15,7 @@ BoardBench::BoardBench()
         }
         return sim::OpenBoardDevice(it->second, error);
       }) {
-  serial::ApplyMainWindowDesign(ComPort1);
+  app::ApplyMainWindowDesign(ComPort1);
   std::vector<std::string> rates(std::begin(board::kBaudRateItems),
                                  std::end(board::kBaudRateItems));
   cbBaudrateOption.SetItems(rates, board::kDefaultBaudRateItem);

@@ -51,7 +51,7 @@ class BoardBench {
   RecordingErrors errors;
   RecordingPump pump;
   sim::ClockWaiter waiter{*clock};
-  app::MainWindowControls controls{
+  ui::MainWindowControls controls{
       cbCOMOption,   cbBaudrateOption, cbAutoDetect, cbUSBOption, rgTestingOption,
       rgDownloadAlg, StatusBar1,       Form1,        errors,      pump,
       waiter};

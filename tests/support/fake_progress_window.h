@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "download/memory_progress_window.h"
 #include "support/fake_window.h"
+#include "ui/memory_progress_window.h"
 
 namespace orvane::test_support {
 
@@ -22,7 +22,7 @@ class SteppingProgressBar : public FakeProgressBar {
   std::function<void()> onStep;
 };
 
-class FakeProgressWindow : public download::MemoryProgressWindow {
+class FakeProgressWindow : public ui::MemoryProgressWindow {
  public:
   using MemoryProgressWindow::MemoryProgressWindow;
 
@@ -30,7 +30,7 @@ class FakeProgressWindow : public download::MemoryProgressWindow {
     MemoryProgressWindow::SetLabelText(text);
     labelHistory.push_back(text);
   }
-  app::ProgressBarView& ProgressBar() override { return pbDownload; }
+  ui::ProgressBarView& ProgressBar() override { return pbDownload; }
   void Show() override {
     ++shows;
     MemoryProgressWindow::Show();

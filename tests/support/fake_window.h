@@ -1,4 +1,4 @@
-// Recording stand-ins for the main window's views (app/window_interfaces.h), for tests of the
+// Recording stand-ins for the main window's views (ui/views.h), for tests of the
 // portable logic: they keep what the logic set and what it asked for, and a test can hook a
 // message box or a message-pump run to act at that moment.
 #pragma once
@@ -8,22 +8,23 @@
 #include <utility>
 #include <vector>
 
-#include "app/memory_views.h"
-#include "app/window_interfaces.h"
+#include "ui/memory_views.h"
+#include "ui/message_pump.h"
+#include "ui/views.h"
 
 namespace orvane::test_support {
 
-class FakeComboBox : public app::MemoryComboBox {
+class FakeComboBox : public ui::MemoryComboBox {
  public:
   using MemoryComboBox::MemoryComboBox;
   // Text typed by the user: no entry selected.
   void SetText(const std::string& text) { SetTypedText(text); }
 };
 
-using FakeCheckBox = app::MemoryCheckBox;
-using FakeRadioGroup = app::MemoryRadioGroup;
+using FakeCheckBox = ui::MemoryCheckBox;
+using FakeRadioGroup = ui::MemoryRadioGroup;
 
-class FakeStatusBar : public app::MemoryStatusBar {
+class FakeStatusBar : public ui::MemoryStatusBar {
  public:
   void SetPanelText(int panel, const std::string& text) override {
     history.emplace_back(panel, text);
@@ -35,22 +36,22 @@ class FakeStatusBar : public app::MemoryStatusBar {
   int repaints = 0;
 };
 
-class FakeProgressBar : public app::MemoryProgressBar {
+class FakeProgressBar : public ui::MemoryProgressBar {
  public:
   void StepIt() override {
-    MemoryProgressBar::StepIt();
+    ui::ProgressBarModel::StepIt();
     ++steps;
   }
   int steps = 0;
 };
 
-class FakeWindow : public app::MemoryWindow {
+class FakeWindow : public ui::MemoryWindow {
  public:
   void Repaint() override { ++repaints; }
   int repaints = 0;
 };
 
-class RecordingErrors : public app::ErrorReporter {
+class RecordingErrors : public ui::ErrorReporter {
  public:
   void ShowError(const std::string& text) override {
     messages.push_back(text);
@@ -61,7 +62,7 @@ class RecordingErrors : public app::ErrorReporter {
   std::function<void(const std::string&)> onShow;
 };
 
-class RecordingPump : public app::MessagePump {
+class RecordingPump : public ui::MessagePump {
  public:
   void ProcessMessages() override {
     ++runs;
@@ -72,7 +73,7 @@ class RecordingPump : public app::MessagePump {
 };
 
 // Waits that only add up, for logic tests that need no clock.
-class CountingWaiter : public app::Waiter {
+class CountingWaiter : public ui::Waiter {
  public:
   void Wait(int milliseconds) override { waits.push_back(milliseconds); }
   std::vector<int> waits;

@@ -19,6 +19,7 @@
 
 #include "board/board_messages.h"
 #include "support/board_server_posix.h"
+#include "support/temp_folder.h"
 
 namespace orvane::download::test {
 namespace {
@@ -39,20 +40,13 @@ std::vector<unsigned char> ReadFile(const std::string& path) {
 // A HEX file with the given text in a folder of its own, removed with the object.
 class TemporaryHex {
  public:
-  explicit TemporaryHex(const std::string& text) {
-    char pattern[] = "/tmp/orvane-download-XXXXXX";
-    if (mkdtemp(pattern) != nullptr) folder_ = pattern;
-    path_ = folder_ + "/program.hex";
+  explicit TemporaryHex(const std::string& text) : path_((folder_ / "program.hex").string()) {
     std::ofstream(path_) << text;
-  }
-  ~TemporaryHex() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
   }
   const std::string& Path() const { return path_; }
 
  private:
-  std::string folder_;
+  test_support::TempFolder folder_;
   std::string path_;
 };
 

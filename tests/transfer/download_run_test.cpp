@@ -11,6 +11,7 @@
 #include "serial/com_port.h"
 #include "support/scripted_com_device.h"
 #include "transfer/connected_board.h"
+#include "ui/progress_window_events.h"
 
 namespace orvane::download::test {
 namespace {
@@ -51,7 +52,7 @@ TEST(DownloadRun, ASuccessfulRunLeavesTheResultAndTheCloseButtonUp) {
   run.bench.pump.onRun = [&] {
     disabledDuringTransfer = disabledDuringTransfer && !run.bench.Form1.Enabled();
     if (run.form2.CloseButtonVisible()) labelsDuringTransfer.push_back("button visible");
-    if (run.form2.LabelText() != kDownloadingWaitText)
+    if (run.form2.LabelText() != ui::kDownloadingWaitText)
       labelsDuringTransfer.push_back(run.form2.LabelText());
   };
   EXPECT_TRUE(run.Start(0));

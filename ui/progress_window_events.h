@@ -3,14 +3,19 @@
 // main window is disabled exactly while the progress window is shown, wherever it is shown.
 #pragma once
 
-#include "app/window_interfaces.h"
+#include "ui/views.h"
 
-namespace orvane::download {
+namespace orvane::ui {
+
+// The label as the window is designed, and the text each activation puts there.
+inline constexpr const char* kProgressDesignedLabel = "Downloading.......... Please wait";
+inline constexpr const char* kDownloadingWaitText = "Downloading......please wait";
+
 
 class ProgressWindowEvents {
  public:
   // `form2` is the progress window, `form1` the main window it disables while shown.
-  ProgressWindowEvents(app::ProgressWindowView& form2, app::WindowView& form1)
+  ProgressWindowEvents(ProgressWindowView& form2, WindowView& form1)
       : form2_(form2), form1_(form1) {}
 
   // Each time the window becomes active: the bar back to 0, the waiting text, the main window
@@ -22,8 +27,8 @@ class ProgressWindowEvents {
   void BitBtn1Click();
 
  private:
-  app::ProgressWindowView& form2_;
-  app::WindowView& form1_;
+  ProgressWindowView& form2_;
+  WindowView& form1_;
 };
 
-}  // namespace orvane::download
+}  // namespace orvane::ui

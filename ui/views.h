@@ -1,11 +1,12 @@
 // The small interfaces through which the portable logic (board link, transfers, download
-// commands, tests of the board) reaches the windows. The Windows program implements them with
-// real controls, the command-line tool with console stand-ins, the tests with recording fakes.
+// commands, tests of the board) reaches the windows' controls. The Windows program implements
+// them with real controls, the command-line tool with console stand-ins, the tests with recording
+// fakes.
 #pragma once
 
 #include <string>
 
-namespace orvane::app {
+namespace orvane::ui {
 
 // A combo box whose text can be chosen from its list or typed.
 class ComboBoxView {
@@ -92,20 +93,6 @@ class ErrorReporter {
   virtual void ShowError(const std::string& text) = 0;
 };
 
-// Lets pending window messages run once (repaints, user input) from inside a command.
-class MessagePump {
- public:
-  virtual ~MessagePump() = default;
-  virtual void ProcessMessages() = 0;
-};
-
-// The blocking wait in milliseconds; tests replace it with virtual time.
-class Waiter {
- public:
-  virtual ~Waiter() = default;
-  virtual void Wait(int milliseconds) = 0;
-};
-
 // The Recent Files sub-menu. A click on an item reaches the main window's RecentFileClick with
 // the item's group index, its position in the sub-menu.
 class RecentFilesMenuView {
@@ -137,19 +124,4 @@ class OpenDialogView {
   virtual std::string InitialDir() const = 0;
 };
 
-// What the board link and the commands need of the main window.
-struct MainWindowControls {
-  ComboBoxView& cbCOMOption;
-  ComboBoxView& cbBaudrateOption;
-  CheckBoxView& cbAutoDetect;
-  CheckBoxView& cbUSBOption;
-  RadioGroupView& rgTestingOption;
-  RadioGroupView& rgDownloadAlg;
-  StatusBarView& StatusBar1;
-  WindowView& Form1;
-  ErrorReporter& errors;
-  MessagePump& pump;
-  Waiter& waiter;
-};
-
-}  // namespace orvane::app
+}  // namespace orvane::ui

@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/window_interfaces.h"
+#include "ui/progress_bar_model.h"
+#include "ui/views.h"
 
-namespace orvane::app {
+namespace orvane::ui {
 
 class MemoryComboBox : public ComboBoxView {
  public:
@@ -64,24 +65,8 @@ class MemoryStatusBar : public StatusBarView {
   std::array<std::string, kPanels> panels;
 };
 
-class MemoryProgressBar : public ProgressBarView {
- public:
-  void SetMin(int value) override { min_ = value; }
-  void SetMax(int value) override { max_ = value; }
-  void SetPosition(int value) override { position_ = value; }
-  int Min() const override { return min_; }
-  int Max() const override { return max_; }
-  int Position() const override { return position_; }
-  // Stops at the maximum, as the window's bar does.
-  void StepIt() override {
-    if (position_ < max_) ++position_;
-  }
-
- private:
-  int min_ = 0;
-  int max_ = 100;
-  int position_ = 0;
-};
+// The bar without a control: the model alone.
+using MemoryProgressBar = ProgressBarModel;
 
 class MemoryWindow : public WindowView {
  public:
@@ -93,16 +78,4 @@ class MemoryWindow : public WindowView {
   bool enabled_ = true;
 };
 
-// Without a window no messages wait to run.
-class NoMessagePump : public MessagePump {
- public:
-  void ProcessMessages() override {}
-};
-
-// The blocking wait in real time.
-class RealTimeWaiter : public Waiter {
- public:
-  void Wait(int milliseconds) override;
-};
-
-}  // namespace orvane::app
+}  // namespace orvane::ui

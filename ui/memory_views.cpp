@@ -1,9 +1,6 @@
-#include "app/memory_views.h"
+#include "ui/memory_views.h"
 
-#include <chrono>
-#include <thread>
-
-namespace orvane::app {
+namespace orvane::ui {
 
 std::string MemoryComboBox::Item(int index) const {
   if (index < 0 || index >= ItemCount()) return {};
@@ -49,8 +46,4 @@ void MemoryStatusBar::SetPanelText(int panel, const std::string& text) {
   if (panel >= 0 && panel < kPanels) panels[static_cast<std::size_t>(panel)] = text;
 }
 
-void RealTimeWaiter::Wait(int milliseconds) {
-  if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
-
-}  // namespace orvane::app
+}  // namespace orvane::ui

@@ -1,11 +1,9 @@
-#include "download/progress_window_events.h"
+#include "ui/progress_window_events.h"
 
-#include "download/download_messages.h"
-
-namespace orvane::download {
+namespace orvane::ui {
 
 void ProgressWindowEvents::FormActivate() {
-  app::ProgressBarView& bar = form2_.ProgressBar();
+  ProgressBarView& bar = form2_.ProgressBar();
   bar.SetPosition(0);
   bar.SetMin(0);
   form2_.SetLabelText(kDownloadingWaitText);
@@ -19,4 +17,4 @@ void ProgressWindowEvents::BitBtn1Click() {
   form1_.SetEnabled(true);
 }
 
-}  // namespace orvane::download
+}  // namespace orvane::ui

@@ -5,22 +5,22 @@
 
 #include <string>
 
-#include "app/memory_views.h"
-#include "app/window_interfaces.h"
-#include "download/progress_window_events.h"
+#include "ui/memory_views.h"
+#include "ui/progress_window_events.h"
+#include "ui/views.h"
 
-namespace orvane::download {
+namespace orvane::ui {
 
-class MemoryProgressWindow : public app::ProgressWindowView {
+class MemoryProgressWindow : public ProgressWindowView {
  public:
   // `form1` is the main window that the window disables while shown.
-  explicit MemoryProgressWindow(app::WindowView& form1) : events(*this, form1) {}
+  explicit MemoryProgressWindow(WindowView& form1) : events(*this, form1) {}
 
   std::string LabelText() const override { return label_; }
   void SetLabelText(const std::string& text) override { label_ = text; }
   bool CloseButtonVisible() const override { return buttonVisible_; }
   void SetCloseButtonVisible(bool visible) override { buttonVisible_ = visible; }
-  app::ProgressBarView& ProgressBar() override { return bar_; }
+  ProgressBarView& ProgressBar() override { return bar_; }
   // Showing a hidden window activates it; showing it again while it is up does not.
   void Show() override {
     if (visible_) return;
@@ -37,10 +37,10 @@ class MemoryProgressWindow : public app::ProgressWindowView {
   ProgressWindowEvents events;
 
  private:
-  app::MemoryProgressBar bar_;
-  std::string label_ = "Downloading.......... Please wait";  // the designed text
+  MemoryProgressBar bar_;
+  std::string label_ = kProgressDesignedLabel;
   bool buttonVisible_ = true;
   bool visible_ = false;
 };
 
-}  // namespace orvane::download
+}  // namespace orvane::ui

@@ -1,0 +1,18 @@
+// The windows use the owners of Win32 resources kept at the bottom layer, under their own names.
+#pragma once
+
+#include "ui/win32_handles.h"
+
+namespace orvane::app {
+
+using ui::PaintDC;
+using ui::UniqueAcceleratorTable;
+using ui::UniqueBitmap;
+using ui::UniqueFont;
+using ui::UniqueIcon;
+using ui::UniqueImageList;
+using ui::UniqueMenu;
+using ui::WindowDC;
+using SelectedFont = ui::Selected;
+
+}  // namespace orvane::app
