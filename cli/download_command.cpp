@@ -1,9 +1,9 @@
 #include <CLI/CLI.hpp>
-#include <iostream>
-#include <iterator>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
