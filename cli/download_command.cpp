@@ -1,12 +1,18 @@
 #include <CLI/CLI.hpp>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "cli/board_session.h"
 #include "cli/commands.h"
 #include "cli/console_progress_window.h"
+#include "cli/interrupt.h"
+#include "cli/serial_monitor.h"
 #include "cli/terminal.h"
 #include "download/download_messages.h"
 #include "download/download_run.h"
@@ -30,7 +36,14 @@ int AlgorithmIndex(const std::string& name) {
 // The window's load-and-download sequence: load, refuse what cannot go, connect (or scan), run.
 // Messages go where the window shows message boxes, to standard error; the result text goes to
 // standard output.
-int RunDownload(const GlobalOptions& options, const std::string& fileName, int algorithm) {
+// --monitor and --seconds.
+struct MonitorOptions {
+  bool enabled = false;
+  double seconds = -1;  // no limit
+};
+
+int RunDownload(const GlobalOptions& options, const std::string& fileName, int algorithm,
+                const MonitorOptions& monitor) {
   using namespace orvane::download;
   HexFile file;
   auto image = std::make_unique<MemoryImage>();
@@ -39,7 +52,23 @@ int RunDownload(const GlobalOptions& options, const std::string& fileName, int a
     return kExitFailure;
   }
 
+  // Ctrl+C ends the monitor, which then closes the port; before the monitor runs it ends the
+  // program as it always does. The watch comes before the port's event thread.
+  std::atomic<SerialMonitor*> running{nullptr};
+  std::optional<InterruptWatch> interrupts;
+  if (monitor.enabled) {
+    interrupts.emplace([&running] {
+      if (SerialMonitor* active = running.load()) {
+        active->Interrupt();
+      } else {
+        std::_Exit(130);
+      }
+    });
+  }
   BoardSession session(options, std::cerr);
+  // The monitor goes before the session: it closes the port whose handler it is.
+  std::unique_ptr<SerialMonitor> monitorPtr;
+  if (monitor.enabled) monitorPtr = std::make_unique<SerialMonitor>(session.ComPort1, stdout);
   session.ui.rgDownloadAlg.SetItemIndex(algorithm);
   if (!ConnectForDownload(session.link)) return kExitFailure;
 
@@ -47,7 +76,14 @@ int RunDownload(const GlobalOptions& options, const std::string& fileName, int a
   const bool succeeded = DownloadRun(session.link, *image, form2);
   form2.Close();
   std::cout << (succeeded ? kDownloadSucceededText : kDownloadFailureText) << std::endl;
-  return succeeded ? kExitOk : kExitFailure;
+  if (!succeeded) return kExitFailure;
+  if (monitorPtr) {
+    running.store(monitorPtr.get());
+    const int status = monitorPtr->Run(monitor.seconds, std::cerr);
+    running.store(nullptr);
+    return status;
+  }
+  return kExitOk;
 }
 
 }  // namespace
@@ -56,6 +92,7 @@ void AddDownloadCommand(CLI::App& app, CliContext& context) {
   struct Arguments {
     std::string fileName;
     std::string algorithm = kAlgorithmNames[0];
+    MonitorOptions monitor;
   };
   auto arguments = std::make_shared<Arguments>();
   auto* command = app.add_subcommand(
@@ -67,9 +104,18 @@ void AddDownloadCommand(CLI::App& app, CliContext& context) {
       ->check(CLI::IsMember(
           std::vector<std::string>(std::begin(kAlgorithmNames), std::end(kAlgorithmNames))))
       ->capture_default_str();
+  auto* monitorFlag = command->add_flag(
+      "--monitor", arguments->monitor.enabled,
+      "After a successful download, copy every byte the board sends to standard output, raw, "
+      "until Ctrl+C (or --seconds); a failing port ends it with exit status 1");
+  command
+      ->add_option("--seconds", arguments->monitor.seconds,
+                   "With --monitor: stop monitoring after N seconds")
+      ->check(CLI::NonNegativeNumber)
+      ->needs(monitorFlag);
   command->callback([&context, arguments] {
-    context.exitCode =
-        RunDownload(context.options, arguments->fileName, AlgorithmIndex(arguments->algorithm));
+    context.exitCode = RunDownload(context.options, arguments->fileName,
+                                   AlgorithmIndex(arguments->algorithm), arguments->monitor);
   });
 }
 
