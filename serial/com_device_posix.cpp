@@ -187,7 +187,14 @@ bool PosixComDevice::WaitReady(short events, Clock::time_point deadline, SysErro
         *error = EBADF;
         return false;
       }
-      return true;  // ready, or hung up / failed: the next read or write tells which
+      // Hung up with nothing left to read or no room to write (a converter pulled out, a pty
+      // whose other side closed): nothing will come, so it is an error, never a silent wait
+      // that ends in a zero-byte read.
+      if ((entry.revents & (POLLHUP | POLLERR)) && !(entry.revents & events)) {
+        *error = EIO;
+        return false;
+      }
+      return true;  // ready (a hang-up with data still waiting shows on a later read)
     }
     if (ready < 0 && errno != EINTR) {
       *error = LastError();

@@ -50,6 +50,8 @@ class TCustomComPort {
   void Open();   // does nothing when already connected
   void Close();  // does nothing when not connected
   // Count transferred; fewer than asked when the time-out ran out (not an error).
+  // When the device fails Write, Read, SetDTR or PurgeBuffers, the port releases it and is closed
+  // before the error is raised, so the next Open opens the device anew.
   std::int32_t Write(const void* buffer, std::int32_t count);
   std::int32_t Read(void* buffer, std::int32_t count);
   void SetDTR(bool on);
@@ -174,6 +176,9 @@ class TCustomComPort {
   bool Configurable() const { return connected_ && !loading_ && device_ != nullptr; }
   void StartEventThread();
   void StopEventThread();
+  // A device call that failed on the open device: the device is released and the port closed,
+  // then EComPort of that code is raised.
+  [[noreturn]] void FailAndRelease(std::int32_t code, SysError error);
 
   DeviceOpener opener_;
   std::unique_ptr<ComDevice> device_;

@@ -65,6 +65,13 @@ struct BoardConfig {
   FaultCount faultCount = FaultCount::SinceReset;
   std::optional<std::uint64_t> silentAfter;
   std::optional<std::uint64_t> wrongAnswerAt;
+  // Line noise: these bytes come just before the answers to the strayBeforeAt-th counted byte
+  // (also when that byte has no answer).
+  std::optional<std::uint64_t> strayBeforeAt;
+  std::vector<std::uint8_t> strayBytes{0x00, 0xFF};
+  // The faults above act during this many handshakes only (each 0x80 that starts one counts);
+  // from the next the board is sound again, as one that was repaired. Empty: always.
+  std::optional<std::uint64_t> faultHandshakes;
   // The port vanishes (every call fails with vanishError) after this many Write calls.
   std::optional<std::uint64_t> vanishAfterWrites;
   serial::SysError vanishError = 22;  // ERROR_BAD_COMMAND: what a pulled USB converter gives

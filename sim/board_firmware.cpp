@@ -90,13 +90,22 @@ void BoardFirmware::ApplyFaults(std::vector<Answer>& out) {
   if (config_.wrongAnswerAt && *counted_ == *config_.wrongAnswerAt) {
     for (Answer& answer : out) answer.byte = static_cast<std::uint8_t>(~answer.byte);
   }
+  if (config_.strayBeforeAt && *counted_ == *config_.strayBeforeAt) {
+    const Micros due = out.empty() ? config_.answerDelay : out.front().delay;
+    std::vector<Answer> noise;
+    for (std::uint8_t byte : config_.strayBytes) noise.push_back({byte, due});
+    out.insert(out.begin(), noise.begin(), noise.end());
+  }
 }
 
 std::vector<Answer> BoardFirmware::Receive(std::uint8_t byte) {
   std::vector<Answer> out;
   if (counted_) ++*counted_;
+  const bool waiting = state_ == FirmwareState::Idle || state_ == FirmwareState::Synced ||
+                       state_ == FirmwareState::Ready;
+  if (waiting && byte == board::kSync) ++handshakes_;
   if (!ReceivePage(byte, out) && !ReceiveBytes(byte, out)) ReceiveControl(byte, out);
-  ApplyFaults(out);
+  if (!config_.faultHandshakes || handshakes_ <= *config_.faultHandshakes) ApplyFaults(out);
   return out;
 }
 

@@ -88,6 +88,7 @@ class BoardFirmware {
   int completedDownloads_ = 0;
   // Counted bytes for the faults; empty while the counting has not begun.
   std::optional<std::uint64_t> counted_;
+  std::uint64_t handshakes_ = 0;  // handshakes begun, for faultHandshakes
 };
 
 }  // namespace orvane::sim

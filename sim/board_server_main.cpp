@@ -44,6 +44,11 @@ struct Options {
   std::string countFrom = "reset";
   long silentAfter = -1;
   long wrongAnswerAt = -1;
+  long strayBeforeAt = -1;
+  std::vector<std::string> strayBytes{"0x00", "0xFF"};
+  long vanishAfterBytes = 0;
+  bool replug = false;
+  long faultHandshakes = -1;
   long idleResetMs = 1500;
   bool verbose = false;
   orvane::sim::RunCommandOptions run;
@@ -88,6 +93,13 @@ BoardConfig MakeConfig(const Options& o) {
   }
   if (o.silentAfter >= 0) config.silentAfter = static_cast<std::uint64_t>(o.silentAfter);
   if (o.wrongAnswerAt >= 0) config.wrongAnswerAt = static_cast<std::uint64_t>(o.wrongAnswerAt);
+  if (o.faultHandshakes >= 0)
+    config.faultHandshakes = static_cast<std::uint64_t>(o.faultHandshakes);
+  if (o.strayBeforeAt >= 0) config.strayBeforeAt = static_cast<std::uint64_t>(o.strayBeforeAt);
+  config.strayBytes.clear();
+  for (const std::string& text : o.strayBytes) {
+    config.strayBytes.push_back(static_cast<std::uint8_t>(std::stoul(text, nullptr, 0)));
+  }
   return config;
 }
 
@@ -127,6 +139,18 @@ void AddOptions(CLI::App& app, Options& o) {
       ->capture_default_str();
   app.add_option("--silent-after", o.silentAfter, "Answer nothing after this many counted bytes");
   app.add_option("--wrong-answer-at", o.wrongAnswerAt, "Invert the answers to this counted byte");
+  app.add_option("--stray-before-at", o.strayBeforeAt,
+                 "Send stray bytes just before the answers to this counted byte");
+  app.add_option("--stray-bytes", o.strayBytes, "The stray bytes")
+      ->delimiter(',')
+      ->capture_default_str();
+  app.add_option("--vanish-after-bytes", o.vanishAfterBytes,
+                 "Be pulled out (close the terminal and stop) once the host has sent this many "
+                 "bytes since it opened the terminal (0: never)")
+      ->capture_default_str();
+  app.add_flag("--replug", o.replug, "Once pulled out, be plugged in again on a new terminal");
+  app.add_option("--fault-handshakes", o.faultHandshakes,
+                 "The faults act during this many handshakes only");
   app.add_option("--idle-reset-ms", o.idleResetMs,
                  "Quiet time after which an unfinished command is reset (0: never); a running "
                  "program never is")
@@ -159,7 +183,8 @@ int RunHexFile(Options& o) {
 // Serves until SIGINT or SIGTERM; the exit status.
 int Serve(const Options& o, const BoardConfig& config) {
   auto board = std::make_shared<VirtualBoard>(config, std::make_shared<orvane::sim::RealClock>());
-  orvane::sim::PtyBoardServer server(board, {o.link, o.dump, o.idleResetMs, o.verbose});
+  orvane::sim::PtyBoardServer server(
+      board, {o.link, o.dump, o.idleResetMs, o.verbose, o.vanishAfterBytes, o.replug});
   if (!server.Failure().empty()) {
     std::cerr << "orvane-board: " << server.Failure() << "\n";
     return 1;
@@ -180,6 +205,7 @@ int Serve(const Options& o, const BoardConfig& config) {
 
   std::cout << server.TerminalPath() << std::endl;
   const int status = server.Run(stopRequested, waitMask);
+  if (server.Vanished()) std::cerr << "orvane-board: pulled out\n";
   if (!server.DumpMemory()) {
     std::cerr << "orvane-board: cannot write " << o.dump << "\n";
     return 1;
