@@ -37,7 +37,7 @@ struct Options {
   std::string memoryType = "1";
   std::string selftestResult = "3";
   int handshakeAnswer = 0x2B;
-  std::string program = "silent";
+  std::string program = "auto";
   std::string memtestReport = "LLLLS";
   long memtestIntervalMs = 250;
   std::string countFrom = "reset";
@@ -73,6 +73,8 @@ BoardConfig MakeConfig(const Options& o) {
     config.program = orvane::sim::ProgramBehaviour::Echo;
   } else if (o.program == "memtest") {
     config.program = orvane::sim::ProgramBehaviour::MemoryTest;
+  } else if (o.program == "silent") {
+    config.program = orvane::sim::ProgramBehaviour::Silent;
   }
   config.memoryTestReport.assign(o.memtestReport.begin(), o.memtestReport.end());
   config.memoryTestInterval = Ms(o.memtestIntervalMs);
@@ -108,8 +110,9 @@ void AddOptions(CLI::App& app, Options& o) {
       ->capture_default_str();
   app.add_option("--handshake-answer", o.handshakeAnswer, "Answer to the handshake")
       ->capture_default_str();
-  app.add_option("--program", o.program, "What a downloaded program does")
-      ->check(CLI::IsMember({"silent", "echo", "memtest"}))
+  app.add_option("--program", o.program,
+                 "What a downloaded program does (auto: what its code looks like)")
+      ->check(CLI::IsMember({"auto", "silent", "echo", "memtest"}))
       ->capture_default_str();
   app.add_option("--memtest-report", o.memtestReport, "Bytes the memory test program sends")
       ->capture_default_str();
