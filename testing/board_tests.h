@@ -34,7 +34,7 @@ inline constexpr int kMemoryReportTimeoutMs = 1000;
 inline constexpr std::uint8_t kNoReport = 'X';
 // A memory report that goes on with bytes that mean nothing ends as failed after this many of
 // them, so that a babbling line cannot hold the program for ever.
-inline constexpr int kMaxIgnoredReportBytes = 4096;
+inline constexpr int kMaxIgnoredReportBytes = 1024;
 
 class BoardTests {
  public:
