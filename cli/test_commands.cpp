@@ -3,8 +3,10 @@
 // text line by line; message boxes go to standard error, as do the bars when it is a terminal.
 #include <CLI/CLI.hpp>
 #include <iostream>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cli/algorithm_option.h"
 #include "cli/board_session.h"

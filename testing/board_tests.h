@@ -12,6 +12,7 @@
 // error report.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
