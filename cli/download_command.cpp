@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "cli/algorithm_option.h"
 #include "cli/board_session.h"
 #include "cli/commands.h"
 #include "cli/console_progress_window.h"
@@ -21,17 +21,6 @@
 
 namespace orvane::cli {
 namespace {
-
-// The names of the items of the window's algorithm group, in its order.
-constexpr const char* kAlgorithmNames[] = {"page", "page-verified", "byte", "byte-verified"};
-static_assert(std::size(kAlgorithmNames) == download::kDownloadAlgorithmCount);
-
-int AlgorithmIndex(const std::string& name) {
-  for (int i = 0; i < download::kDownloadAlgorithmCount; ++i) {
-    if (name == kAlgorithmNames[i]) return i;
-  }
-  return 0;
-}
 
 // The window's load-and-download sequence: load, refuse what cannot go, connect (or scan), run.
 // Messages go where the window shows message boxes, to standard error; the result text goes to
@@ -91,19 +80,14 @@ int RunDownload(const GlobalOptions& options, const std::string& fileName, int a
 void AddDownloadCommand(CLI::App& app, CliContext& context) {
   struct Arguments {
     std::string fileName;
-    std::string algorithm = kAlgorithmNames[0];
+    std::string algorithm;
     MonitorOptions monitor;
   };
   auto arguments = std::make_shared<Arguments>();
   auto* command = app.add_subcommand(
       "download", "Load an Intel HEX file and put it into the board's program memory");
   command->add_option("FILE", arguments->fileName, "The Intel HEX file")->required();
-  command
-      ->add_option("--algorithm", arguments->algorithm,
-                   "Transfer: page or byte, each with or without verification")
-      ->check(CLI::IsMember(
-          std::vector<std::string>(std::begin(kAlgorithmNames), std::end(kAlgorithmNames))))
-      ->capture_default_str();
+  AddAlgorithmOption(*command, arguments->algorithm);
   auto* monitorFlag = command->add_flag(
       "--monitor", arguments->monitor.enabled,
       "After a successful download, copy every byte the board sends to standard output, raw, "

@@ -21,6 +21,8 @@ enum class ProgramBehaviour {
   Silent,      // sends nothing and ignores what it gets (the wave and display programs)
   Echo,        // sends every byte it gets straight back (the serial test program)
   MemoryTest,  // sends its report bytes, one every memoryTestInterval (the memory test program)
+  // Plays the test program that the downloaded code looks like (RecogniseProgram), else Silent.
+  ByImage,
 };
 
 // Where the byte counter of the two byte faults starts. Byte 1 is the first byte counted.

@@ -83,6 +83,8 @@ BoardConfig MakeConfig(const Options& o) {
     config.program = orvane::sim::ProgramBehaviour::Echo;
   } else if (o.program == "memtest") {
     config.program = orvane::sim::ProgramBehaviour::MemoryTest;
+  } else if (o.program == "auto") {
+    config.program = orvane::sim::ProgramBehaviour::ByImage;
   }
   config.memoryTestReport.assign(o.memtestReport.begin(), o.memtestReport.end());
   config.memoryTestInterval = Ms(o.memtestIntervalMs);
@@ -127,8 +129,9 @@ void AddOptions(CLI::App& app, Options& o) {
       ->capture_default_str();
   app.add_option("--program", o.program,
                  "What a downloaded program does: run (its code, on the CPU), or a canned "
-                 "behaviour for faults: silent, echo, memtest")
-      ->check(CLI::IsMember({"run", "silent", "echo", "memtest"}))
+                 "behaviour for faults: silent, echo, memtest, or auto (echo or the memory report "
+                 "when the code is the serial or the memory test program, else silent)")
+      ->check(CLI::IsMember({"run", "auto", "silent", "echo", "memtest"}))
       ->capture_default_str();
   app.add_option("--memtest-report", o.memtestReport, "Bytes the memory test program sends")
       ->capture_default_str();
