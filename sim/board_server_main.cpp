@@ -1,6 +1,6 @@
 // orvane-board: the virtual board served on a pseudo-terminal (sim/board_server_posix.h). Prints
 // the terminal's path on the first line of standard output; --link makes a stable symbolic link
-// to it.
+// to it. With --run it serves nothing: it runs a HEX file on the board model (sim/run_command.h).
 #include <signal.h>
 
 #include <CLI/CLI.hpp>
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "sim/board_server_posix.h"
+#include "sim/run_command.h"
 #include "sim/virtual_line.h"
 
 namespace {
@@ -45,6 +46,8 @@ struct Options {
   long wrongAnswerAt = -1;
   long idleResetMs = 1500;
   bool verbose = false;
+  orvane::sim::RunCommandOptions run;
+  std::string stuckBit;
 };
 
 std::optional<std::uint8_t> AnswerByte(const std::string& text) {
@@ -125,6 +128,28 @@ void AddOptions(CLI::App& app, Options& o) {
                  "(0: never)")
       ->capture_default_str();
   app.add_flag("--verbose", o.verbose, "Log every byte on standard error");
+  app.add_option("--run", o.run.file,
+                 "Run this HEX file on the board model instead of serving a terminal: its serial "
+                 "output goes to standard output");
+  app.add_option("--until", o.run.limits.until, "With --run: stop once the output ends with this");
+  app.add_option("--cycles", o.run.limits.maxCycles,
+                 "With --run: stop after this many machine cycles")
+      ->capture_default_str();
+  app.add_flag("--report", o.run.report,
+               "With --run: print the pins' edge counts and the LCD's lines on standard error");
+  app.add_flag("--stdin", o.run.feedStdin,
+               "With --run: feed standard input to the program's serial port");
+  app.add_option("--stuck-bit", o.stuckBit,
+                 "External RAM bit that reads as a fixed value: ADDRESS:BIT:VALUE, e.g. "
+                 "0x9234:3:1");
+}
+
+// --run: the first of the rates is the connection's, whose serial set-up the program finds.
+int RunHexFile(Options& o) {
+  if (!o.rates.empty() && o.rates.front() != "any") {
+    o.run.limits.baud = static_cast<std::uint32_t>(std::stoul(o.rates.front()));
+  }
+  return orvane::sim::RunCommand(o.run);
 }
 
 // Serves until SIGINT or SIGTERM; the exit status.
@@ -167,10 +192,19 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", "orvane-board v" ORVANE_VERSION);
   AddOptions(app, o);
   CLI11_PARSE(app, argc, argv);
+  if (!o.stuckBit.empty()) {
+    o.run.stuckBit = orvane::sim::ParseStuckBit(o.stuckBit);
+    if (!o.run.stuckBit) {
+      std::cerr << "orvane-board: --stuck-bit wants ADDRESS:BIT:VALUE (an address 0x8000-0xFFFF, "
+                   "a bit 0-7, a value 0 or 1)\n";
+      return 2;
+    }
+  }
 
   BoardConfig config;
   try {
     config = MakeConfig(o);
+    if (!o.run.file.empty()) return RunHexFile(o);
   } catch (const std::exception& error) {
     std::cerr << "orvane-board: bad number in the options (" << error.what() << ")\n";
     return 2;
