@@ -20,16 +20,19 @@ endif()
 find_program(HELP2MAN help2man REQUIRED)
 find_program(GZIP gzip REQUIRED)
 set(ORVANE_MAN_PAGES)
+set(orvane_MAN_NAME "download programs to the Orvane board and test it")
+set(orvane-board_MAN_NAME "the virtual Orvane board on a pseudo-terminal")
 foreach(program orvane orvane-board)
   set(page ${ORVANE_GENERATED_DIR}/${program}.1)
   add_custom_command(OUTPUT ${page}.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${ORVANE_GENERATED_DIR}
-    COMMAND ${HELP2MAN} --no-info --section=1 --source=Orvane
+    COMMAND ${HELP2MAN} --no-info --section=1 --source=Orvane --name=${${program}_MAN_NAME}
             --include=${ORVANE_PACKAGING_DIR}/man/${program}.h2m
             --output=${page} $<TARGET_FILE:${program}>
     COMMAND ${GZIP} -9nf ${page}
     DEPENDS ${program} ${ORVANE_PACKAGING_DIR}/man/${program}.h2m
-    COMMENT "Man page ${program}.1")
+    COMMENT "Man page ${program}.1"
+    VERBATIM)
   list(APPEND ORVANE_MAN_PAGES ${page}.gz)
 endforeach()
 add_custom_target(man_pages ALL DEPENDS ${ORVANE_MAN_PAGES})
@@ -59,11 +62,11 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
   "downloader and tester for the Orvane microcontroller training board
- Puts Intel HEX programs into the program memory of the Orvane board over a
- serial line (directly or through a USB-serial converter), finds the board by
- scanning ports and rates, and runs the board's self-test and test programs.
- .
- The package holds the command-line tool orvane, the virtual board
- orvane-board (served on a pseudo-terminal, for trying things without a
- board) and the five test programs.")
+Puts Intel HEX programs into the program memory of the Orvane board over a
+serial line (directly or through a USB-serial converter), finds the board by
+scanning ports and rates, and runs the board's self-test and test programs.
+
+The package holds the command-line tool orvane, the virtual board
+orvane-board (served on a pseudo-terminal, for trying things without a
+board) and the five test programs.")
 include(CPack)
