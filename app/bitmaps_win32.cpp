@@ -6,21 +6,10 @@
 namespace orvane::app {
 namespace {
 
-BITMAPINFO TopDownInfo(int width, int height) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // rows from the top
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  return info;
-}
-
 // A 32-bit colour bitmap of the picture: transparent pixels become `fill`, alpha is kept
 // (premultiplied, as icons with alpha expect it).
 UniqueBitmap ColourBitmap(const Picture& picture, std::uint32_t fill) {
-  BITMAPINFO info = TopDownInfo(picture.width, picture.height);
+  BITMAPINFO info = ui::TopDownBitmapInfo(picture.width, picture.height);
   void* bits = nullptr;
   const WindowDC screen(nullptr);
   UniqueBitmap bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
@@ -82,7 +71,7 @@ void DrawPicture(HDC dc, const Picture& picture, int x, int y, COLORREF backgrou
   for (std::size_t i = 0; i < pixels.size(); ++i) {
     pixels[i] = (picture.pixels[i] >> 24) ? (picture.pixels[i] & 0xFFFFFFu) : fill;
   }
-  BITMAPINFO info = TopDownInfo(picture.width, picture.height);
+  BITMAPINFO info = ui::TopDownBitmapInfo(picture.width, picture.height);
   SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(picture.width), static_cast<DWORD>(picture.height),
                     0, 0, 0, static_cast<UINT>(picture.height), pixels.data(), &info,
                     DIB_RGB_COLORS);

@@ -12,6 +12,7 @@
 
 #include "app/control_ids.h"
 #include "gui_test_support.h"
+#include "ui/menu/dib_canvas_win32.h"
 #include "ui/menu/menu_item_data.h"
 #include "ui/menu/tags_win32.h"
 #include "ui/menu/xp_menu_manager.h"
@@ -136,6 +137,8 @@ TEST_F(FlatLookTest, TagNineNineNineKeepsThePlatformsLook) {
 struct MenuSample {
   RECT items[5] = {};
   COLORREF selectedFill = 0, selectedFrame = 0, iconColumn = 0, background = 0, separator = 0;
+  POINT iconPixel{};  // an opaque pixel of the Exit item's icon, within the icon
+  COLORREF icon = 0;
   int step = 0;
 };
 MenuSample* g_sample = nullptr;
@@ -166,6 +169,8 @@ void CALLBACK SampleOpenMenu(HWND, UINT, UINT_PTR, DWORD) {
   s.selectedFrame = ScreenPixel(open.right - 1, open.top + 1);
   s.iconColumn = ScreenPixel(exit.left + 1, exit.top + 1);
   s.background = ScreenPixel(exit.right - 3, exit.top + 2);
+  // The icon of an unselected item: 3 below the top, centred in the 24-pixel column, less 1.
+  s.icon = ScreenPixel(exit.left + 3 + s.iconPixel.x, exit.top + 3 + s.iconPixel.y);
   s.separator =
       ScreenPixel(separator.right - 3, separator.top + (separator.bottom - separator.top) / 2);
   EndMenu();
@@ -174,30 +179,46 @@ void CALLBACK SampleOpenMenu(HWND, UINT, UINT_PTR, DWORD) {
 TEST_F(FlatLookTest, TheOpenMenuShowsTheWorkingColoursOfTheSystemColours) {
   HWND form = program.Form1().Handle();
   SetForegroundWindow(form);
-  MenuSample sample;
-  g_sample = &sample;
-  g_form = form;
-  const UINT_PTR timer = SetTimer(nullptr, 0, 100, SampleOpenMenu);
-  RECT frame{};
-  GetWindowRect(form, &frame);
-  TrackPopupMenu(FileMenu(), TPM_LEFTALIGN | TPM_TOPALIGN, frame.left + 40, frame.top + 80, 0, form,
-                 nullptr);
-  KillTimer(nullptr, timer);
-  g_sample = nullptr;
-  ASSERT_GE(sample.step, 4) << "the menu closed before it was sampled";
-
+  const ui::menu::Bitmap exitIcon =
+      ui::menu::ImageListBitmap(program.Form1().ImageList1(), app::kImageExit);
+  POINT opaque{};
+  for (int i = 0; i < exitIcon.Width() * exitIcon.Height(); ++i) {
+    opaque = {i % exitIcon.Width(), i / exitIcon.Width()};
+    if (exitIcon.At(opaque.x, opaque.y) != exitIcon.TransparentColor()) break;
+  }
   const ui::menu::SystemColors system = Painter().CurrentSystemColors();
-  const ui::menu::WorkingColors expected =
-      ui::menu::ComputeWorkingColors(ui::menu::MainWindowMenuProperties(), system, true);
   auto rgb = [](COLORREF c) { return Rgb{GetRValue(c), GetGValue(c), GetBValue(c)}; };
-  // 23 pixels per item with the window's font; the separator 4.
-  EXPECT_EQ(sample.items[0].bottom - sample.items[0].top, 23);
-  EXPECT_EQ(sample.items[3].bottom - sample.items[3].top, 4);
-  EXPECT_EQ(rgb(sample.selectedFill), expected.selectFill);
-  EXPECT_EQ(rgb(sample.selectedFrame), expected.selectBorder);
-  EXPECT_EQ(rgb(sample.iconColumn), expected.iconBackground);
-  EXPECT_EQ(rgb(sample.background), expected.menuBackground);
-  EXPECT_EQ(rgb(sample.separator), expected.separator);
+  for (const int bits : {24, 8}) {
+    SCOPED_TRACE(bits);
+    const bool high = bits >= 16;
+    Painter().SetDisplayBits(bits);
+    MenuSample sample;
+    sample.iconPixel = opaque;
+    g_sample = &sample;
+    g_form = form;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, SampleOpenMenu);
+    RECT frame{};
+    GetWindowRect(form, &frame);
+    TrackPopupMenu(FileMenu(), TPM_LEFTALIGN | TPM_TOPALIGN, frame.left + 40, frame.top + 80, 0,
+                   form, nullptr);
+    KillTimer(nullptr, timer);
+    g_sample = nullptr;
+    ASSERT_GE(sample.step, 4) << "the menu closed before it was sampled";
+
+    const ui::menu::WorkingColors expected =
+        ui::menu::ComputeWorkingColors(ui::menu::MainWindowMenuProperties(), system, high);
+    // 23 pixels per item with the window's font; the separator 4.
+    EXPECT_EQ(sample.items[0].bottom - sample.items[0].top, 23);
+    EXPECT_EQ(sample.items[3].bottom - sample.items[3].top, 4);
+    EXPECT_EQ(rgb(sample.selectedFill), expected.selectFill);
+    EXPECT_EQ(rgb(sample.selectedFrame), expected.selectBorder);
+    EXPECT_EQ(rgb(sample.iconColumn), expected.iconBackground);
+    EXPECT_EQ(rgb(sample.background), expected.menuBackground);
+    EXPECT_EQ(rgb(sample.separator), expected.separator);
+    // Icons of unselected items are dimmed on high-colour displays only.
+    const Rgb ink = exitIcon.At(opaque.x, opaque.y);
+    EXPECT_EQ(rgb(sample.icon), high ? ui::menu::LightenColor(ink, 30) : ink);
+  }
 }
 
 }  // namespace

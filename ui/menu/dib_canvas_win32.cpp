@@ -52,13 +52,7 @@ Bitmap Separate(int width, int height, DrawOver draw) {
 DibCanvas::DibCanvas(int width, int height)
     : width_(width > 0 ? width : 0), height_(height > 0 ? height : 0) {
   if (width_ == 0 || height_ == 0 || !dc_.get()) return;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width_;
-  info.bmiHeader.biHeight = -height_;  // rows from the top
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = TopDownBitmapInfo(width_, height_);
   void* bits = nullptr;
   bitmap_ = GdiObject<HBITMAP>(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap_ || !bits) return;
