@@ -221,6 +221,8 @@ int Serve(const Options& o, const BoardConfig& config) {
 int main(int argc, char** argv) {
   Options o;
   CLI::App app{"orvane-board: the virtual Orvane board on a pseudo-terminal", "orvane-board"};
+  // The version is the build's project version, the same as the downloader's.
+  app.set_version_flag("--version", "orvane-board v" ORVANE_VERSION);
   AddOptions(app, o);
   CLI11_PARSE(app, argc, argv);
   if (!o.stuckBit.empty()) {
