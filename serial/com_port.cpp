@@ -2,6 +2,9 @@
 
 #include <utility>
 
+#include "serial/com_thread.h"
+#include "serial/event_window.h"
+
 namespace orvane::serial {
 
 // ---- the port ----
@@ -36,9 +39,7 @@ void TCustomComPort::Open() {
   if (events_.Empty()) {
     threadCreated_ = false;
   } else {
-    // With smWindowSync the hidden window that receives the events is made here, before the
-    // thread starts.
-    StartEventThread();
+    StartEventThread();  // with smWindowSync, the hidden window first
   }
   DoAfterOpen();
   // Handlers learn the state of the three input lines at once, each read afresh.
@@ -71,16 +72,6 @@ void TCustomComPort::Close() {
   CloseDevice();
   connected_ = false;
   DoAfterClose();
-}
-
-void TCustomComPort::StartEventThread() {
-  // The event thread waits for line events and hands them to the handlers. It does not run yet:
-  // no thread is started, so none is recorded.
-  threadCreated_ = false;
-}
-
-void TCustomComPort::StopEventThread() {
-  // Stops and joins the event thread started by StartEventThread (none runs yet).
 }
 
 // A transfer or line call that fails on an open device means the device is gone or broken (a USB

@@ -38,7 +38,7 @@ struct Options {
   std::string memoryType = "1";
   std::string selftestResult = "3";
   int handshakeAnswer = 0x2B;
-  std::string program = "silent";
+  std::string program = "run";
   std::string memtestReport = "LLLLS";
   long memtestIntervalMs = 250;
   std::string countFrom = "reset";
@@ -77,10 +77,14 @@ BoardConfig MakeConfig(const Options& o) {
   config.memoryType = AnswerByte(o.memoryType);
   config.selftestResult = AnswerByte(o.selftestResult);
   config.handshakeAnswer = static_cast<std::uint8_t>(o.handshakeAnswer);
-  if (o.program == "echo") {
+  if (o.program == "silent") {
+    config.program = orvane::sim::ProgramBehaviour::Silent;
+  } else if (o.program == "echo") {
     config.program = orvane::sim::ProgramBehaviour::Echo;
   } else if (o.program == "memtest") {
     config.program = orvane::sim::ProgramBehaviour::MemoryTest;
+  } else if (o.program == "auto") {
+    config.program = orvane::sim::ProgramBehaviour::ByImage;
   }
   config.memoryTestReport.assign(o.memtestReport.begin(), o.memtestReport.end());
   config.memoryTestInterval = Ms(o.memtestIntervalMs);
@@ -123,8 +127,11 @@ void AddOptions(CLI::App& app, Options& o) {
       ->capture_default_str();
   app.add_option("--handshake-answer", o.handshakeAnswer, "Answer to the handshake")
       ->capture_default_str();
-  app.add_option("--program", o.program, "What a downloaded program does")
-      ->check(CLI::IsMember({"silent", "echo", "memtest"}))
+  app.add_option("--program", o.program,
+                 "What a downloaded program does: run (its code, on the CPU), or a canned "
+                 "behaviour for faults: silent, echo, memtest, or auto (echo or the memory report "
+                 "when the code is the serial or the memory test program, else silent)")
+      ->check(CLI::IsMember({"run", "auto", "silent", "echo", "memtest"}))
       ->capture_default_str();
   app.add_option("--memtest-report", o.memtestReport, "Bytes the memory test program sends")
       ->capture_default_str();
@@ -148,8 +155,8 @@ void AddOptions(CLI::App& app, Options& o) {
   app.add_option("--fault-handshakes", o.faultHandshakes,
                  "The faults act during this many handshakes only");
   app.add_option("--idle-reset-ms", o.idleResetMs,
-                 "Quiet time after which an unfinished command or a running program is reset "
-                 "(0: never)")
+                 "Quiet time after which an unfinished command is reset (0: never); a running "
+                 "program never is")
       ->capture_default_str();
   app.add_flag("--verbose", o.verbose, "Log every byte on standard error");
   app.add_option("--run", o.run.file,
@@ -214,6 +221,8 @@ int Serve(const Options& o, const BoardConfig& config) {
 int main(int argc, char** argv) {
   Options o;
   CLI::App app{"orvane-board: the virtual Orvane board on a pseudo-terminal", "orvane-board"};
+  // The version is the build's project version, the same as the downloader's.
+  app.set_version_flag("--version", "orvane-board v" ORVANE_VERSION);
   AddOptions(app, o);
   CLI11_PARSE(app, argc, argv);
   if (!o.stuckBit.empty()) {
@@ -228,6 +237,7 @@ int main(int argc, char** argv) {
   BoardConfig config;
   try {
     config = MakeConfig(o);
+    config.stuckBit = o.run.stuckBit;
     if (!o.run.file.empty()) return RunHexFile(o);
   } catch (const std::exception& error) {
     std::cerr << "orvane-board: bad number in the options (" << error.what() << ")\n";

@@ -20,6 +20,9 @@
 namespace orvane::sim {
 namespace {
 
+// How often the server looks at a running program (which runs up to the present each time).
+constexpr Micros kProgramTick{1000};
+
 timespec TimespecOf(Micros wait) {
   const std::int64_t us = std::max<std::int64_t>(wait.count(), 0);
   return timespec{static_cast<time_t>(us / 1000000), static_cast<long>(us % 1000000) * 1000};
@@ -157,10 +160,19 @@ bool PtyBoardServer::Wait(const sigset_t& waitMask) {
 
 std::optional<Micros> PtyBoardServer::NextDeadline() const {
   const std::vector<Micros> arrivals = board_->PendingArrivals();
+  if (board_->CpuRunning()) {
+    // The program runs as time passes: look again soon, so its bytes go out close to when it
+    // sends them.
+    const Micros soon = board_->GetClock().Now() + kProgramTick;
+    return arrivals.empty() ? soon : std::min(arrivals.front(), soon);
+  }
   if (!arrivals.empty()) return arrivals.front();
   if (options_.idleResetMs <= 0) return std::nullopt;
   const FirmwareState state = board_->State();
-  if (state == FirmwareState::Idle || state == FirmwareState::Ready) return std::nullopt;
+  if (state == FirmwareState::Idle || state == FirmwareState::Ready ||
+      state == FirmwareState::ProgramRunning) {
+    return std::nullopt;
+  }
   return lastActivity_ + Ms(options_.idleResetMs);
 }
 
@@ -247,7 +259,10 @@ void PtyBoardServer::Flush() {
 void PtyBoardServer::IdleReset() {
   if (options_.idleResetMs <= 0) return;
   const FirmwareState state = board_->State();
-  if (state == FirmwareState::Idle || state == FirmwareState::Ready) return;
+  if (state == FirmwareState::Idle || state == FirmwareState::Ready ||
+      state == FirmwareState::ProgramRunning) {
+    return;
+  }
   if (!board_->PendingArrivals().empty()) return;
   if (board_->GetClock().Now() - lastActivity_ >= Ms(options_.idleResetMs)) {
     board_->ResetNow();

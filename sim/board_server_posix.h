@@ -2,9 +2,10 @@
 // reaches it through the real serial layer.
 //
 // A pseudo-terminal carries no modem lines, so the board cannot see the host's DTR pulse. It is
-// reset instead when the host opens the terminal anew, and when the line has been quiet for a
-// while (idleResetMs) in the middle of a command or while a downloaded program runs; between
-// commands it always takes a new handshake. The rate and framing the host sets are seen, so the
+// reset instead when the host opens the terminal anew (its last close is DTR falling), and when
+// the line has been quiet for a while (idleResetMs) in the middle of a command; between commands
+// it always takes a new handshake. A downloaded program runs in real time until then, however
+// quiet it is. The rate and framing the host sets are seen, so the
 // board still answers only at its own rates.
 //
 // The server sleeps in one ppoll() until the host sends, the line has room for the board's

@@ -95,7 +95,7 @@ class ProgramProcess {
   bool started_ = false;
 };
 
-constexpr const char* kCaption = "Orvane Windows Downloader v1.0.0";
+constexpr const char* kCaption = "Orvane Windows Downloader v" ORVANE_VERSION;
 
 class ProgramTest : public ::testing::Test {
  protected:

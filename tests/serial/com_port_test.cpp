@@ -172,15 +172,17 @@ TEST_F(ComPortTest, OpenAndCloseRunHandlersAndDeviceCallsInOrder) {
   port.Open();
   EXPECT_THAT(line->calls,
               ElementsAre("OnBeforeOpen", "Open(COM3)", "Setup(1024,1024)", "SetState",
-                          "SetTimeouts", "OnAfterOpen", "ModemStatus", "CTS on", "ModemStatus",
-                          "DSR off", "ModemStatus", "RLSD on"));
+                          "SetTimeouts", "SetEventMask(1535)", "OnAfterOpen", "ModemStatus",
+                          "CTS on", "ModemStatus", "DSR off", "ModemStatus", "RLSD on"));
   line->ClearCalls();
   port.Open();  // already open: nothing at all
   EXPECT_TRUE(line->calls.empty());
 
   port.Close();
-  EXPECT_THAT(line->calls, ElementsAre("CTS off", "DSR off", "RLSD off", "OnBeforeClose",
-                                       "Purge(3)", "Close", "OnAfterClose"));
+  // The event thread stops (mask reset, both queues purged) before the device closes.
+  EXPECT_THAT(line->calls,
+              ElementsAre("CTS off", "DSR off", "RLSD off", "OnBeforeClose", "Purge(3)",
+                          "SetEventMask(0)", "Purge(12)", "Close", "OnAfterClose"));
   line->ClearCalls();
   port.Close();  // already closed: nothing at all
   EXPECT_TRUE(line->calls.empty());
@@ -248,9 +250,10 @@ TEST_F(ComPortTest, PortChangeWhileOpenComparesWithCase) {
   EXPECT_TRUE(line->calls.empty());
 
   port.SetPort("com3");
-  EXPECT_THAT(line->calls, ElementsAre("Purge(3)", "Close", "Open(com3)", "Setup(1024,1024)",
-                                       "SetState", "SetTimeouts", "ModemStatus", "ModemStatus",
-                                       "ModemStatus"));
+  EXPECT_THAT(line->calls,
+              ElementsAre("Purge(3)", "SetEventMask(0)", "Purge(12)", "Close", "Open(com3)",
+                          "Setup(1024,1024)", "SetState", "SetTimeouts", "SetEventMask(1535)",
+                          "ModemStatus", "ModemStatus", "ModemStatus"));
   EXPECT_TRUE(port.Connected());
 
   line->failures["Open"] = 2;

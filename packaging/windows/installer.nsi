@@ -1,0 +1,66 @@
+; The Windows installer. scripts/package runs makensis with VERSION (the project version), FILES
+; (the folder that holds the programs and test programs) and OUTFILE defined.
+; A 64-bit installer: the programs are 64-bit, and Wine without 32-bit support runs it too.
+Target amd64-unicode
+SetCompressor /SOLID lzma
+
+!define PRODUCT "Orvane Downloader"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\OrvaneDownloader"
+; What is installed, one list for the installer and the uninstaller, so that the uninstaller
+; removes exactly what was installed (the user's settings file lives elsewhere and stays).
+!macro OrvaneFiles Do
+  !insertmacro ${Do} "OrvaneDownloader.exe"
+  !insertmacro ${Do} "orvane.exe"
+  !insertmacro ${Do} "wave1.hex"
+  !insertmacro ${Do} "wave2.hex"
+  !insertmacro ${Do} "echo.hex"
+  !insertmacro ${Do} "memrw.hex"
+  !insertmacro ${Do} "dispmsg.hex"
+  !insertmacro ${Do} "ReadMe.txt"
+!macroend
+!macro InstallFile Name
+  File "${FILES}\${Name}"
+!macroend
+!macro RemoveFile Name
+  Delete "$INSTDIR\${Name}"
+!macroend
+
+Name "${PRODUCT} ${VERSION}"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES64\${PRODUCT}"
+RequestExecutionLevel admin
+ShowInstDetails show
+
+Page directory
+Page instfiles
+UninstPage uninstConfirm
+UninstPage instfiles
+
+Section "Install"
+  SetShellVarContext all
+  SetRegView 64
+  SetOutPath "$INSTDIR"
+  !insertmacro OrvaneFiles InstallFile
+  WriteUninstaller "$INSTDIR\Uninstall.exe"
+  CreateShortCut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\OrvaneDownloader.exe"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Orvane Downloader Team"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\OrvaneDownloader.exe"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+SectionEnd
+
+Section "Uninstall"
+  SetShellVarContext all
+  SetRegView 64
+  !insertmacro OrvaneFiles RemoveFile
+  Delete "$INSTDIR\Uninstall.exe"
+  Delete "$SMPROGRAMS\${PRODUCT}.lnk"
+  ; Only when empty: a file the user put there is not ours to delete.
+  RMDir "$INSTDIR"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+SectionEnd
