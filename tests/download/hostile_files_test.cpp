@@ -11,6 +11,7 @@
 #include "download/hex_file.h"
 #include "download/hex_loader.h"
 #include "hex_test_helpers.h"
+#include "support/temp_folder.h"
 
 namespace orvane::download {
 namespace {
@@ -46,7 +47,7 @@ void WriteRepeated(std::ofstream& out, const std::string& text, std::size_t time
 }
 
 TEST(HostileFiles, LargeFilesLongLinesAndNulBytesEndInAResultOrAClearError) {
-  TempFolder dir;
+  test_support::TempFolder dir;
   const std::string record = Data(0x4000, {0x12, 0x34});
   struct Case {
     const char* name;
@@ -113,7 +114,7 @@ TEST(HostileFiles, LargeFilesLongLinesAndNulBytesEndInAResultOrAClearError) {
 // Another program keeps appending records and never writes the end: the loader reads the file
 // as it was when opened and stops there, however fast the file grows.
 TEST(HostileFiles, AFileThatGrowsWhileItIsReadEndsWhereItWasWhenOpened) {
-  TempFolder dir;
+  test_support::TempFolder dir;
   const auto path = dir.Path() / "growing.hex";
   const std::string record = Data(0x4000, {0x01});
   {
