@@ -2,7 +2,8 @@
 // a pseudo-terminal, the way the window makes them: one port object, one board link, each
 // download a fresh connection. A terminal carries no DTR pulse to return the board from the
 // downloaded program to its monitor, but opening it anew does: the port is closed after each
-// download. A small program (23 bytes) with the page algorithm keeps the run short. Every 100 downloads it prints the resident memory and the
+// download, and the soak waits for the board server to see the terminal closed before the next
+// one. A small program (23 bytes) with the page algorithm keeps the run short. Every 100 downloads it prints the resident memory and the
 // open descriptors, which must not grow. Arguments go to orvane-board.
 #include <dirent.h>
 #include <unistd.h>
@@ -93,6 +94,7 @@ int main(int argc, char** argv) {
         download::ConnectForDownload(boardLink) && download::DownloadRun(boardLink, *image, form2);
     if (!ok) ++failures;
     comPort.Close();
+    sleeper.Wait(200);  // until the board server has seen the terminal closed
     if (n % 100 == 0) {
       const double seconds =
           std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
