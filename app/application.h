@@ -17,6 +17,7 @@ namespace orvane::app {
 class TForm1;
 class TForm2;
 class TForm3;
+class TaskbarWindow;
 
 class TApplication : public ui::MessagePump {
  public:
@@ -29,10 +30,13 @@ class TApplication : public ui::MessagePump {
   // Loads the common controls and the rich-text control, and installs the top-level error
   // handler.
   void Initialize();
-  void SetTitle(const std::string& title) { title_ = title; }
+  // The title is the program's task-bar entry (the main window keeps its own caption).
+  void SetTitle(const std::string& title);
   const std::string& Title() const { return title_; }
+  // The window that carries the title; its handle owns the main window (null before CreateForms).
+  HWND TaskbarHandle() const;
 
-  // Creates Form1 (the main window, hidden; its FormCreate runs), then Form2 and Form3, hidden.
+  // Creates the task-bar window, then Form1 (the main window, hidden; its FormCreate runs), then Form2 and Form3, hidden.
   void CreateForms(const StartupOptions& options);
   TForm1* MainForm() const { return form1_.get(); }
   TForm2* Form2() const { return form2_.get(); }
@@ -63,6 +67,7 @@ class TApplication : public ui::MessagePump {
   std::string title_;
   bool terminated_ = false;
   int exitCode_ = 0;
+  std::unique_ptr<TaskbarWindow> taskbar_;
   std::unique_ptr<TForm1> form1_;
   std::unique_ptr<TForm2> form2_;
   std::unique_ptr<TForm3> form3_;

@@ -8,6 +8,7 @@
 #include "app/error_box.h"
 #include "app/main_window.h"
 #include "app/progress_window.h"
+#include "app/taskbar_window.h"
 #include "app/testing_window.h"
 #include "app/win32_window.h"
 #include "serial/com_port.h"
@@ -38,14 +39,24 @@ void TApplication::Initialize() {
   });
 }
 
+void TApplication::SetTitle(const std::string& title) {
+  title_ = title;
+  if (taskbar_) taskbar_->SetTitle(title);
+}
+
+HWND TApplication::TaskbarHandle() const { return taskbar_ ? taskbar_->Handle() : nullptr; }
+
 void TApplication::CreateForms(const StartupOptions& options) {
   if (options.virtualBoard) sim::EnableVirtualBoard(/*listed=*/true);
+  taskbar_ = std::make_unique<TaskbarWindow>(title_);
   form1_ = std::make_unique<TForm1>(*this, options);
+  taskbar_->SetMainWindow(form1_->Handle());
   form2_ = std::make_unique<TForm2>(*this);
   form3_ = std::make_unique<TForm3>(*this);
 }
 
 void TApplication::ShowMainForm(int showCommand) {
+  if (taskbar_) taskbar_->ShowEntry();
   if (form1_) {
     ShowWindow(form1_->Handle(), showCommand);
     UpdateWindow(form1_->Handle());
@@ -75,6 +86,7 @@ void TApplication::DestroyForms() {
   form3_.reset();
   form2_.reset();
   form1_.reset();
+  taskbar_.reset();
 }
 
 void TApplication::ProcessMessages() {

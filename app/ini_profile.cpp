@@ -108,8 +108,10 @@ IniWriteError::IniWriteError(const std::string& fileName)
 
 IniDocument IniDocument::Parse(std::string_view text) {
   IniDocument doc;
-  // A byte-order mark from an editor would hide the first section header.
-  if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
+  // A byte-order mark from an editor would hide the first section header. Every one goes: the
+  // file is written back without them, and a second one left here would then become a header
+  // that hides the section written after it.
+  while (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
   std::size_t start = 0;
   while (start < text.size()) {
     const std::size_t end = text.find_first_of("\r\n", start);

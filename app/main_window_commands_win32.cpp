@@ -5,6 +5,8 @@
 #include "app/download_commands.h"
 #include "app/main_window.h"
 #include "app/progress_window.h"
+#include "app/testing_window.h"
+#include "testing/board_tests.h"
 
 namespace orvane::app {
 namespace {
@@ -44,6 +46,9 @@ void TForm1::RecentFileClick(int groupIndex) {
       *this, [groupIndex](DownloadCommands& commands) { commands.RecentFileClick(groupIndex); });
 }
 
-void TForm1::Testing1Click() {}
+void TForm1::Testing1Click() {
+  boardtest::BoardTests tests(BoardLink(), Form2(), Form3(), HexFile, Image);
+  tests.Testing1Click();
+}
 
 }  // namespace orvane::app

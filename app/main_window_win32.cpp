@@ -137,9 +137,10 @@ TForm1::TForm1(TApplication& application, const StartupOptions& options)
   CreateMenus();
   UniqueMenu menuUntilOwned(MainMenu1);  // the window owns it once it exists
   const std::string caption = std::string(kMainWindowCaptionPrefix) + kVersionLabel;
-  // Fixed size: a single border and only the system menu box.
+  // Fixed size: a single border and only the system menu box. Owned by the application's window,
+  // which is the program's task-bar entry under the application title.
   if (!CreateTopLevel(caption, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS, 0, kLeft,
-                      kTop, kClientWidth, kClientHeight, nullptr, MainMenu1)) {
+                      kTop, kClientWidth, kClientHeight, application.TaskbarHandle(), MainMenu1)) {
     throw std::runtime_error("Unable to create the main window");
   }
   menuUntilOwned.release();

@@ -10,6 +10,8 @@
 #include "app/one_button_window.h"
 #include "app/win32_controls.h"
 #include "app/win32_window.h"
+#include "testing/testing_window_events.h"
+#include "ui/testing_window_view.h"
 
 namespace orvane::app {
 
@@ -17,7 +19,7 @@ class TApplication;
 
 inline constexpr const char* kForm3Caption = "Orvane Testing Information";
 
-class TForm3 : public OneButtonWindow {
+class TForm3 : public OneButtonWindow, public ui::TestingWindowView {
  public:
   explicit TForm3(TApplication& application);
   ~TForm3() override;
@@ -26,18 +28,25 @@ class TForm3 : public OneButtonWindow {
   HWND RichEdit1 = nullptr;       // description, results and messages
   Win32ProgressBar ProgressBar1;  // progress of the serial and memory exchanges
 
-  std::string PanelText() const;
-  void SetPanelText(const std::string& text);
-  std::string Text() const;  // of RichEdit1
-  void SetText(const std::string& text);
-  void AppendText(const std::string& text);
-  bool OkButtonVisible() const;
-  void SetOkButtonVisible(bool visible);
-  bool ProgressBarVisible() const;
-  void SetProgressBarVisible(bool visible);
-
+  // ---- ui::TestingWindowView ----
+  std::string PanelText() const override;
+  void SetPanelText(const std::string& text) override;
+  std::string Text() const override;  // of RichEdit1
+  void SetText(const std::string& text) override;
+  void AppendText(const std::string& text) override;
+  bool OkButtonVisible() const override;
+  void SetOkButtonVisible(bool visible) override;
+  ui::ProgressBarView& ProgressBar() override { return ProgressBar1; }
+  bool ProgressBarVisible() const override;
+  void SetProgressBarVisible(bool visible) override;
+  // Shows and activates the window, which runs FormActivate.
+  void Show() override { Window::Show(); }
   // Hides the window (it is never destroyed before the end).
-  void Close();
+  void Close() override;
+  bool Visible() const override { return Window::Visible(); }
+  void Repaint() override;
+  void RepaintText() override;
+  void FocusPanel() override;
 
   // ---- event handlers ----
   void FormActivate() override;  // each time the window becomes active
@@ -45,6 +54,7 @@ class TForm3 : public OneButtonWindow {
 
  private:
   TApplication& application_;
+  boardtest::TestingWindowEvents events_;
 };
 
 }  // namespace orvane::app

@@ -1,10 +1,11 @@
-// The behaviour of the testing window, which comes with the board tests.
+// The testing window's handlers: the behaviour is the board tests', shared with the stand-ins of
+// the command-line tool and the tests.
 #include "app/testing_window.h"
 
 namespace orvane::app {
 
-void TForm3::FormActivate() {}
+void TForm3::FormActivate() { events_.FormActivate(); }
 
-void TForm3::BitBtn1Click() {}
+void TForm3::BitBtn1Click() { events_.BitBtn1Click(); }
 
 }  // namespace orvane::app

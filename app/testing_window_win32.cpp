@@ -45,12 +45,18 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
   return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
+TForm1& MainFormOf(TApplication& application) {
+  if (!application.MainForm()) throw std::logic_error("The main window comes first");
+  return *application.MainForm();
+}
+
 }  // namespace
 
 TForm3::TForm3(TApplication& application)
     : OneButtonWindow(ids::kForm3BitBtn1, OkGlyphPicture(), /*defaultButton=*/true),
-      application_(application) {
-  HWND owner = application_.MainForm() ? application_.MainForm()->Handle() : nullptr;
+      application_(application),
+      events_(*this, MainFormOf(application)) {
+  HWND owner = MainFormOf(application_).Handle();
   // A tool window without a system menu: its title bar has no close box.
   if (!CreateTopLevel(kForm3Caption, WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS, WS_EX_TOOLWINDOW, 192,
                       107, 191, 165, owner, nullptr)) {
@@ -113,5 +119,11 @@ void TForm3::SetProgressBarVisible(bool visible) {
 }
 
 void TForm3::Close() { Hide(); }
+
+void TForm3::Repaint() { RepaintNow(Handle()); }
+
+void TForm3::RepaintText() { RepaintNow(RichEdit1); }
+
+void TForm3::FocusPanel() { SetFocus(Panel1); }
 
 }  // namespace orvane::app

@@ -30,6 +30,7 @@
 #include "app/main_window_port.h"
 #include "board/board_link.h"
 #include "board/board_protocol.h"
+#include "board_server_posix_bench.h"
 #include "download/download_run.h"
 #include "serial/com_port.h"
 #include "ui/main_window_controls.h"
@@ -39,6 +40,7 @@
 namespace {
 
 using namespace orvane;
+using bench::BoardServer;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kRate = 57600;
@@ -90,55 +92,6 @@ class CountingDevice final : public serial::ComDevice {
  private:
   std::unique_ptr<serial::ComDevice> inner_;
   LineCount& count_;
-};
-
-// orvane-board, from the folder of this program, on a terminal linked at `link`.
-class BoardServer {
- public:
-  BoardServer(const std::string& link, const std::vector<std::string>& extraOptions) {
-    const std::string program =
-        (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "orvane-board").string();
-    int out[2];
-    if (pipe(out) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(out[1], STDOUT_FILENO);
-      close(out[0]);
-      close(out[1]);
-      std::vector<std::string> args{program, "--link",          link, "--answer-delay-us",
-                                    "0",     "--page-write-ms", "0"};
-      args.insert(args.end(), extraOptions.begin(), extraOptions.end());
-      std::vector<char*> argv;
-      for (std::string& arg : args) argv.push_back(arg.data());
-      argv.push_back(nullptr);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
-    close(out[1]);
-    pollfd fd{out[0], POLLIN, 0};
-    char c = 0;
-    bool gotLine = false;
-    while (poll(&fd, 1, 5000) > 0 && read(out[0], &c, 1) == 1) {
-      if (c == '\n') {
-        gotLine = true;
-        break;
-      }
-    }
-    close(out[0]);
-    if (!gotLine) Stop();
-  }
-  ~BoardServer() { Stop(); }
-  bool Running() const { return pid_ > 0; }
-  void Stop() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    int status = 0;
-    waitpid(pid_, &status, 0);
-    pid_ = -1;
-  }
-
- private:
-  pid_t pid_ = -1;
 };
 
 // CPU time of this process so far: in its own code (user) and in the kernel on its behalf

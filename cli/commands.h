@@ -9,5 +9,7 @@ void AddImageCommand(CLI::App& app, CliContext& context);
 void AddPortsCommand(CLI::App& app, CliContext& context);
 void AddDetectCommand(CLI::App& app, CliContext& context);
 void AddDownloadCommand(CLI::App& app, CliContext& context);
+// selftest and test
+void AddTestCommands(CLI::App& app, CliContext& context);
 
 }  // namespace orvane::cli

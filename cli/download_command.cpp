@@ -1,12 +1,18 @@
 #include <CLI/CLI.hpp>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <iostream>
-#include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "cli/algorithm_option.h"
 #include "cli/board_session.h"
 #include "cli/commands.h"
 #include "cli/console_progress_window.h"
+#include "cli/interrupt.h"
+#include "cli/serial_monitor.h"
 #include "cli/terminal.h"
 #include "download/download_messages.h"
 #include "download/download_run.h"
@@ -16,21 +22,17 @@
 namespace orvane::cli {
 namespace {
 
-// The names of the items of the window's algorithm group, in its order.
-constexpr const char* kAlgorithmNames[] = {"page", "page-verified", "byte", "byte-verified"};
-static_assert(std::size(kAlgorithmNames) == download::kDownloadAlgorithmCount);
-
-int AlgorithmIndex(const std::string& name) {
-  for (int i = 0; i < download::kDownloadAlgorithmCount; ++i) {
-    if (name == kAlgorithmNames[i]) return i;
-  }
-  return 0;
-}
-
 // The window's load-and-download sequence: load, refuse what cannot go, connect (or scan), run.
 // Messages go where the window shows message boxes, to standard error; the result text goes to
 // standard output.
-int RunDownload(const GlobalOptions& options, const std::string& fileName, int algorithm) {
+// --monitor and --seconds.
+struct MonitorOptions {
+  bool enabled = false;
+  double seconds = -1;  // no limit
+};
+
+int RunDownload(const GlobalOptions& options, const std::string& fileName, int algorithm,
+                const MonitorOptions& monitor) {
   using namespace orvane::download;
   HexFile file;
   auto image = std::make_unique<MemoryImage>();
@@ -39,7 +41,23 @@ int RunDownload(const GlobalOptions& options, const std::string& fileName, int a
     return kExitFailure;
   }
 
+  // Ctrl+C ends the monitor, which then closes the port; before the monitor runs it ends the
+  // program as it always does. The watch comes before the port's event thread.
+  std::atomic<SerialMonitor*> running{nullptr};
+  std::optional<InterruptWatch> interrupts;
+  if (monitor.enabled) {
+    interrupts.emplace([&running] {
+      if (SerialMonitor* active = running.load()) {
+        active->Interrupt();
+      } else {
+        std::_Exit(130);
+      }
+    });
+  }
   BoardSession session(options, std::cerr);
+  // The monitor goes before the session: it closes the port whose handler it is.
+  std::unique_ptr<SerialMonitor> monitorPtr;
+  if (monitor.enabled) monitorPtr = std::make_unique<SerialMonitor>(session.ComPort1, stdout);
   session.ui.rgDownloadAlg.SetItemIndex(algorithm);
   if (!ConnectForDownload(session.link)) return kExitFailure;
 
@@ -47,7 +65,14 @@ int RunDownload(const GlobalOptions& options, const std::string& fileName, int a
   const bool succeeded = DownloadRun(session.link, *image, form2);
   form2.Close();
   std::cout << (succeeded ? kDownloadSucceededText : kDownloadFailureText) << std::endl;
-  return succeeded ? kExitOk : kExitFailure;
+  if (!succeeded) return kExitFailure;
+  if (monitorPtr) {
+    running.store(monitorPtr.get());
+    const int status = monitorPtr->Run(monitor.seconds, std::cerr);
+    running.store(nullptr);
+    return status;
+  }
+  return kExitOk;
 }
 
 }  // namespace
@@ -55,21 +80,26 @@ int RunDownload(const GlobalOptions& options, const std::string& fileName, int a
 void AddDownloadCommand(CLI::App& app, CliContext& context) {
   struct Arguments {
     std::string fileName;
-    std::string algorithm = kAlgorithmNames[0];
+    std::string algorithm;
+    MonitorOptions monitor;
   };
   auto arguments = std::make_shared<Arguments>();
   auto* command = app.add_subcommand(
       "download", "Load an Intel HEX file and put it into the board's program memory");
   command->add_option("FILE", arguments->fileName, "The Intel HEX file")->required();
+  AddAlgorithmOption(*command, arguments->algorithm);
+  auto* monitorFlag = command->add_flag(
+      "--monitor", arguments->monitor.enabled,
+      "After a successful download, copy every byte the board sends to standard output, raw, "
+      "until Ctrl+C (or --seconds); a failing port ends it with exit status 1");
   command
-      ->add_option("--algorithm", arguments->algorithm,
-                   "Transfer: page or byte, each with or without verification")
-      ->check(CLI::IsMember(
-          std::vector<std::string>(std::begin(kAlgorithmNames), std::end(kAlgorithmNames))))
-      ->capture_default_str();
+      ->add_option("--seconds", arguments->monitor.seconds,
+                   "With --monitor: stop monitoring after N seconds")
+      ->check(CLI::NonNegativeNumber)
+      ->needs(monitorFlag);
   command->callback([&context, arguments] {
-    context.exitCode =
-        RunDownload(context.options, arguments->fileName, AlgorithmIndex(arguments->algorithm));
+    context.exitCode = RunDownload(context.options, arguments->fileName,
+                                   AlgorithmIndex(arguments->algorithm), arguments->monitor);
   });
 }
 

@@ -16,6 +16,7 @@ constexpr orvane::cli::CommandAdder kCommands[] = {
     orvane::cli::AddPortsCommand,
     orvane::cli::AddDetectCommand,
     orvane::cli::AddDownloadCommand,
+    orvane::cli::AddTestCommands,
 };
 
 }  // namespace

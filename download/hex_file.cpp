@@ -1,9 +1,11 @@
 #include "download/hex_file.h"
 
 #include <cerrno>
-#include <filesystem>
+#include <climits>
 #include <system_error>
 #include <utility>
+
+#include "download/regular_file.h"
 
 namespace orvane::download {
 namespace {
@@ -38,12 +40,13 @@ bool HexFile::Open() {
     return true;
   }
   if (fileName_.empty()) return false;
-  // A folder opens as a stream on some platforms and then fails at the first read; it is as
-  // much "not found" as a missing file.
-  std::error_code ignored;
-  if (std::filesystem::is_directory(fileName_, ignored)) return false;
-  // Binary mode: CR and LF reach the loader as they are, and a Ctrl+Z ends nothing.
-  file_.reset(std::fopen(fileName_.c_str(), "rb"));
+  // Only a file on disk: a folder, a named pipe or a device is as much "not found" as a missing
+  // file (and a pipe would wait for a writer forever). Binary mode: CR and LF reach the loader
+  // as they are, and a Ctrl+Z ends nothing.
+  const RegularFile opened = OpenRegularFile(fileName_);
+  file_.reset(opened.file);
+  size_ = opened.size;
+  position_ = 0;
   return file_ != nullptr;
 }
 
@@ -67,6 +70,7 @@ void HexFile::Rewind() {
   std::clearerr(file_.get());
   errno = 0;
   if (std::fseek(file_.get(), 0, SEEK_SET) != 0) ThrowPlatformError(errno);
+  position_ = 0;
 }
 
 char HexFile::ReadChar() {
@@ -76,6 +80,10 @@ char HexFile::ReadChar() {
     if (textPosition_ >= text_.size()) throw HexFileError(kReadBeyondEndText);
     c = text_[textPosition_++];
   } else {
+    // The file as it was when opened: what another program appends meanwhile is not read, so a
+    // file that keeps growing cannot keep the loader reading.
+    if (position_ >= size_) throw HexFileError(kReadBeyondEndText);
+    ++position_;
     errno = 0;
     const int got = std::getc(file_.get());
     if (got == EOF) {
@@ -85,7 +93,8 @@ char HexFile::ReadChar() {
     c = static_cast<char>(got);
   }
   line_ = 1 + newlinesRead_;
-  if (c == '\n') ++newlinesRead_;
+  // Counted up to the largest line number; a file of billions of lines cannot overflow it.
+  if (c == '\n' && newlinesRead_ < INT_MAX - 1) ++newlinesRead_;
   return c;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
@@ -36,7 +37,8 @@ class HexFile {
   const std::string& FileName() const { return fileName_; }
 
   // Opens what the object is bound to, for reading only, positioned at its start. False when it
-  // cannot be opened (missing, a folder, no access, ...); the caller reports that.
+  // cannot be opened (missing, a folder, a named pipe or device, no access, ...); the caller
+  // reports that. Only the characters the file holds at this moment are read.
   bool Open();
   bool IsOpen() const { return file_ != nullptr || textOpen_; }
   void Close();
@@ -62,6 +64,8 @@ class HexFile {
   bool textOpen_ = false;
   std::size_t textPosition_ = 0;
   std::unique_ptr<std::FILE, FileCloser> file_;
+  std::uint64_t size_ = 0;      // of the file when opened: the loader reads no further
+  std::uint64_t position_ = 0;  // characters read since the start
   int line_ = 1;
   int newlinesRead_ = 0;
 };

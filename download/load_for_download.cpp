@@ -12,6 +12,10 @@ std::optional<std::string> LoadForDownload(HexFile& file, const std::string& fil
   file.Assign(fileName);
   if (!file.Open()) return std::string(kFileNotFoundText);
   if (afterOpen) afterOpen();
+  return LoadOpenedForDownload(file, image);
+}
+
+std::optional<std::string> LoadOpenedForDownload(HexFile& file, MemoryImage& image) {
   HexLoader loader(image, file);
   const LoadResult result = loader.LoadHexFile();
   if (result != LoadOk) return std::string(LoadResultMessage(result));

@@ -19,4 +19,9 @@ std::optional<std::string> LoadForDownload(HexFile& file, const std::string& fil
                                            MemoryImage& image,
                                            const std::function<void()>& afterOpen = {});
 
+// The part after the open: loads the opened `file` into `image` (which closes it) and returns
+// the load's failure or the refusal of DownloadRefusal, or none. The board tests use it for
+// their own files, which they report in their own words when they do not open.
+std::optional<std::string> LoadOpenedForDownload(HexFile& file, MemoryImage& image);
+
 }  // namespace orvane::download

@@ -85,6 +85,37 @@ inline constexpr std::uint32_t kCeTxFull = 0x0100;
 inline constexpr std::uint32_t kCeIoe = 0x0400;
 inline constexpr std::uint32_t kCeMode = 0x8000;
 
+// SetCommMask / WaitCommEvent event bits.
+inline constexpr std::uint32_t kEvRxChar = 0x0001;
+inline constexpr std::uint32_t kEvRxFlag = 0x0002;
+inline constexpr std::uint32_t kEvTxEmpty = 0x0004;
+inline constexpr std::uint32_t kEvCts = 0x0008;
+inline constexpr std::uint32_t kEvDsr = 0x0010;
+inline constexpr std::uint32_t kEvRlsd = 0x0020;
+inline constexpr std::uint32_t kEvBreak = 0x0040;
+inline constexpr std::uint32_t kEvErr = 0x0080;
+inline constexpr std::uint32_t kEvRing = 0x0100;
+inline constexpr std::uint32_t kEvRx80Full = 0x0400;
+
+// One wait for line events on an open device, owned by the port's event thread. It holds the
+// thread's stop signal, so that Stop, from any thread, ends a wait in progress.
+class ComEventWait {
+ public:
+  enum class Result {
+    kEvents,   // *events holds the event bits that occurred
+    kNothing,  // the wait ended without events (a failed completion, or a back-off after the
+               // device refused to wait): the thread waits again
+    kStopped,  // Stop was called
+    kFailed,   // the wait itself failed: the thread ends
+  };
+  virtual ~ComEventWait() = default;
+  // Waits for an event of the device's event mask, or for Stop. Never consumes received data, and
+  // never returns kNothing without having waited a while, so a loop around it cannot spin.
+  virtual Result Wait(std::uint32_t* events) = 0;
+  // Any thread: the current Wait and every later one return kStopped.
+  virtual void Stop() = 0;
+};
+
 // The outcome of one started-and-completed transfer.
 struct IoResult {
   SysError error = kSuccess;     // of the start or of the completion
@@ -109,7 +140,17 @@ class ComDevice {
   // ClearCommError: the recorded line errors (cleared by the call) and the input-queue count.
   virtual SysError ClearError(std::uint32_t* errors, std::uint32_t* inputQueue) = 0;
   virtual SysError ModemStatus(std::uint32_t* status) = 0;  // GetCommModemStatus
+
+  // SetCommMask: the events that waits report (0: none). The default suits a device without
+  // line events, whose waits report none.
+  virtual SysError SetEventMask(std::uint32_t) { return kSuccess; }
+  // A wait for the events of the mask (WaitCommEvent with its stop signal); by default one that
+  // reports nothing and only waits for Stop.
+  virtual std::unique_ptr<ComEventWait> NewEventWait();
 };
+
+// A wait that reports no events and ends only when stopped: for devices without line events.
+std::unique_ptr<ComEventWait> NewStopOnlyWait();
 
 // Opens the device of a port name; on failure returns null and sets *error.
 using DeviceOpener =

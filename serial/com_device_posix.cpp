@@ -10,12 +10,14 @@
 #include <linux/serial.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <utility>
 
 #include "serial/com_device.h"
+#include "serial/com_event_wait_posix.h"
 #include "serial/comm_timeouts.h"
 #include "serial/custom_baud_posix.h"
 #include "serial/line_speed_posix.h"
@@ -71,8 +73,9 @@ class PosixComDevice final : public ComDevice {
     ioctl(fd_.Get(), TIOCNXCL);
   }
 
-  SysError Setup(std::int32_t, std::int32_t) override {
-    // The kernel keeps its own queue sizes.
+  SysError Setup(std::int32_t inputSize, std::int32_t) override {
+    // The kernel keeps its own queue sizes; the input size only sets when evRx80Full comes.
+    events_.inputSize.store(inputSize);
     return kSuccess;
   }
 
@@ -91,8 +94,12 @@ class PosixComDevice final : public ComDevice {
     const bool rx = (flags & kPurgeRxClear) != 0;
     const bool tx = (flags & kPurgeTxClear) != 0;
     if (!rx && !tx) return kSuccess;
+    int queued = 0;
+    if (rx && ioctl(fd_.Get(), TIOCINQ, &queued) != 0) queued = 0;
     const int queue = rx && tx ? TCIOFLUSH : rx ? TCIFLUSH : TCOFLUSH;
-    return tcflush(fd_.Get(), queue) == 0 ? kSuccess : LastError();
+    if (tcflush(fd_.Get(), queue) != 0) return LastError();
+    if (queued > 0) events_.Took(static_cast<std::uint64_t>(queued));
+    return kSuccess;
   }
 
   SysError Escape(std::uint32_t function) override;
@@ -116,6 +123,15 @@ class PosixComDevice final : public ComDevice {
     if (lines & TIOCM_RNG) *status |= kMsRingOn;
     if (lines & TIOCM_CAR) *status |= kMsRlsdOn;
     return kSuccess;
+  }
+
+  SysError SetEventMask(std::uint32_t mask) override {
+    events_.mask.store(mask);
+    return kSuccess;
+  }
+
+  std::unique_ptr<ComEventWait> NewEventWait() override {
+    return NewPosixEventWait(fd_.Get(), events_);
   }
 
  private:
@@ -155,6 +171,7 @@ class PosixComDevice final : public ComDevice {
   bool discardNull_ = false;
   serial_icounter_struct counters_{};
   bool hasCounters_ = false;  // asked once: most USB adapters and every pty keep none
+  PosixEventLine events_;  // shared with the event thread's wait
 };
 
 bool PosixComDevice::WaitReady(short events, Clock::time_point deadline, SysError* error) {
@@ -170,7 +187,14 @@ bool PosixComDevice::WaitReady(short events, Clock::time_point deadline, SysErro
         *error = EBADF;
         return false;
       }
-      return true;  // ready, or hung up / failed: the next read or write tells which
+      // Hung up with nothing left to read or no room to write (a converter pulled out, a pty
+      // whose other side closed): nothing will come, so it is an error, never a silent wait
+      // that ends in a zero-byte read.
+      if ((entry.revents & (POLLHUP | POLLERR)) && !(entry.revents & events)) {
+        *error = EIO;
+        return false;
+      }
+      return true;  // ready (a hang-up with data still waiting shows on a later read)
     }
     if (ready < 0 && errno != EINTR) {
       *error = LastError();
@@ -183,6 +207,7 @@ ssize_t PosixComDevice::ReadSome(std::uint8_t* data, std::int32_t count) {
   for (;;) {
     const ssize_t got = read(fd_.Get(), data, static_cast<size_t>(count));
     if (got < 0 && errno == EINTR) continue;
+    if (got > 0) events_.Took(static_cast<std::uint64_t>(got));
     if (got <= 0 || !discardNull_) return got;
     std::uint8_t* end = std::remove(data, data + got, std::uint8_t{0});
     if (end != data) return end - data;

@@ -6,6 +6,7 @@
 
 #include "serial/ascii.h"
 #include "serial/com_device.h"
+#include "serial/com_event_wait_win32.h"
 #include "serial/comm_timeouts.h"
 #include "serial/unique_handle_win32.h"
 
@@ -132,6 +133,14 @@ class Win32ComDevice final : public ComDevice {
     if (!GetCommModemStatus(handle_.Get(), &lines)) return LastError();
     *status = lines;
     return kSuccess;
+  }
+
+  SysError SetEventMask(std::uint32_t mask) override {
+    return SetCommMask(handle_.Get(), mask) ? kSuccess : LastError();
+  }
+
+  std::unique_ptr<ComEventWait> NewEventWait() override {
+    return NewWin32EventWait(handle_.Get());
   }
 
  private:

@@ -2,6 +2,9 @@
 
 #include <utility>
 
+#include "serial/com_thread.h"
+#include "serial/event_window.h"
+
 namespace orvane::serial {
 
 // ---- the port ----
@@ -36,9 +39,7 @@ void TCustomComPort::Open() {
   if (events_.Empty()) {
     threadCreated_ = false;
   } else {
-    // With smWindowSync the hidden window that receives the events is made here, before the
-    // thread starts.
-    StartEventThread();
+    StartEventThread();  // with smWindowSync, the hidden window first
   }
   DoAfterOpen();
   // Handlers learn the state of the three input lines at once, each read afresh.
@@ -73,14 +74,19 @@ void TCustomComPort::Close() {
   DoAfterClose();
 }
 
-void TCustomComPort::StartEventThread() {
-  // The event thread waits for line events and hands them to the handlers. It does not run yet:
-  // no thread is started, so none is recorded.
-  threadCreated_ = false;
-}
-
-void TCustomComPort::StopEventThread() {
-  // Stops and joins the event thread started by StartEventThread (none runs yet).
+// A transfer or line call that fails on an open device means the device is gone or broken (a USB
+// converter pulled out, a pseudo-terminal whose other side closed): every later call on it fails
+// too, and while the port stays "connected" to it the next Open does nothing and the next command
+// fails at once. So the device is let go, and the port closed, before the error is raised; the
+// next command opens the port anew. Nothing is asked of the dead device on the way out.
+void TCustomComPort::FailAndRelease(std::int32_t code, SysError error) {
+  if (threadCreated_) {
+    StopEventThread();
+    threadCreated_ = false;
+  }
+  CloseDevice();
+  connected_ = false;
+  throw EComPort(code, error);
 }
 
 void TCustomComPort::OpenDevice() {
@@ -172,7 +178,7 @@ std::int32_t TCustomComPort::Write(const void* buffer, std::int32_t count) {
     throw EComPort(CError_WriteFailed, InvalidParameterError());
   }
   const IoResult result = device_->Write(static_cast<const std::uint8_t*>(buffer), count);
-  if (result.error != kSuccess) throw EComPort(CError_WriteFailed, result.error);
+  if (result.error != kSuccess) FailAndRelease(CError_WriteFailed, result.error);
   return result.transferred;
 }
 
@@ -182,22 +188,28 @@ std::int32_t TCustomComPort::Read(void* buffer, std::int32_t count) {
     throw EComPort(CError_ReadFailed, InvalidParameterError());
   }
   const IoResult result = device_->Read(static_cast<std::uint8_t*>(buffer), count);
-  if (result.error != kSuccess) throw EComPort(CError_ReadFailed, result.error);
-  PendingInputCount();
+  if (result.error != kSuccess) FailAndRelease(CError_ReadFailed, result.error);
+  std::uint32_t errors = 0;
+  std::uint32_t queued = 0;
+  if (const SysError error = device_->ClearError(&errors, &queued)) {
+    FailAndRelease(CError_ClearComFailed, error);
+  }
   return result.transferred;
 }
 
 void TCustomComPort::SetDTR(bool on) {
-  const SysError error = device_ ? device_->Escape(on ? kSetDtr : kClrDtr) : InvalidHandleError();
-  if (error != kSuccess) throw EComPort(CError_EscapeComFailed, error);
+  if (!device_) throw EComPort(CError_EscapeComFailed, InvalidHandleError());
+  if (const SysError error = device_->Escape(on ? kSetDtr : kClrDtr)) {
+    FailAndRelease(CError_EscapeComFailed, error);
+  }
 }
 
 void TCustomComPort::PurgeBuffers(bool input, bool output) {
   std::uint32_t flags = 0;
   if (input) flags |= kPurgeRxClear;
   if (output) flags |= kPurgeTxClear;
-  const SysError error = device_ ? device_->Purge(flags) : InvalidHandleError();
-  if (error != kSuccess) throw EComPort(CError_PurgeFailed, error);
+  if (!device_) throw EComPort(CError_PurgeFailed, InvalidHandleError());
+  if (const SysError error = device_->Purge(flags)) FailAndRelease(CError_PurgeFailed, error);
 }
 
 std::int32_t TCustomComPort::PendingInputCount() {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -29,7 +30,8 @@ using TRxBufEvent =
 using TComSignalEvent = std::function<void(TCustomComPort& sender, bool on)>;
 using TComErrorEvent = std::function<void(TCustomComPort& sender, TComErrors errors)>;
 
-class TComThread;  // the event thread, which runs while a port is open with events to wait for
+class TComThread;   // the event thread, which runs while a port is open with events to wait for
+class EventWindow;  // the hidden window of smWindowSync
 
 // ---- the port ----
 
@@ -48,6 +50,8 @@ class TCustomComPort {
   void Open();   // does nothing when already connected
   void Close();  // does nothing when not connected
   // Count transferred; fewer than asked when the time-out ran out (not an error).
+  // When the device fails Write, Read, SetDTR or PurgeBuffers, the port releases it and is closed
+  // before the error is raised, so the next Open opens the device anew.
   std::int32_t Write(const void* buffer, std::int32_t count);
   std::int32_t Read(void* buffer, std::int32_t count);
   void SetDTR(bool on);
@@ -55,6 +59,16 @@ class TCustomComPort {
   std::int32_t PendingInputCount();
   std::uint32_t LineSignals();  // kLineCts | kLineDsr | kLineRing | kLineRlsd
   TComErrors TakeLineErrors();  // and clears them
+
+  // -- the event thread (serial/com_thread.h) --
+  // The actions of one batch of events, in their fixed order; and the one action of an event's
+  // mask bit (other values do nothing).
+  void RunEventHandlers(TComEvents events);
+  void RunEventAction(std::uint32_t maskBit);
+  // An event thread runs (started by Open, not yet ended).
+  bool EventThreadRunning() const;
+  // The error that ended the event thread, if an action raised one; null otherwise.
+  std::exception_ptr EventThreadFailure() const;
 
   // -- settings --
   bool Connected() const { return connected_; }
@@ -162,9 +176,15 @@ class TCustomComPort {
   bool Configurable() const { return connected_ && !loading_ && device_ != nullptr; }
   void StartEventThread();
   void StopEventThread();
+  // A device call that failed on the open device: the device is released and the port closed,
+  // then EComPort of that code is raised.
+  [[noreturn]] void FailAndRelease(std::int32_t code, SysError error);
 
   DeviceOpener opener_;
   std::unique_ptr<ComDevice> device_;
+  // The window is made before the thread and goes after it; both go before the device.
+  std::unique_ptr<EventWindow> eventWindow_;
+  std::unique_ptr<TComThread> eventThread_;
   bool threadCreated_ = false;  // an event thread was started by the last Open
   bool loading_ = false;
 

@@ -31,6 +31,9 @@ void ListPlatformPorts(std::vector<std::string>& names) {
   RegistryKey key;
   const LONG opened =
       RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, key.out());
+  // Windows makes the map only when a serial port is present: without one (a laptop before a
+  // USB converter is plugged in) the key is absent, and that is an empty list, not a failure.
+  if (opened == ERROR_FILE_NOT_FOUND) return;
   if (opened != ERROR_SUCCESS) throw EComPort(CError_RegError, static_cast<std::uint32_t>(opened));
   std::vector<std::string> found;
   for (DWORD index = 0;; ++index) {

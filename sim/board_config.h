@@ -8,16 +8,21 @@
 
 #include "board/board_protocol.h"
 #include "serial/com_device.h"
+#include "sim/board_model.h"
 #include "sim/clock.h"
 
 namespace orvane::sim {
 
-// What a downloaded program does once the board has started it. The board cannot run real
-// program code, so it plays one of the test programs whose answers the host relies on.
+// What a downloaded program does once the board has started it: by default the board runs it on
+// its CPU; the canned behaviours play the answers the host relies on from a test program, so
+// that tests can make the board misbehave in ways the real programs never would.
 enum class ProgramBehaviour {
+  Run,         // the CPU runs the downloaded code (running_program.h)
   Silent,      // sends nothing and ignores what it gets (the wave and display programs)
   Echo,        // sends every byte it gets straight back (the serial test program)
   MemoryTest,  // sends its report bytes, one every memoryTestInterval (the memory test program)
+  // Plays the test program that the downloaded code looks like (RecogniseProgram), else Silent.
+  ByImage,
 };
 
 // Where the byte counter of the two byte faults starts. Byte 1 is the first byte counted.
@@ -50,15 +55,25 @@ struct BoardConfig {
   // The page acknowledgement's value: the host accepts any.
   std::uint8_t pageAcknowledge = 0x06;
 
-  ProgramBehaviour program = ProgramBehaviour::Silent;
+  ProgramBehaviour program = ProgramBehaviour::Run;
+  // A faulty external RAM bit for the running program (memrw then reports 'F').
+  std::optional<StuckBit> stuckBit;
   std::vector<std::uint8_t> memoryTestReport{'L', 'L', 'L', 'L', 'S'};
   Micros memoryTestInterval = Ms(250);
 
-  // Faults. The board answers nothing more once it has received silentAfter counted bytes, and
-  // alters (inverts) the answers to the wrongAnswerAt-th counted byte.
+  // Faults of the firmware and the canned programs (a running program's bytes are its own). The
+  // board answers nothing more once it has received silentAfter counted bytes, and alters
+  // (inverts) the answers to the wrongAnswerAt-th counted byte.
   FaultCount faultCount = FaultCount::SinceReset;
   std::optional<std::uint64_t> silentAfter;
   std::optional<std::uint64_t> wrongAnswerAt;
+  // Line noise: these bytes come just before the answers to the strayBeforeAt-th counted byte
+  // (also when that byte has no answer).
+  std::optional<std::uint64_t> strayBeforeAt;
+  std::vector<std::uint8_t> strayBytes{0x00, 0xFF};
+  // The faults above act during this many handshakes only (each 0x80 that starts one counts);
+  // from the next the board is sound again, as one that was repaired. Empty: always.
+  std::optional<std::uint64_t> faultHandshakes;
   // The port vanishes (every call fails with vanishError) after this many Write calls.
   std::optional<std::uint64_t> vanishAfterWrites;
   serial::SysError vanishError = 22;  // ERROR_BAD_COMMAND: what a pulled USB converter gives

@@ -1,5 +1,8 @@
 #include "sim/board_firmware.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace orvane::sim {
 
 BoardFirmware::BoardFirmware(const BoardConfig& config) : config_(config) {
@@ -57,11 +60,34 @@ void BoardFirmware::StartCommand(std::uint8_t code, std::vector<Answer>& out) {
   if (config_.faultCount == FaultCount::SinceCommand) counted_ = 0;
 }
 
+ProgramBehaviour RecogniseProgram(const std::uint8_t* code, std::size_t size) {
+  // 8051 instructions: MOV A,SBUF; MOV SBUF,A; MOV A,#'L'; MOV A,#'S'.
+  constexpr std::uint8_t kReadSerial[] = {0xE5, 0x99};
+  constexpr std::uint8_t kWriteSerial[] = {0xF5, 0x99};
+  constexpr std::uint8_t kLoadProgress[] = {0x74, board::kMemoryTestProgress};
+  constexpr std::uint8_t kLoadSuccess[] = {0x74, board::kMemoryTestSuccess};
+  const auto holds = [&](const std::uint8_t(&pattern)[2]) {
+    return std::search(code, code + size, std::begin(pattern), std::end(pattern)) != code + size;
+  };
+  if (!holds(kWriteSerial)) return ProgramBehaviour::Silent;
+  if (holds(kReadSerial)) return ProgramBehaviour::Echo;
+  if (holds(kLoadProgress) && holds(kLoadSuccess)) return ProgramBehaviour::MemoryTest;
+  return ProgramBehaviour::Silent;
+}
+
 void BoardFirmware::StartProgram(Micros after, std::vector<Answer>& out) {
   state_ = FirmwareState::ProgramRunning;
   ++completedDownloads_;
   if (config_.faultCount == FaultCount::SinceProgramStart) counted_ = 0;
-  if (config_.program == ProgramBehaviour::MemoryTest) {
+  running_ = config_.program;
+  if (running_ == ProgramBehaviour::ByImage) {
+    // The code just written: up to the end address (one more, for a transfer that counts its
+    // end address in).
+    const long written = static_cast<long>(end_) + 1 - download::ImageBase;
+    const auto size = static_cast<std::size_t>(std::clamp(written, 0L, static_cast<long>(download::ImageSize)));
+    running_ = RecogniseProgram(memory_.data(), size);
+  }
+  if (running_ == ProgramBehaviour::MemoryTest) {
     Micros due = after;
     for (std::uint8_t report : config_.memoryTestReport) {
       due += config_.memoryTestInterval;
@@ -90,13 +116,22 @@ void BoardFirmware::ApplyFaults(std::vector<Answer>& out) {
   if (config_.wrongAnswerAt && *counted_ == *config_.wrongAnswerAt) {
     for (Answer& answer : out) answer.byte = static_cast<std::uint8_t>(~answer.byte);
   }
+  if (config_.strayBeforeAt && *counted_ == *config_.strayBeforeAt) {
+    const Micros due = out.empty() ? config_.answerDelay : out.front().delay;
+    std::vector<Answer> noise;
+    for (std::uint8_t byte : config_.strayBytes) noise.push_back({byte, due});
+    out.insert(out.begin(), noise.begin(), noise.end());
+  }
 }
 
 std::vector<Answer> BoardFirmware::Receive(std::uint8_t byte) {
   std::vector<Answer> out;
   if (counted_) ++*counted_;
+  const bool waiting = state_ == FirmwareState::Idle || state_ == FirmwareState::Synced ||
+                       state_ == FirmwareState::Ready;
+  if (waiting && byte == board::kSync) ++handshakes_;
   if (!ReceivePage(byte, out) && !ReceiveBytes(byte, out)) ReceiveControl(byte, out);
-  ApplyFaults(out);
+  if (!config_.faultHandshakes || handshakes_ <= *config_.faultHandshakes) ApplyFaults(out);
   return out;
 }
 
@@ -134,7 +169,7 @@ void BoardFirmware::ReceiveControl(std::uint8_t byte, std::vector<Answer>& out) 
       state_ = FirmwareState::Ready;
       break;
     case FirmwareState::ProgramRunning:
-      if (config_.program == ProgramBehaviour::Echo) out.push_back({byte, config_.answerDelay});
+      if (running_ == ProgramBehaviour::Echo) out.push_back({byte, config_.answerDelay});
       break;
     default:
       break;

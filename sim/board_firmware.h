@@ -40,6 +40,12 @@ enum class FirmwareState {
   ProgramRunning,  // the downloaded program runs until the next reset
 };
 
+// What a downloaded program of `size` bytes from the start of program memory does, judged by its
+// code: one that reads the serial buffer and writes it back is the echo program; one that loads
+// the report letters 'L' and 'S' into the accumulator is the memory test; anything else is
+// taken as silent. The board cannot run the code itself, so this is how it knows what to play.
+ProgramBehaviour RecogniseProgram(const std::uint8_t* code, std::size_t size);
+
 class BoardFirmware {
  public:
   // Memory bytes that nothing has written hold this, as an erased memory chip does.
@@ -88,6 +94,9 @@ class BoardFirmware {
   int completedDownloads_ = 0;
   // Counted bytes for the faults; empty while the counting has not begun.
   std::optional<std::uint64_t> counted_;
+  std::uint64_t handshakes_ = 0;  // handshakes begun, for faultHandshakes
+  // What the program started last plays.
+  ProgramBehaviour running_ = ProgramBehaviour::Silent;
 };
 
 }  // namespace orvane::sim

@@ -38,12 +38,17 @@ struct Options {
   std::string memoryType = "1";
   std::string selftestResult = "3";
   int handshakeAnswer = 0x2B;
-  std::string program = "silent";
+  std::string program = "run";
   std::string memtestReport = "LLLLS";
   long memtestIntervalMs = 250;
   std::string countFrom = "reset";
   long silentAfter = -1;
   long wrongAnswerAt = -1;
+  long strayBeforeAt = -1;
+  std::vector<std::string> strayBytes{"0x00", "0xFF"};
+  long vanishAfterBytes = 0;
+  bool replug = false;
+  long faultHandshakes = -1;
   long idleResetMs = 1500;
   bool verbose = false;
   orvane::sim::RunCommandOptions run;
@@ -72,10 +77,14 @@ BoardConfig MakeConfig(const Options& o) {
   config.memoryType = AnswerByte(o.memoryType);
   config.selftestResult = AnswerByte(o.selftestResult);
   config.handshakeAnswer = static_cast<std::uint8_t>(o.handshakeAnswer);
-  if (o.program == "echo") {
+  if (o.program == "silent") {
+    config.program = orvane::sim::ProgramBehaviour::Silent;
+  } else if (o.program == "echo") {
     config.program = orvane::sim::ProgramBehaviour::Echo;
   } else if (o.program == "memtest") {
     config.program = orvane::sim::ProgramBehaviour::MemoryTest;
+  } else if (o.program == "auto") {
+    config.program = orvane::sim::ProgramBehaviour::ByImage;
   }
   config.memoryTestReport.assign(o.memtestReport.begin(), o.memtestReport.end());
   config.memoryTestInterval = Ms(o.memtestIntervalMs);
@@ -86,6 +95,13 @@ BoardConfig MakeConfig(const Options& o) {
   }
   if (o.silentAfter >= 0) config.silentAfter = static_cast<std::uint64_t>(o.silentAfter);
   if (o.wrongAnswerAt >= 0) config.wrongAnswerAt = static_cast<std::uint64_t>(o.wrongAnswerAt);
+  if (o.faultHandshakes >= 0)
+    config.faultHandshakes = static_cast<std::uint64_t>(o.faultHandshakes);
+  if (o.strayBeforeAt >= 0) config.strayBeforeAt = static_cast<std::uint64_t>(o.strayBeforeAt);
+  config.strayBytes.clear();
+  for (const std::string& text : o.strayBytes) {
+    config.strayBytes.push_back(static_cast<std::uint8_t>(std::stoul(text, nullptr, 0)));
+  }
   return config;
 }
 
@@ -111,8 +127,11 @@ void AddOptions(CLI::App& app, Options& o) {
       ->capture_default_str();
   app.add_option("--handshake-answer", o.handshakeAnswer, "Answer to the handshake")
       ->capture_default_str();
-  app.add_option("--program", o.program, "What a downloaded program does")
-      ->check(CLI::IsMember({"silent", "echo", "memtest"}))
+  app.add_option("--program", o.program,
+                 "What a downloaded program does: run (its code, on the CPU), or a canned "
+                 "behaviour for faults: silent, echo, memtest, or auto (echo or the memory report "
+                 "when the code is the serial or the memory test program, else silent)")
+      ->check(CLI::IsMember({"run", "auto", "silent", "echo", "memtest"}))
       ->capture_default_str();
   app.add_option("--memtest-report", o.memtestReport, "Bytes the memory test program sends")
       ->capture_default_str();
@@ -123,9 +142,21 @@ void AddOptions(CLI::App& app, Options& o) {
       ->capture_default_str();
   app.add_option("--silent-after", o.silentAfter, "Answer nothing after this many counted bytes");
   app.add_option("--wrong-answer-at", o.wrongAnswerAt, "Invert the answers to this counted byte");
+  app.add_option("--stray-before-at", o.strayBeforeAt,
+                 "Send stray bytes just before the answers to this counted byte");
+  app.add_option("--stray-bytes", o.strayBytes, "The stray bytes")
+      ->delimiter(',')
+      ->capture_default_str();
+  app.add_option("--vanish-after-bytes", o.vanishAfterBytes,
+                 "Be pulled out (close the terminal and stop) once the host has sent this many "
+                 "bytes since it opened the terminal (0: never)")
+      ->capture_default_str();
+  app.add_flag("--replug", o.replug, "Once pulled out, be plugged in again on a new terminal");
+  app.add_option("--fault-handshakes", o.faultHandshakes,
+                 "The faults act during this many handshakes only");
   app.add_option("--idle-reset-ms", o.idleResetMs,
-                 "Quiet time after which an unfinished command or a running program is reset "
-                 "(0: never)")
+                 "Quiet time after which an unfinished command is reset (0: never); a running "
+                 "program never is")
       ->capture_default_str();
   app.add_flag("--verbose", o.verbose, "Log every byte on standard error");
   app.add_option("--run", o.run.file,
@@ -155,7 +186,8 @@ int RunHexFile(Options& o) {
 // Serves until SIGINT or SIGTERM; the exit status.
 int Serve(const Options& o, const BoardConfig& config) {
   auto board = std::make_shared<VirtualBoard>(config, std::make_shared<orvane::sim::RealClock>());
-  orvane::sim::PtyBoardServer server(board, {o.link, o.dump, o.idleResetMs, o.verbose});
+  orvane::sim::PtyBoardServer server(
+      board, {o.link, o.dump, o.idleResetMs, o.verbose, o.vanishAfterBytes, o.replug});
   if (!server.Failure().empty()) {
     std::cerr << "orvane-board: " << server.Failure() << "\n";
     return 1;
@@ -176,6 +208,7 @@ int Serve(const Options& o, const BoardConfig& config) {
 
   std::cout << server.TerminalPath() << std::endl;
   const int status = server.Run(stopRequested, waitMask);
+  if (server.Vanished()) std::cerr << "orvane-board: pulled out\n";
   if (!server.DumpMemory()) {
     std::cerr << "orvane-board: cannot write " << o.dump << "\n";
     return 1;
@@ -204,6 +237,7 @@ int main(int argc, char** argv) {
   BoardConfig config;
   try {
     config = MakeConfig(o);
+    config.stuckBit = o.run.stuckBit;
     if (!o.run.file.empty()) return RunHexFile(o);
   } catch (const std::exception& error) {
     std::cerr << "orvane-board: bad number in the options (" << error.what() << ")\n";

@@ -20,6 +20,9 @@
 namespace orvane::sim {
 namespace {
 
+// How often the server looks at a running program (which runs up to the present each time).
+constexpr Micros kProgramTick{1000};
+
 timespec TimespecOf(Micros wait) {
   const std::int64_t us = std::max<std::int64_t>(wait.count(), 0);
   return timespec{static_cast<time_t>(us / 1000000), static_cast<long>(us % 1000000) * 1000};
@@ -50,12 +53,34 @@ void PrintEvent(const LineEvent& event) {
 
 PtyBoardServer::PtyBoardServer(std::shared_ptr<VirtualBoard> board, BoardServerOptions options)
     : board_(std::move(board)), options_(std::move(options)) {
-  if (!Open() || options_.link.empty()) return;
+  if (Open()) Link();
+}
+
+bool PtyBoardServer::Link() {
+  if (options_.link.empty()) return true;
   std::error_code ignored;
   std::filesystem::remove(options_.link, ignored);
   std::error_code error;
   std::filesystem::create_symlink(terminal_, options_.link, error);
   if (error) failure_ = "cannot link " + options_.link + ": " + error.message();
+  return !error;
+}
+
+// The board pulled out: the host's side of the terminal hangs up at once. Plugged in again, it
+// comes back on a new terminal behind the same link, as a USB converter gets a new device.
+void PtyBoardServer::PullOut() {
+  master_.Reset(-1);
+  opens_.Reset(-1);
+  hostOpen_ = false;
+  watchingOpens_ = false;
+  unsent_.clear();
+  board_->HostClosed();
+  if (!options_.replug) {
+    vanished_ = true;
+    return;
+  }
+  options_.vanishAfterBytes = 0;
+  if (!Open() || !Link()) vanished_ = true;
 }
 
 PtyBoardServer::~PtyBoardServer() {
@@ -92,7 +117,7 @@ bool PtyBoardServer::Open() {
 }
 
 int PtyBoardServer::Run(const std::atomic<bool>& stop, const sigset_t& waitMask) {
-  while (!stop) {
+  while (!stop && !vanished_) {
     if (!Wait(waitMask)) return 1;
     Deliver();
     IdleReset();
@@ -135,15 +160,25 @@ bool PtyBoardServer::Wait(const sigset_t& waitMask) {
 
 std::optional<Micros> PtyBoardServer::NextDeadline() const {
   const std::vector<Micros> arrivals = board_->PendingArrivals();
+  if (board_->CpuRunning()) {
+    // The program runs as time passes: look again soon, so its bytes go out close to when it
+    // sends them.
+    const Micros soon = board_->GetClock().Now() + kProgramTick;
+    return arrivals.empty() ? soon : std::min(arrivals.front(), soon);
+  }
   if (!arrivals.empty()) return arrivals.front();
   if (options_.idleResetMs <= 0) return std::nullopt;
   const FirmwareState state = board_->State();
-  if (state == FirmwareState::Idle || state == FirmwareState::Ready) return std::nullopt;
+  if (state == FirmwareState::Idle || state == FirmwareState::Ready ||
+      state == FirmwareState::ProgramRunning) {
+    return std::nullopt;
+  }
   return lastActivity_ + Ms(options_.idleResetMs);
 }
 
 void PtyBoardServer::HostCame() {
   hostOpen_ = true;
+  hostBytes_ = 0;
   board_->HostOpened();
   board_->HostSetDtr(true);  // opening the port raises DTR: the board restarts
   lastActivity_ = board_->GetClock().Now();
@@ -175,8 +210,14 @@ void PtyBoardServer::Receive() {
   const ssize_t n = read(master_.Get(), buffer, sizeof buffer);
   if (n <= 0) return;
   SeeLine();
-  board_->HostWrite(buffer, static_cast<std::size_t>(n));
+  std::size_t take = static_cast<std::size_t>(n);
+  const long vanishAt = options_.vanishAfterBytes;
+  if (vanishAt > 0 && hostBytes_ + n >= vanishAt)
+    take = static_cast<std::size_t>(vanishAt - hostBytes_);
+  hostBytes_ += static_cast<long>(take);
+  board_->HostWrite(buffer, take);
   lastActivity_ = board_->GetClock().Now();
+  if (vanishAt > 0 && hostBytes_ >= vanishAt) PullOut();
 }
 
 // The rate and framing as the host last set them.
@@ -218,7 +259,10 @@ void PtyBoardServer::Flush() {
 void PtyBoardServer::IdleReset() {
   if (options_.idleResetMs <= 0) return;
   const FirmwareState state = board_->State();
-  if (state == FirmwareState::Idle || state == FirmwareState::Ready) return;
+  if (state == FirmwareState::Idle || state == FirmwareState::Ready ||
+      state == FirmwareState::ProgramRunning) {
+    return;
+  }
   if (!board_->PendingArrivals().empty()) return;
   if (board_->GetClock().Now() - lastActivity_ >= Ms(options_.idleResetMs)) {
     board_->ResetNow();

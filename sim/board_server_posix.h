@@ -2,9 +2,10 @@
 // reaches it through the real serial layer.
 //
 // A pseudo-terminal carries no modem lines, so the board cannot see the host's DTR pulse. It is
-// reset instead when the host opens the terminal anew, and when the line has been quiet for a
-// while (idleResetMs) in the middle of a command or while a downloaded program runs; between
-// commands it always takes a new handshake. The rate and framing the host sets are seen, so the
+// reset instead when the host opens the terminal anew (its last close is DTR falling), and when
+// the line has been quiet for a while (idleResetMs) in the middle of a command; between commands
+// it always takes a new handshake. A downloaded program runs in real time until then, however
+// quiet it is. The rate and framing the host sets are seen, so the
 // board still answers only at its own rates.
 //
 // The server sleeps in one ppoll() until the host sends, the line has room for the board's
@@ -32,6 +33,12 @@ struct BoardServerOptions {
   std::string dump;         // where the program memory goes after each download ("" for none)
   long idleResetMs = 1500;  // 0: never
   bool verbose = false;     // log every byte on standard error
+  // The board is pulled out (the server closes its side of the terminal and stops) once the
+  // host has sent this many bytes since it opened the terminal; 0: never.
+  long vanishAfterBytes = 0;
+  // After being pulled out, the board is plugged in again at once: a new terminal behind the
+  // same link, and no more pulling out. Otherwise the server stops.
+  bool replug = false;
 };
 
 class PtyBoardServer {
@@ -50,6 +57,8 @@ class PtyBoardServer {
   // taken only inside the wait (with `waitMask`), so none is lost between a check and a wait.
   // Returns 0, or 1 when waiting failed.
   int Run(const std::atomic<bool>& stop, const sigset_t& waitMask);
+  // The board was pulled out (vanishAfterBytes): Run has returned and the terminal is closed.
+  bool Vanished() const { return vanished_; }
 
   // Writes the program memory to the dump file (beside it and renamed, so a reader never sees
   // half a dump). True when there is no dump file or it was written.
@@ -57,6 +66,8 @@ class PtyBoardServer {
 
  private:
   bool Open();
+  bool Link();
+  void PullOut();
   bool Wait(const sigset_t& waitMask);
   std::optional<Micros> NextDeadline() const;
   void HostCame();
@@ -83,6 +94,8 @@ class PtyBoardServer {
   Micros lastActivity_{0};
   std::vector<std::uint8_t> unsent_;  // the board's bytes the terminal had no room for yet
   int dumpedDownloads_ = 0;
+  long hostBytes_ = 0;  // since the host opened the terminal
+  bool vanished_ = false;
 };
 
 }  // namespace orvane::sim

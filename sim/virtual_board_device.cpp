@@ -1,5 +1,9 @@
 #include "sim/virtual_board_device.h"
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <vector>
 
 #include "serial/comm_timeouts.h"
@@ -52,11 +56,14 @@ serial::IoResult VirtualBoardDevice::Read(std::uint8_t* data, std::int32_t count
   if (count < 0 || (count > 0 && data == nullptr)) return {kErrorInvalidParameter, 0};
   if (count == 0) return {kSuccess, 0};
 
-  // The board only ever answers what the host sent, and everything it will send to what has been
-  // written so far is already on the way: so the moment the read completes is known now, and the
-  // same rules as a real line's give it.
+  // The monitor only ever answers what the host sent, and everything it will send to what has
+  // been written so far is already on the way; a running program is first let run up to the
+  // latest moment the read can end (or until enough bytes wait). So the moment the read
+  // completes is known now, and the same rules as a real line's give it.
   Clock& clock = board_->GetClock();
   const Micros now = clock.Now();
+  board_->RunAhead(now + Ms(serial::ReadRuleOf(timeouts_, count).totalMs),
+                   static_cast<std::size_t>(count));
   std::vector<serial::ReadTimer::Duration> arrivals;
   for (const Micros at : board_->PendingArrivals()) arrivals.push_back(at - now);
   const serial::PlannedRead plan = serial::PlanRead(timeouts_, count, arrivals);
@@ -107,6 +114,81 @@ SysError VirtualBoardDevice::ModemStatus(std::uint32_t* status) {
   // The board drives no modem lines; the converter's own lines read as ready.
   if (status) *status = serial::kMsCtsOn | serial::kMsDsrOn;
   return kSuccess;
+}
+
+SysError VirtualBoardDevice::SetEventMask(std::uint32_t mask) {
+  if (SysError error = board_->CheckCall(false)) return error;
+  eventMask_.store(mask);
+  return kSuccess;
+}
+
+namespace {
+
+// The board's bytes arrive at known times, so the wait sleeps until the next one is due. When
+// none is on its way the board may still start sending on its own (a program running on it), and
+// nothing signals that: the wait looks again after a pause that grows while nothing comes.
+// Virtual time moves only when the host waits, so every pause lasts a little real time.
+constexpr auto kShortestPause = std::chrono::milliseconds(2);
+constexpr auto kLongestPause = std::chrono::milliseconds(200);
+
+class VirtualBoardEventWait final : public serial::ComEventWait {
+ public:
+  VirtualBoardEventWait(std::shared_ptr<VirtualBoard> board,
+                        const std::atomic<std::uint32_t>& mask)
+      : board_(std::move(board)), mask_(mask), waiting_(board_->HostInputWaiting()) {}
+
+  Result Wait(std::uint32_t* events) override {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      if (stop_) return Result::kStopped;
+      if (board_->Vanished()) return Result::kFailed;
+      const std::size_t waiting = board_->HostInputWaiting();
+      const bool arrived = waiting > waiting_;
+      waiting_ = waiting;
+      if (arrived && (mask_.load() & serial::kEvRxChar) != 0) {
+        *events = serial::kEvRxChar;
+        pause_ = kShortestPause;
+        return Result::kEvents;
+      }
+      stopped_.wait_for(lock, NextPause());
+    }
+  }
+
+  void Stop() override {
+    {
+      std::lock_guard lock(mutex_);
+      stop_ = true;
+    }
+    stopped_.notify_all();
+  }
+
+ private:
+  std::chrono::microseconds NextPause() {
+    const Micros now = board_->GetClock().Now();
+    for (const Micros at : board_->PendingArrivals()) {
+      if (at > now) {
+        pause_ = kShortestPause;
+        return std::clamp<std::chrono::microseconds>(at - now, kShortestPause, kLongestPause);
+      }
+    }
+    const auto pause = pause_;
+    pause_ = std::min<std::chrono::microseconds>(pause_ * 2, kLongestPause);
+    return pause;
+  }
+
+  std::shared_ptr<VirtualBoard> board_;
+  const std::atomic<std::uint32_t>& mask_;
+  std::size_t waiting_;
+  std::chrono::microseconds pause_ = kShortestPause;
+  std::mutex mutex_;
+  std::condition_variable stopped_;
+  bool stop_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<serial::ComEventWait> VirtualBoardDevice::NewEventWait() {
+  return std::make_unique<VirtualBoardEventWait>(board_, eventMask_);
 }
 
 std::unique_ptr<serial::ComDevice> OpenBoardDevice(const std::shared_ptr<VirtualBoard>& board,

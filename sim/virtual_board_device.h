@@ -2,6 +2,7 @@
 // the opener that refuses a held or vanished board as a platform refuses a busy or missing port.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -27,10 +28,14 @@ class VirtualBoardDevice final : public serial::ComDevice {
   serial::SysError Escape(std::uint32_t function) override;
   serial::SysError ClearError(std::uint32_t* errors, std::uint32_t* inputQueue) override;
   serial::SysError ModemStatus(std::uint32_t* status) override;
+  // Events: evRxChar only (the board drives no modem lines and makes no line errors).
+  serial::SysError SetEventMask(std::uint32_t mask) override;
+  std::unique_ptr<serial::ComEventWait> NewEventWait() override;
 
  private:
   std::shared_ptr<VirtualBoard> board_;
   serial::CommTimeouts timeouts_;
+  std::atomic<std::uint32_t> eventMask_{0};  // shared with the event thread's wait
 };
 
 // Opens a device on `board` as a port opener would: fails with kErrorAccessDenied when the board

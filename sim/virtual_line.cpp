@@ -67,6 +67,7 @@ void VirtualBoard::HostOpened() {
 void VirtualBoard::HostClosed() {
   std::lock_guard lock(mutex_);
   const Micros now = clock_->Now();
+  AdvanceProgramLocked(now);
   openHandles_ = std::max(0, openHandles_ - 1);
   // A closed port no longer drives DTR.
   SetDtrLocked(false, now);
@@ -85,6 +86,7 @@ void VirtualBoard::HostSetLine(std::uint32_t baud, bool eightN1) {
 
 void VirtualBoard::HostSetDtr(bool high) {
   std::lock_guard lock(mutex_);
+  AdvanceProgramLocked(clock_->Now());
   SetDtrLocked(high, clock_->Now());
 }
 
@@ -96,8 +98,9 @@ void VirtualBoard::SetDtrLocked(bool high, Micros now) {
     // The rise after a fall ends the pulse and restarts the firmware.
     ResetLocked(now);
   } else {
-    // Held in reset while DTR is low: it hears nothing and stops sending.
+    // Held in reset while DTR is low: it hears nothing, stops sending and stops its program.
     hearFrom_ = Micros::max();
+    program_.reset();
     std::erase_if(toHost_, [&](const Outgoing& out) {
       if (out.start < now) return false;
       std::erase_if(record_, [&](const Recorded& r) { return r.id == out.id; });
@@ -107,6 +110,8 @@ void VirtualBoard::SetDtrLocked(bool high, Micros now) {
 }
 
 void VirtualBoard::ResetLocked(Micros at) {
+  AdvanceProgramLocked(at);
+  program_.reset();  // back in the monitor
   firmware_.Reset();
   ++resets_;
   hearFrom_ = at + config_.bootTime;
@@ -135,13 +140,50 @@ void VirtualBoard::HostWrite(const std::uint8_t* data, std::size_t count) {
     const Micros start = std::max(now, hostLineFree_);
     const Micros end = start + byteTime;
     hostLineFree_ = end;
+    if (program_) {
+      // The program's own serial port hears the byte, at the rate the program has set.
+      AdvanceProgramLocked(start);
+      const bool heard = hostEightN1_ && program_->Receive(data[i], start, hostBaud_);
+      RecordLocked({start, LineEventKind::HostByte, data[i], hostBaud_, heard});
+      continue;
+    }
     const bool heard = rateOk && hostEightN1_ && dtrHigh_ && end >= hearFrom_;
     LineEvent event{start, LineEventKind::HostByte, data[i], hostBaud_, heard};
     RecordLocked(event);
     if (!heard) continue;
+    const bool wasStarted = firmware_.ProgramStarted();
     for (const Answer& answer : firmware_.Receive(data[i])) {
       SendLocked(answer.byte, end + answer.delay, byteTime);
     }
+    if (!wasStarted && firmware_.ProgramStarted() && config_.program == ProgramBehaviour::Run) {
+      // The monitor jumps to the program once its last answer has gone out.
+      program_ = std::make_unique<RunningProgram>(firmware_.Memory(), hostBaud_,
+                                                  std::max(end, boardLineFree_), config_.stuckBit);
+    }
+  }
+}
+
+void VirtualBoard::AdvanceProgramLocked(Micros until, std::size_t stopAfter) {
+  if (!program_) return;
+  std::vector<SentByte> sent;
+  program_->AdvanceTo(until, stopAfter, sent);
+  const Micros byteTime = ByteTime(hostBaud_);
+  for (const SentByte& s : sent) {
+    if (toHost_.size() >= kInputLimit) continue;  // the host's input buffer is full
+    SendLocked(s.byte, s.end - byteTime, byteTime);
+  }
+}
+
+void VirtualBoard::RunAhead(Micros until, std::size_t wanted) {
+  std::lock_guard lock(mutex_);
+  if (!program_) return;
+  // Never further than the read needs: the host's next byte must not find the program already
+  // past the moment it arrives.
+  const std::size_t waiting = toHost_.size();
+  if (waiting >= wanted) {
+    AdvanceProgramLocked(clock_->Now());
+  } else {
+    AdvanceProgramLocked(until, wanted - waiting);
   }
 }
 
@@ -162,8 +204,9 @@ void VirtualBoard::BoardSend(const std::vector<std::uint8_t>& bytes, Micros star
   for (const std::uint8_t byte : bytes) SendLocked(byte, start, byteTime);
 }
 
-std::vector<Micros> VirtualBoard::PendingArrivals() const {
+std::vector<Micros> VirtualBoard::PendingArrivals() {
   std::lock_guard lock(mutex_);
+  AdvanceProgramLocked(clock_->Now());
   std::vector<Micros> arrivals;
   arrivals.reserve(toHost_.size());
   for (const Outgoing& out : toHost_) arrivals.push_back(out.arrival);
@@ -173,6 +216,7 @@ std::vector<Micros> VirtualBoard::PendingArrivals() const {
 std::size_t VirtualBoard::HostTake(std::uint8_t* data, std::size_t max) {
   std::lock_guard lock(mutex_);
   const Micros now = clock_->Now();
+  AdvanceProgramLocked(now);
   std::size_t taken = 0;
   while (taken < max && !toHost_.empty() && toHost_.front().arrival <= now) {
     data[taken++] = toHost_.front().byte;
@@ -181,9 +225,10 @@ std::size_t VirtualBoard::HostTake(std::uint8_t* data, std::size_t max) {
   return taken;
 }
 
-std::size_t VirtualBoard::HostInputWaiting() const {
+std::size_t VirtualBoard::HostInputWaiting() {
   std::lock_guard lock(mutex_);
   const Micros now = clock_->Now();
+  AdvanceProgramLocked(now);
   return static_cast<std::size_t>(std::count_if(
       toHost_.begin(), toHost_.end(), [&](const Outgoing& out) { return out.arrival <= now; }));
 }
@@ -191,6 +236,7 @@ std::size_t VirtualBoard::HostInputWaiting() const {
 void VirtualBoard::HostPurgeInput() {
   std::lock_guard lock(mutex_);
   const Micros now = clock_->Now();
+  AdvanceProgramLocked(now);
   std::erase_if(toHost_, [&](const Outgoing& out) { return out.arrival <= now; });
   RecordLocked({now, LineEventKind::InputPurged});
 }
@@ -221,6 +267,16 @@ FirmwareState VirtualBoard::State() const {
 bool VirtualBoard::ProgramStarted() const {
   std::lock_guard lock(mutex_);
   return firmware_.ProgramStarted();
+}
+
+bool VirtualBoard::CpuRunning() const {
+  std::lock_guard lock(mutex_);
+  return program_ != nullptr;
+}
+
+std::string VirtualBoard::ProgramReport() const {
+  std::lock_guard lock(mutex_);
+  return program_ ? program_->Board().Report() : std::string();
 }
 
 std::uint8_t VirtualBoard::LastCommand() const {

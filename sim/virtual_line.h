@@ -22,6 +22,7 @@
 #include "sim/board_config.h"
 #include "sim/board_firmware.h"
 #include "sim/clock.h"
+#include "sim/running_program.h"
 
 namespace orvane::sim {
 
@@ -50,6 +51,9 @@ class VirtualBoard {
   // The record keeps at most this many events; the oldest half goes when it is full, so that a
   // board in a long-running program does not grow without end.
   static constexpr std::size_t kRecordLimit = 1u << 18;
+  // Bytes the host has not taken that the line keeps, as a driver's input buffer would; a
+  // running program that sends more while nobody reads loses the rest.
+  static constexpr std::size_t kInputLimit = 1u << 16;
 
   explicit VirtualBoard(BoardConfig config = {}, std::shared_ptr<Clock> clock = nullptr);
 
@@ -72,11 +76,15 @@ class VirtualBoard {
   void HostSetDtr(bool high);
   // Bytes written now; each starts on the line when the previous one has gone out.
   void HostWrite(const std::uint8_t* data, std::size_t count);
+  // Lets a running program go on up to `until`, or until `wanted` bytes wait for the host if
+  // that comes first: when a read ends depends on what the program sends meanwhile. Nothing
+  // happens in the monitor, whose answers are all on the way once the host has written.
+  void RunAhead(Micros until, std::size_t wanted);
   // Times at which the board's bytes not yet taken arrive at the host, in order.
-  std::vector<Micros> PendingArrivals() const;
+  std::vector<Micros> PendingArrivals();
   // Takes up to `max` bytes that have arrived by the clock's present time.
   std::size_t HostTake(std::uint8_t* data, std::size_t max);
-  std::size_t HostInputWaiting() const;
+  std::size_t HostInputWaiting();
   void HostPurgeInput();
   // Restarts the firmware as a DTR pulse does; the board server uses it where no DTR is seen.
   void ResetNow();
@@ -91,6 +99,10 @@ class VirtualBoard {
   void SetMemory(const std::array<std::uint8_t, download::ImageSize>& memory);
   FirmwareState State() const;
   bool ProgramStarted() const;
+  // Whether the CPU runs the downloaded program (ProgramBehaviour::Run, until the next reset).
+  bool CpuRunning() const;
+  // Edge counts and LCD lines of the running program's board (empty when none runs).
+  std::string ProgramReport() const;
   std::uint8_t LastCommand() const;
   int CompletedDownloads() const;
   int Resets() const;
@@ -118,6 +130,7 @@ class VirtualBoard {
   void RecordLocked(const LineEvent& event, std::uint64_t id = 0);
   void SetDtrLocked(bool high, Micros now);
   void SendLocked(std::uint8_t byte, Micros earliest, Micros byteTime);
+  void AdvanceProgramLocked(Micros until, std::size_t stopAfter = 0);
 
   mutable std::mutex mutex_;
   std::shared_ptr<Clock> clock_;
@@ -136,6 +149,8 @@ class VirtualBoard {
   Micros hostLineFree_{0};
   Micros boardLineFree_{0};
   std::deque<Outgoing> toHost_;
+  // The downloaded program while the CPU runs it; empty in the monitor.
+  std::unique_ptr<RunningProgram> program_;
   std::uint64_t nextId_ = 0;
   struct Recorded {
     LineEvent event;

@@ -137,5 +137,14 @@ TEST_F(IniProfileTest, ACrashBetweenWritingAndRenamingLeavesTheOldFileWhole) {
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"Orvanekit.ini"});
 }
 
+// Found by fuzzing: with two byte-order marks the first parse hid the header behind the second,
+// and the written file (without marks) showed it, shadowing the section written after it.
+TEST(IniDocumentText, EveryLeadingByteOrderMarkIsDroppedSoAWriteReadsBack) {
+  IniDocument doc = IniDocument::Parse("\xEF\xBB\xBF\xEF\xBB\xBF[Files]\nFile1=a\n");
+  EXPECT_EQ(doc.Read("Files", "File1", ""), "a");
+  doc.Write("Files", "File3", "c");
+  EXPECT_EQ(IniDocument::Parse(doc.Format()).Read("Files", "File3", ""), "c");
+}
+
 }  // namespace
 }  // namespace orvane::app

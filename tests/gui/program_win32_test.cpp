@@ -10,6 +10,7 @@
 
 #include "app/control_ids.h"
 #include "gui_test_support.h"
+#include "support/serial_map_win32.h"
 
 namespace orvane::gui_test {
 namespace {
@@ -71,8 +72,8 @@ class ProgramProcess {
   bool Started() const { return started_; }
 
   // Polls for a window of the program; null when none came within the limit.
-  HWND WaitForWindow(const char* caption, bool visible) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  HWND WaitForWindow(const char* caption, bool visible, int limitMs = 30000) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
     while (std::chrono::steady_clock::now() < deadline) {
       HWND window = FindProcessWindow(info_.dwProcessId, caption);
       if (window && (!visible || IsWindowVisible(window))) return window;
@@ -114,6 +115,14 @@ TEST_F(ProgramTest, StartsWithItsThreeWindowsAndEndsByCtrlX) {
   EXPECT_FALSE(IsWindowVisible(form2));
   EXPECT_FALSE(IsWindowVisible(form3));
 
+  // The task bar lists the program once, under the application title: a shown, unowned window
+  // of that title owns the main window (an owned window gets no entry of its own).
+  HWND entry = program.WaitForWindow("Orvane Downloader", true);
+  ASSERT_TRUE(entry);
+  EXPECT_EQ(GetWindow(entry, GW_OWNER), nullptr);
+  EXPECT_EQ(GetWindowLongA(entry, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
+  EXPECT_EQ(GetWindow(form1, GW_OWNER), entry);
+
   // The switch lists the virtual board among the ports. (Texts of another process's controls
   // come by message; the wide form, because Wine hands list texts across processes as such.)
   HWND ports = Control(form1, app::ids::kCbCOMOption);
@@ -146,6 +155,25 @@ TEST_F(ProgramTest, StartsWithItsThreeWindowsAndEndsByCtrlX) {
   keys[3].ki.wVk = VK_CONTROL;
   keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
   ASSERT_EQ(SendInput(4, keys, sizeof(INPUT)), 4u);
+  EXPECT_EQ(program.WaitForExit(), 0);
+}
+
+// A computer with no serial port has no serial device map at all: the program starts as usual,
+// with an empty port list and no error box, and its start-up runs to the end (the rates).
+TEST_F(ProgramTest, StartsWithoutASerialDeviceMap) {
+  test_support::SerialMapRemoved noPorts;
+  ASSERT_TRUE(noPorts.Removed());
+  ProgramProcess program("");
+  ASSERT_TRUE(program.Started());
+  HWND form1 = program.WaitForWindow(kCaption, true);
+  ASSERT_TRUE(form1);
+  EXPECT_EQ(SendMessageW(Control(form1, app::ids::kCbCOMOption), CB_GETCOUNT, 0, 0), 0);
+  wchar_t rate[32] = {};
+  SendMessageW(Control(form1, app::ids::kCbBaudrateOption), WM_GETTEXT, 32,
+               reinterpret_cast<LPARAM>(rate));
+  EXPECT_EQ(std::wstring(rate), L"57600");
+  EXPECT_EQ(program.WaitForWindow("Error", false, 1000), nullptr) << "no error box at start-up";
+  PostMessageA(form1, WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_EQ(program.WaitForExit(), 0);
 }
 

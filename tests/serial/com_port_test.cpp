@@ -2,6 +2,9 @@
 // what it raises.
 #include "serial/com_port.h"
 
+#include <functional>
+#include <vector>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -169,15 +172,17 @@ TEST_F(ComPortTest, OpenAndCloseRunHandlersAndDeviceCallsInOrder) {
   port.Open();
   EXPECT_THAT(line->calls,
               ElementsAre("OnBeforeOpen", "Open(COM3)", "Setup(1024,1024)", "SetState",
-                          "SetTimeouts", "OnAfterOpen", "ModemStatus", "CTS on", "ModemStatus",
-                          "DSR off", "ModemStatus", "RLSD on"));
+                          "SetTimeouts", "SetEventMask(1535)", "OnAfterOpen", "ModemStatus",
+                          "CTS on", "ModemStatus", "DSR off", "ModemStatus", "RLSD on"));
   line->ClearCalls();
   port.Open();  // already open: nothing at all
   EXPECT_TRUE(line->calls.empty());
 
   port.Close();
-  EXPECT_THAT(line->calls, ElementsAre("CTS off", "DSR off", "RLSD off", "OnBeforeClose",
-                                       "Purge(3)", "Close", "OnAfterClose"));
+  // The event thread stops (mask reset, both queues purged) before the device closes.
+  EXPECT_THAT(line->calls,
+              ElementsAre("CTS off", "DSR off", "RLSD off", "OnBeforeClose", "Purge(3)",
+                          "SetEventMask(0)", "Purge(12)", "Close", "OnAfterClose"));
   line->ClearCalls();
   port.Close();  // already closed: nothing at all
   EXPECT_TRUE(line->calls.empty());
@@ -245,9 +250,10 @@ TEST_F(ComPortTest, PortChangeWhileOpenComparesWithCase) {
   EXPECT_TRUE(line->calls.empty());
 
   port.SetPort("com3");
-  EXPECT_THAT(line->calls, ElementsAre("Purge(3)", "Close", "Open(com3)", "Setup(1024,1024)",
-                                       "SetState", "SetTimeouts", "ModemStatus", "ModemStatus",
-                                       "ModemStatus"));
+  EXPECT_THAT(line->calls,
+              ElementsAre("Purge(3)", "SetEventMask(0)", "Purge(12)", "Close", "Open(com3)",
+                          "Setup(1024,1024)", "SetState", "SetTimeouts", "SetEventMask(1535)",
+                          "ModemStatus", "ModemStatus", "ModemStatus"));
   EXPECT_TRUE(port.Connected());
 
   line->failures["Open"] = 2;
@@ -318,9 +324,46 @@ TEST_F(ComPortTest, TransfersReturnCountsAndQueryTheQueueAfterARead) {
   EXPECT_THAT(line->calls, ElementsAre("Write(3)", "Write(3)", "Read(1)", "ClearError", "Read(10)",
                                        "ClearError"));
 
-  line->failures["Read"] = 995;
-  EXPECT_TRUE(RaisesComError([&] { port.Read(in, 1); }, 3, 995u));
-  EXPECT_TRUE(port.Connected());
+}
+
+// A device that fails a transfer or a line call is gone (a converter pulled out): the port lets it
+// go and is closed before the error is raised, and the next Open opens a fresh device.
+TEST_F(ComPortTest, FailedDeviceCallReleasesTheDeviceBeforeTheErrorIsRaised) {
+  struct Case {
+    const char* call;
+    std::int32_t code;
+    std::function<void(TComPort&)> act;
+  };
+  std::uint8_t byte = 0x2A;
+  const std::vector<Case> cases = {
+      {"Write", 2, [&](TComPort& p) { p.Write(&byte, 1); }},
+      {"Read", 3, [&](TComPort& p) { p.Read(&byte, 1); }},
+      {"ClearError", 10, [&](TComPort& p) { p.Read(&byte, 1); }},
+      {"Escape", 12, [](TComPort& p) { p.SetDTR(false); }},
+      {"Purge", 5, [](TComPort& p) { p.PurgeBuffers(true, true); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.call);
+    port.Open();
+    bool connectedWhenRaised = true;
+    int devicesWhenRaised = -1;
+    line->failures[c.call] = 109;
+    try {
+      c.act(port);
+    } catch (const EComPort& error) {
+      connectedWhenRaised = port.Connected();
+      devicesWhenRaised = line->openDevices;
+      EXPECT_EQ(error.ErrorCode(), c.code);
+      EXPECT_EQ(error.SystemErrorCode(), 109u);
+    }
+    EXPECT_FALSE(connectedWhenRaised);
+    EXPECT_EQ(devicesWhenRaised, 0);
+    line->failures.clear();
+    line->ClearCalls();
+    port.Open();
+    EXPECT_EQ(line->Count("Open"), 1) << "the next Open opens the device anew";
+    port.Close();
+  }
 }
 
 TEST_F(ComPortTest, BadCountsAndClosedPortsRaiseWithThePlatformNumber) {
@@ -351,6 +394,8 @@ TEST_F(ComPortTest, LineControlAndQueries) {
   line->failures["Escape"] = 50;
   EXPECT_TRUE(RaisesComError([&] { port.SetDTR(true); }, 12, std::nullopt,
                              "EscapeCommFunction function failed (win error code: 50)"));
+  line->failures.clear();
+  port.Open();
 
   line->modemStatus = kMsCtsOn | kMsDsrOn | kMsRingOn | kMsRlsdOn;
   EXPECT_EQ(port.LineSignals(), 0x0Fu);

@@ -20,6 +20,14 @@ void ScriptedLine::ClearCalls() {
   timeouts.clear();
 }
 
+void ScriptedLine::RaiseEvents(std::uint32_t mask) {
+  {
+    std::lock_guard lock(eventMutex);
+    eventBatches.push_back(mask);
+  }
+  eventChanged.notify_all();
+}
+
 serial::DeviceOpener ScriptedOpener(std::shared_ptr<ScriptedLine> line) {
   return [line](const std::string& port, SysError* error) -> std::unique_ptr<serial::ComDevice> {
     line->calls.push_back("Open(" + port + ")");
@@ -122,6 +130,44 @@ SysError ScriptedComDevice::ModemStatus(std::uint32_t* status) {
   const SysError error = Record("ModemStatus", "ModemStatus");
   if (error == serial::kSuccess) *status = line_->modemStatus;
   return error;
+}
+
+SysError ScriptedComDevice::SetEventMask(std::uint32_t mask) {
+  return Record("SetEventMask", "SetEventMask(" + std::to_string(mask) + ")");
+}
+
+namespace {
+
+class ScriptedEventWait final : public serial::ComEventWait {
+ public:
+  explicit ScriptedEventWait(std::shared_ptr<ScriptedLine> line) : line_(std::move(line)) {}
+
+  Result Wait(std::uint32_t* events) override {
+    std::unique_lock lock(line_->eventMutex);
+    line_->eventChanged.wait(lock, [&] { return stop_ || !line_->eventBatches.empty(); });
+    if (stop_) return Result::kStopped;
+    *events = line_->eventBatches.front();
+    line_->eventBatches.pop_front();
+    return Result::kEvents;
+  }
+
+  void Stop() override {
+    {
+      std::lock_guard lock(line_->eventMutex);
+      stop_ = true;
+    }
+    line_->eventChanged.notify_all();
+  }
+
+ private:
+  std::shared_ptr<ScriptedLine> line_;
+  bool stop_ = false;  // under the line's eventMutex
+};
+
+}  // namespace
+
+std::unique_ptr<serial::ComEventWait> ScriptedComDevice::NewEventWait() {
+  return std::make_unique<ScriptedEventWait>(line_);
 }
 
 }  // namespace orvane::test_support

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,13 @@ struct ScriptedLine {
 
   int openDevices = 0;  // devices opened and not yet closed
 
+  // Line events for the port's event thread, shared with it under eventMutex: each batch raised
+  // ends one wait with that event mask (whatever the device's mask says).
+  std::mutex eventMutex;
+  std::condition_variable eventChanged;
+  std::deque<std::uint32_t> eventBatches;
+  void RaiseEvents(std::uint32_t mask);
+
   // How many times a call of that name (the part before "(") was made.
   int Count(const std::string& name) const;
   // Forgets the recorded calls (not the script).
@@ -62,6 +71,8 @@ class ScriptedComDevice : public serial::ComDevice {
   serial::SysError Escape(std::uint32_t function) override;
   serial::SysError ClearError(std::uint32_t* errors, std::uint32_t* inputQueue) override;
   serial::SysError ModemStatus(std::uint32_t* status) override;
+  serial::SysError SetEventMask(std::uint32_t mask) override;  // "SetEventMask(<mask>)"
+  std::unique_ptr<serial::ComEventWait> NewEventWait() override;
 
  private:
   serial::SysError Record(const std::string& name, const std::string& call);

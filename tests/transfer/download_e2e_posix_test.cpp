@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -198,6 +199,30 @@ TEST(DownloadEndToEnd, AProgressBarOnATerminal) {
             std::string::npos);
   // The line is ended, so the shell's prompt starts on a fresh one (the terminal adds the \r).
   EXPECT_EQ(shown.substr(shown.size() - 2), "\r\n");
+}
+
+TEST(DownloadEndToEnd, MonitorCopiesWhatTheProgramSendsAfterTheResultLine) {
+  BoardServer server({"--program", "memtest", "--memtest-interval-ms", "100", "--idle-reset-ms",
+                      "0"});
+  ASSERT_TRUE(server.Running());
+  const auto start = std::chrono::steady_clock::now();
+  const auto result = RunProgram({OrvanePath(), "download", DataFile("objcopy-1.hex"), "--port",
+                                  server.LinkPath(), "--monitor", "--seconds", "2"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out, "Downloading succeded\nLLLLS");
+  EXPECT_EQ(result.err, "");
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+TEST(DownloadEndToEnd, MonitorNeedsNoBoardProgramOnTheVirtualBoard) {
+  const auto result = RunProgram({OrvanePath(), "download", DataFile("objcopy-1.hex"),
+                                  "--virtual-board", "--port", "VIRTUAL", "--monitor",
+                                  "--seconds", "0.5"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out, "Downloading succeded\n");
+  const auto orphan = RunProgram({OrvanePath(), "download", DataFile("objcopy-1.hex"),
+                                  "--port", "VIRTUAL", "--seconds", "1"});
+  EXPECT_EQ(orphan.exitCode, 2);  // --seconds needs --monitor
 }
 
 }  // namespace

@@ -1,0 +1,64 @@
+// The port's side of the event thread: starting and stopping it, and the action each event runs.
+#include <memory>
+
+#include "serial/com_port.h"
+#include "serial/com_thread.h"
+#include "serial/event_window.h"
+
+namespace orvane::serial {
+
+void TCustomComPort::StartEventThread() {
+  if (syncMethod_ == smWindowSync) eventWindow_ = NewEventWindow(*this);
+  eventThread_ = std::make_unique<TComThread>(*this, *device_, eventWindow_.get());
+  threadCreated_ = true;
+}
+
+void TCustomComPort::StopEventThread() {
+  if (eventThread_ && eventThread_->OnOwnThread()) {
+    eventThread_.release()->Abandon();  // it deletes itself once the action returns
+  }
+  // Destroying the thread object stops it and waits for its end; only then does the window go.
+  eventThread_.reset();
+  eventWindow_.reset();
+}
+
+std::exception_ptr TCustomComPort::EventThreadFailure() const {
+  return eventThread_ ? eventThread_->Failure() : nullptr;
+}
+
+bool TCustomComPort::EventThreadRunning() const {
+  return eventThread_ != nullptr && !eventThread_->Ended();
+}
+
+void TCustomComPort::RunEventHandlers(TComEvents events) {
+  for (const TComEvent event : kEventActionOrder) {
+    if (events.Contains(event)) RunEventAction(EventMaskBit(event));
+  }
+}
+
+void TCustomComPort::RunEventAction(std::uint32_t maskBit) {
+  // The queries are made whether or not a handler is assigned; no action reads data.
+  switch (maskBit) {
+    case kEvErr: {
+      const TComErrors errors = TakeLineErrors();
+      if (!errors.Empty()) DoError(errors);
+      break;
+    }
+    case kEvRxChar: {
+      const std::int32_t count = PendingInputCount();
+      if (count > 0) DoRxChar(count);
+      break;
+    }
+    case kEvTxEmpty: DoTxEmpty(); break;
+    case kEvBreak: DoBreak(); break;
+    case kEvRing: DoRing(); break;
+    case kEvCts: DoCTSChange((LineSignals() & kLineCts) != 0); break;
+    case kEvDsr: DoDSRChange((LineSignals() & kLineDsr) != 0); break;
+    case kEvRxFlag: DoRxFlag(); break;
+    case kEvRlsd: DoRLSDChange((LineSignals() & kLineRlsd) != 0); break;
+    case kEvRx80Full: DoRx80Full(); break;
+    default: break;  // not an event's bit
+  }
+}
+
+}  // namespace orvane::serial

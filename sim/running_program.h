@@ -1,0 +1,57 @@
+// A downloaded program running on the board model, in the virtual board's time: the CPU is run
+// up to a given moment on request, its serial bytes come out with the moments they finish on the
+// line, and the host's bytes go into its receiver. The line only carries bytes when the rate the
+// program has set matches the host's (within 3 %, what a UART's sampling tolerates); otherwise
+// every byte is lost both ways, as framing errors would lose it.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "download/memory_image.h"
+#include "sim/board_model.h"
+#include "sim/clock.h"
+
+namespace orvane::sim {
+
+struct SentByte {
+  std::uint8_t byte = 0;
+  Micros end{0};  // the end of its stop bit
+};
+
+class RunningProgram {
+ public:
+  // Starts the program in `memory` at board time `start` as the monitor does for a connection
+  // at `baud`.
+  RunningProgram(const std::array<std::uint8_t, download::ImageSize>& memory, std::uint32_t baud,
+                 Micros start, std::optional<StuckBit> stuckBit);
+
+  // Runs the CPU up to `until` (never backwards), appending the bytes it finishes sending to
+  // `sent`; with `stopAfter` > 0 it stops as soon as that many bytes have been appended.
+  void AdvanceTo(Micros until, std::size_t stopAfter, std::vector<SentByte>& sent);
+  // A byte from the host whose start bit begins at `start`, sent at `hostBaud`. False when the
+  // program's rate does not match and the byte is lost.
+  bool Receive(std::uint8_t byte, Micros start, std::uint32_t hostBaud);
+  // Whether bytes sent by the program at its present rate reach a host at `hostBaud`.
+  bool RateMatches(std::uint32_t hostBaud) const;
+  // The board time the CPU has reached.
+  Micros Now() const;
+  bool Ended() const { return board_->Cpu().Stopped(); }
+  const BoardModel& Board() const { return *board_; }
+
+ private:
+  std::uint64_t CycleAt(Micros time) const;
+  Micros TimeOf(std::uint64_t cycle) const;
+
+  // On the heap: the model holds 100 KB of memories and is handed around by pointer.
+  std::unique_ptr<BoardModel> board_;
+  Micros start_;
+  std::uint32_t hostBaud_ = 0;
+  std::vector<SentByte>* sink_ = nullptr;
+};
+
+}  // namespace orvane::sim
