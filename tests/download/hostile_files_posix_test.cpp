@@ -8,6 +8,7 @@
 #include "download/hex_file.h"
 #include "hex_test_helpers.h"
 #include "support/board_server_posix.h"
+#include "support/temp_folder.h"
 
 namespace orvane::download {
 namespace {
@@ -15,8 +16,8 @@ namespace {
 using namespace orvane::download::testing;
 
 TEST(HostileFilesPosix, ANamedPipeIsRefusedWithoutWaiting) {
-  TempDir dir;
-  const auto fifo = dir.path() / "pipe.hex";
+  test_support::TempFolder dir;
+  const auto fifo = dir.Path() / "pipe.hex";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   HexFile file;
   file.Assign(fifo.string());

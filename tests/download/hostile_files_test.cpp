@@ -11,6 +11,7 @@
 #include "download/hex_file.h"
 #include "download/hex_loader.h"
 #include "hex_test_helpers.h"
+#include "support/temp_folder.h"
 
 namespace orvane::download {
 namespace {
@@ -46,7 +47,7 @@ void WriteRepeated(std::ofstream& out, const std::string& text, std::size_t time
 }
 
 TEST(HostileFiles, LargeFilesLongLinesAndNulBytesEndInAResultOrAClearError) {
-  TempDir dir;
+  test_support::TempFolder dir;
   const std::string record = Data(0x4000, {0x12, 0x34});
   struct Case {
     const char* name;
@@ -94,7 +95,7 @@ TEST(HostileFiles, LargeFilesLongLinesAndNulBytesEndInAResultOrAClearError) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const auto path = dir.path() / "hostile.hex";
+    const auto path = dir.Path() / "hostile.hex";
     {
       std::ofstream out(path, std::ios::binary | std::ios::trunc);
       c.write(out);
@@ -113,8 +114,8 @@ TEST(HostileFiles, LargeFilesLongLinesAndNulBytesEndInAResultOrAClearError) {
 // Another program keeps appending records and never writes the end: the loader reads the file
 // as it was when opened and stops there, however fast the file grows.
 TEST(HostileFiles, AFileThatGrowsWhileItIsReadEndsWhereItWasWhenOpened) {
-  TempDir dir;
-  const auto path = dir.path() / "growing.hex";
+  test_support::TempFolder dir;
+  const auto path = dir.Path() / "growing.hex";
   const std::string record = Data(0x4000, {0x01});
   {
     std::ofstream out(path, std::ios::binary);
