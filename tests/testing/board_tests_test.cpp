@@ -359,6 +359,46 @@ TEST(TestFileLookup, TheCurrentFolderFirstThenTheOthersInOrder) {
   EXPECT_FALSE(FindTestFile("echo.hex", folders));
 }
 
+#ifdef _WIN32
+constexpr bool kLinuxLayout = false;
+#else
+constexpr bool kLinuxLayout = true;
+#endif
+
+// The layouts the packages install: the Windows zip and installer put the test programs beside
+// the program, the Debian package in <prefix>/share/orvane beside <prefix>/bin. From a current
+// folder that holds none of them, each is found where it was installed.
+TEST(TestFileLookup, FindsTheTestProgramsWhereThePackagesInstallThem) {
+  struct Layout {
+    const char* programFolder;
+    const char* dataFolder;
+    bool onThisPlatform;
+  };
+  const Layout layouts[] = {
+      {"Orvane Downloader", "Orvane Downloader", true},
+      {"usr/bin", "usr/share/orvane", kLinuxLayout},
+  };
+  const char* const names[] = {"wave1.hex", "wave2.hex", "echo.hex", "memrw.hex", "dispmsg.hex"};
+  for (const Layout& layout : layouts) {
+    if (!layout.onThisPlatform) continue;
+    SCOPED_TRACE(layout.dataFolder);
+    test_support::TempFolder root, elsewhere;
+    test_support::ScopedCurrentFolder inside(elsewhere.Path());
+    const std::filesystem::path program = root / layout.programFolder;
+    std::filesystem::create_directories(program);
+    std::filesystem::create_directories(root / layout.dataFolder);
+    std::vector<std::filesystem::path> folders{std::filesystem::path(), program};
+    for (const auto& data : InstalledDataFolders(program)) folders.push_back(data);
+    for (const char* name : names) {
+      EXPECT_FALSE(FindTestFile(name, folders)) << name;
+      std::ofstream(root / layout.dataFolder / name) << kGood;
+      const auto found = FindTestFile(name, folders);
+      ASSERT_TRUE(found) << name;
+      EXPECT_TRUE(std::filesystem::equivalent(*found, root / layout.dataFolder / name)) << name;
+    }
+  }
+}
+
 TEST(TestFileLookup, SearchesTheCurrentFolderThenThisProgramsFolder) {
   const auto folders = TestFileFolders();
   ASSERT_GE(folders.size(), 2u);
