@@ -33,6 +33,13 @@ std::string WindowsPath(std::string path) {
   return path.starts_with("\\") ? "Z:" + path : path;
 }
 
+template <typename Boxes>
+std::string AllTexts(const Boxes& boxes) {
+  std::string texts;
+  for (const auto& box : boxes) texts += "\n  \"" + box.text + "\"";
+  return texts;
+}
+
 class WineFaultMatrix : public ::testing::Test {
  protected:
   // Runs Open & Download to its end; the time it took.
@@ -81,7 +88,7 @@ TEST_F(WineFaultMatrix, TheFaultIsReportedAndTheNextDownloadSucceeds) {
     EXPECT_TRUE(program.errorBoxes.empty()) << program.errorBoxes[0].text;
     EXPECT_EQ(program.Form2().LabelText(), "Downloading failure");
   } else {
-    ASSERT_EQ(program.errorBoxes.size(), 1u);
+    ASSERT_EQ(program.errorBoxes.size(), 1u) << AllTexts(program.errorBoxes);
     EXPECT_EQ(program.errorBoxes[0].text.rfind(message, 0), 0u) << program.errorBoxes[0].text;
   }
   EXPECT_TRUE(form.Enabled());

@@ -213,23 +213,5 @@ TEST_F(ComThreadTest, ClosingThePortFromItsOwnActionDoesNotWaitForItself) {
   EXPECT_FALSE(port.Connected());
 }
 
-TEST_F(ComThreadTest, SmWindowSyncActsOncePerEventInTheFixedOrder) {
-  std::vector<std::string> order;
-  port.OnRxChar = [&](TCustomComPort&, std::int32_t) { order.push_back("RxChar"); };
-  port.OnTxEmpty = [&](TCustomComPort&) { order.push_back("TxEmpty"); };
-  port.OnError = [&](TCustomComPort&, TComErrors) { order.push_back("Error"); };
-  port.SetSyncMethod(smWindowSync);
-  port.Open();
-  line->input = {1};
-  line->lineErrors = kCeFrame;
-  line->RaiseEvents(kEvTxEmpty | kEvRxChar | kEvErr);
-  // Without a window system each message is a hand-over of its own.
-  int served = 0;
-  while (served < 3 && ui.WaitForHandOvers(served + 1)) served += ui.ProcessMessages();
-  EXPECT_EQ(served, 3);
-  EXPECT_THAT(order, ElementsAre("Error", "RxChar", "TxEmpty"));
-  port.Close();
-}
-
 }  // namespace
 }  // namespace orvane::serial

@@ -68,7 +68,7 @@ for entry in "${cases[@]}"; do
     --absent) extra=(ORVANE_FAULT_PORT=COM8); options="" ;;
   esac
   # shellcheck disable=SC2086  # the options are words
-  "$board" --link "$link" --fault-handshakes 1 --idle-reset-ms 200 $options >"$work/board.out" 2>&1 &
+  "$board" --link "$link" --fault-handshakes 1 --idle-reset-ms 200 --verbose $options >"$work/board.out" 2>&1 &
   board_pid=$!
   for _ in $(seq 100); do [ -e "$link" ] && break; sleep 0.05; done
   echo "== $name"
