@@ -58,13 +58,17 @@ inline std::unique_ptr<download::MemoryImage> SmallImage() {
 }
 
 // One download as the window's command makes it: connect at the chosen port, run, close the
-// progress window. An error of the port that escapes the run is the window's message box.
+// progress window. An error of the port that escapes is the window's message box.
 inline bool DownloadOnce(board::BoardLink& link, const download::MemoryImage& image,
                          ui::MemoryWindow& form1) {
   ui::MemoryProgressWindow form2(form1);
   try {
-    return download::ConnectForDownload(link) && download::DownloadRun(link, image, form2);
+    if (!download::ConnectForDownload(link)) return false;
+    const bool ok = download::DownloadRun(link, image, form2);
+    form2.Close();
+    return ok;
   } catch (const std::exception& error) {
+    // The run has closed the progress window on its way out.
     std::fprintf(stderr, "%s\n", error.what());
     return false;
   }
