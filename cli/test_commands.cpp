@@ -14,12 +14,15 @@
 #include "cli/board_session.h"
 #include "cli/commands.h"
 #include "cli/console_progress_window.h"
+#include "board/board_messages.h"
 #include "cli/console_testing_window.h"
+#include "cli/hints.h"
 #include "cli/parallel_run.h"
 #include "cli/terminal.h"
 #include "download/hex_file.h"
 #include "download/memory_image.h"
 #include "testing/board_tests.h"
+#include "testing/testing_texts.h"
 
 namespace orvane::cli {
 namespace {
@@ -36,9 +39,24 @@ int TestItem(const std::string& name) {
   return boardtest::kSelftestItem;
 }
 
-// The testing command on one board; the window's text goes to *shown when it came up.
-bool TestBoard(BoardSession& session, int item, int algorithm, std::ostream& bar, bool draw,
-               std::optional<std::string>* shown) {
+// After a failed test: the hint for a connection that failed (the board-check message of a scan,
+// "Can't find Orvane board at" after one port), if that is what happened.
+std::optional<std::string> TestConnectionHint(BoardSession& session, const GlobalOptions& options) {
+  for (const std::string& text : session.ui.errors.Shown()) {
+    const bool scanFailed = text == board::kBoardCheckText;
+    if (scanFailed || text.rfind(boardtest::kCantFindBoardPrefix, 0) == 0) {
+      return ConnectFailureHint(session.link, scanFailed ? options.port : session.ComPort1.Port(),
+                                session.ui.cbBaudrateOption.Text(), scanFailed);
+    }
+  }
+  return std::nullopt;
+}
+
+// The testing command on one board; the window's text goes to *shown when it came up, the hint
+// for a failure to *hint.
+bool TestBoard(BoardSession& session, const GlobalOptions& options, int item, int algorithm,
+               std::ostream& bar, bool draw, std::optional<std::string>* shown,
+               std::optional<std::string>* hint) {
   session.ui.rgTestingOption.SetItemIndex(item);
   session.ui.rgDownloadAlg.SetItemIndex(algorithm);
   ConsoleProgressWindow form2(session.ui.Form1, bar, draw);
@@ -47,6 +65,7 @@ bool TestBoard(BoardSession& session, int item, int algorithm, std::ostream& bar
   auto image = std::make_unique<download::MemoryImage>();
   boardtest::BoardTests tests(session.link, form2, form3, hexFile, *image);
   const bool passed = tests.Testing1Click();
+  if (!passed) *hint = TestConnectionHint(session, options);
   // A test that stopped before its window came up has said why in a message.
   if (form3.Visible()) {
     std::ostringstream text;
@@ -59,8 +78,13 @@ bool TestBoard(BoardSession& session, int item, int algorithm, std::ostream& bar
 int RunBoardTest(const GlobalOptions& options, int item, int algorithm) {
   BoardSession session(options, std::cerr);
   std::optional<std::string> shown;
-  const bool passed =
-      TestBoard(session, item, algorithm, std::cerr, StandardErrorIsTerminal(), &shown);
+  std::optional<std::string> hint;
+  // A scan here goes over every port.
+  GlobalOptions scanAll = options;
+  scanAll.port.clear();
+  const bool passed = TestBoard(session, scanAll, item, algorithm, std::cerr,
+                                StandardErrorIsTerminal(), &shown, &hint);
+  PrintHint(std::cerr, hint);
   if (shown) std::cout << *shown << std::flush;
   return passed ? kExitOk : kExitFailure;
 }
@@ -94,7 +118,8 @@ int RunParallelTest(const GlobalOptions& options, const std::string& portsText, 
     session.ComPort1.SetEvents({});
     PortOutcome outcome;
     std::optional<std::string> shown;
-    outcome.succeeded = TestBoard(session, item, algorithm, streams.bar, streams.draw, &shown);
+    outcome.succeeded = TestBoard(session, own, item, algorithm, streams.bar, streams.draw,
+                                  &shown, &outcome.hint);
     if (shown) outcome.line = LastLine(*shown);
     return outcome;
   };
