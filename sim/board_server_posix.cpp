@@ -128,16 +128,21 @@ int PtyBoardServer::Run(const std::atomic<bool>& stop, const sigset_t& waitMask)
 }
 
 bool PtyBoardServer::Wait(const sigset_t& waitMask) {
-  pollfd fd{};
+  // While the host holds the terminal, an open of it besides the host's is a DTR pulse (see
+  // SeeDtrPulse); otherwise the next open is the host coming.
+  pollfd fds[2] = {};
+  nfds_t count = 1;
   if (watchingOpens_) {
-    fd = {opens_.Get(), POLLIN, 0};
+    fds[0] = {opens_.Get(), POLLIN, 0};
   } else {
-    fd = {master_.Get(), static_cast<short>(POLLIN | (unsent_.empty() ? 0 : POLLOUT)), 0};
+    fds[0] = {master_.Get(), static_cast<short>(POLLIN | (unsent_.empty() ? 0 : POLLOUT)), 0};
+    fds[1] = {opens_.Get(), POLLIN, 0};
+    count = 2;
   }
   const std::optional<Micros> deadline = NextDeadline();
   timespec wait{};
   if (deadline) wait = TimespecOf(*deadline - board_->GetClock().Now());
-  const int ready = ppoll(&fd, 1, deadline ? &wait : nullptr, &waitMask);
+  const int ready = ppoll(fds, count, deadline ? &wait : nullptr, &waitMask);
   if (ready < 0) {
     if (errno == EINTR) return true;  // a signal: the caller looks whether to stop
     std::perror("orvane-board: poll");
@@ -147,15 +152,34 @@ bool PtyBoardServer::Wait(const sigset_t& waitMask) {
     if (ready > 0) CheckHostAfterOpen();
     return true;
   }
-  if (fd.revents & POLLHUP) {
+  const short revents = fds[0].revents;
+  if (revents & POLLHUP) {
     HostGone();
     return true;
   }
-  // Quiet, or something to do: either way the terminal is open.
+  // Quiet, or something to do: either way the terminal is open. A pulse goes before the bytes:
+  // the host opened the terminal for it before it sent them.
+  const bool pulsed = hostOpen_ && (fds[1].revents & POLLIN);
   if (!hostOpen_) HostCame();
-  if (fd.revents & POLLIN) Receive();
-  if (fd.revents & POLLOUT) Flush();
+  if (pulsed) SeeDtrPulse();
+  if (revents & POLLIN) Receive();
+  if (revents & POLLOUT) Flush();
   return true;
+}
+
+void PtyBoardServer::DrainOpens() {
+  char events[4096];
+  while (read(opens_.Get(), events, sizeof events) > 0) {
+  }
+}
+
+// A terminal has no DTR line, so a host that wants to pulse it (our Wine modem-line shim does)
+// opens the terminal once more at the rise that ends the pulse: the board restarts as it would.
+void PtyBoardServer::SeeDtrPulse() {
+  DrainOpens();
+  board_->HostSetDtr(false);
+  board_->HostSetDtr(true);
+  lastActivity_ = board_->GetClock().Now();
 }
 
 std::optional<Micros> PtyBoardServer::NextDeadline() const {
@@ -177,6 +201,7 @@ std::optional<Micros> PtyBoardServer::NextDeadline() const {
 }
 
 void PtyBoardServer::HostCame() {
+  DrainOpens();  // the host's own open is no pulse
   hostOpen_ = true;
   hostBytes_ = 0;
   board_->HostOpened();
@@ -194,9 +219,7 @@ void PtyBoardServer::HostGone() {
 }
 
 void PtyBoardServer::CheckHostAfterOpen() {
-  char events[4096];
-  while (read(opens_.Get(), events, sizeof events) > 0) {
-  }
+  DrainOpens();
   // The open may already have been undone; the terminal says whether anyone holds it now.
   pollfd fd{master_.Get(), POLLIN, 0};
   if (poll(&fd, 1, 0) >= 0 && (fd.revents & POLLHUP) == 0) {

@@ -2,7 +2,8 @@
 // reaches it through the real serial layer.
 //
 // A pseudo-terminal carries no modem lines, so the board cannot see the host's DTR pulse. It is
-// reset instead when the host opens the terminal anew (its last close is DTR falling), and when
+// reset instead when the host opens the terminal anew (its last close is DTR falling), when
+// something opens it once more while the host holds it (a pulse, as our Wine shim sends it), and when
 // the line has been quiet for a while (idleResetMs) in the middle of a command; between commands
 // it always takes a new handshake. A downloaded program runs in real time until then, however
 // quiet it is. The rate and framing the host sets are seen, so the
@@ -73,6 +74,8 @@ class PtyBoardServer {
   void HostCame();
   void HostGone();
   void CheckHostAfterOpen();
+  void DrainOpens();
+  void SeeDtrPulse();
   void Receive();
   void SeeLine();
   void Deliver();

@@ -98,5 +98,23 @@ TEST(ProgramRunEndToEnd, AQuietProgramIsNotResetForBeingQuiet) {
   EXPECT_EQ(terminal.ReadUntil("hello", 2000), "hello");
 }
 
+// Our Wine shim pulses DTR by opening the terminal once more while the host holds it: the
+// running program stops and the monitor takes the next handshake.
+TEST(ProgramRunEndToEnd, AnotherOpenOfTheTerminalIsADtrPulse) {
+  BoardServer server;
+  ASSERT_TRUE(server.Running());
+  Terminal terminal(server.LinkPath());
+  ASSERT_TRUE(terminal.Open());
+  const auto result = RunProgram({OrvanePath(), "download", test_support::TestProgramPath("echo"),
+                                  "--port", server.LinkPath()});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  ASSERT_TRUE(terminal.Write("x"));
+  ASSERT_EQ(terminal.ReadUntil("x", 2000), "x");  // the echo program runs
+
+  { Terminal pulse(server.LinkPath()); }
+  ASSERT_TRUE(terminal.Write("\x80*"));
+  EXPECT_EQ(terminal.ReadUntil("+", 2000), "+");
+}
+
 }  // namespace
 }  // namespace orvane::download::test

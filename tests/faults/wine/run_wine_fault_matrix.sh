@@ -43,7 +43,9 @@ cleanup() {
 trap cleanup EXIT
 
 check="Board can't initialized"
-# name | board options | algorithm (rgDownloadAlg index) | message ("" : "Downloading failure")
+used=" already used by other application"
+# name | board options | algorithm (rgDownloadAlg index) | the messages shown, split at ";"
+# ("": none, and the progress window says "Downloading failure")
 cases=(
   "silent at the handshake|--silent-after 0|0|$check"
   "wrong handshake answer|--wrong-answer-at 2|0|$check"
@@ -54,8 +56,8 @@ cases=(
   "wrong echo|--count-from command --wrong-answer-at 8|3|"
   "stray bytes before an echo|--count-from command --stray-before-at 6|1|"
   "pulled out mid-transfer|--vanish-after-bytes 12 --replug|3|ReadFile function failed (win error code: 109)"
-  "port held by another program|--hold|0|COM7 already used by other application"
-  "port absent|--absent|0|COM8 already used by other application"
+  "port held by another program|--hold|0|COM7$used;$check"
+  "port absent|--absent|0|COM8$used;$check"
 )
 
 passed=0
@@ -81,6 +83,8 @@ for entry in "${cases[@]}"; do
   else
     failed=$((failed + 1))
     cat "$work/case.log"
+    echo "-- the board's last bytes:"
+    tail -25 "$work/board.out"
   fi
   stop_board
 done

@@ -1,14 +1,26 @@
 /* Preloaded into Wine for the serial tests: gives a pseudo-terminal the modem-control lines it
  * lacks. Where the real ioctl refuses the line requests on a terminal, this answers them from a
- * per-process state wired as a loop-back plug: DTR drives DSR and DCD, RTS drives CTS. */
+ * per-process state wired as a loop-back plug: DTR drives DSR and DCD, RTS drives CTS.
+ * The rise of DTR after a fall (the end of the reset pulse) opens the terminal once more, which
+ * orvane-board takes for the pulse: the board restarts as a real one would. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
+#include <fcntl.h>
 #include <stdarg.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 static int outputs = TIOCM_DTR | TIOCM_RTS;
+
+static void set_outputs(int fd, int lines) {
+  const int rises = lines & ~outputs & TIOCM_DTR;
+  outputs = lines & (TIOCM_DTR | TIOCM_RTS);
+  if (!rises) return;
+  const char* name = ttyname(fd);
+  const int other = name ? open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC) : -1;
+  if (other >= 0) close(other);
+}
 
 int ioctl(int fd, unsigned long request, ...) {
   static int (*real_ioctl)(int, unsigned long, ...);
@@ -35,13 +47,13 @@ int ioctl(int fd, unsigned long request, ...) {
       return 0;
     }
     case TIOCMSET:
-      outputs = *lines & (TIOCM_DTR | TIOCM_RTS);
+      set_outputs(fd, *lines);
       return 0;
     case TIOCMBIS:
-      outputs |= *lines & (TIOCM_DTR | TIOCM_RTS);
+      set_outputs(fd, outputs | *lines);
       return 0;
     case TIOCMBIC:
-      outputs &= ~(*lines & (TIOCM_DTR | TIOCM_RTS));
+      set_outputs(fd, outputs & ~*lines);
       return 0;
     default:
       errno = saved;
