@@ -40,6 +40,8 @@ double Seconds(const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_u
 // Runs orvane with the arguments, output to /dev/null; its wall and CPU time.
 Run RunOrvane(std::vector<std::string> args) {
   args.insert(args.begin(), Folder() + "/orvane");
+  // The child would write out what this process has not yet written.
+  std::fflush(nullptr);
   const auto start = Clock::now();
   const pid_t pid = fork();
   if (pid == 0) {
