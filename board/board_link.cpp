@@ -4,6 +4,7 @@
 
 #include "board/board_messages.h"
 #include "board/board_protocol.h"
+#include "serial/com_error.h"
 
 namespace orvane::board {
 namespace {
@@ -39,10 +40,16 @@ bool BoardLink::ConnectBoard(const std::string& portText, const std::string& bau
   }
   // Whatever keeps the port from opening (absent, held by another program, access refused), the
   // user is told the same thing.
+  lastOpenError_ = serial::kSuccess;
   try {
     ComPort1.SetPort(portText);
     ComPort1.Open();
+  } catch (const serial::EComPort& error) {
+    lastOpenError_ = error.SystemErrorCode();
+    controls_.errors.ShowError(portText + kPortInUseSuffix);
+    return false;
   } catch (const std::exception&) {
+    lastOpenError_ = serial::EComPort::kNoSystemError;
     controls_.errors.ShowError(portText + kPortInUseSuffix);
     return false;
   }

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 
+#include "serial/com_device.h"
 #include "serial/com_port.h"
 #include "ui/main_window_controls.h"
 
@@ -43,12 +44,18 @@ class BoardLink {
   // Read one byte into ReceiveByte within the read time-out; true when one came.
   bool ReadReceiveByte();
 
+  // The platform's error number of the last ConnectBoard whose port did not open (EComPort's
+  // SystemErrorCode); kSuccess when it opened. The window tells the user the same whatever the
+  // cause; the command-line tool suggests what to do about each.
+  serial::SysError LastOpenError() const { return lastOpenError_; }
+
   serial::TComPort& Port() { return ComPort1; }
   ui::MainWindowControls& Controls() { return controls_; }
 
  private:
   serial::TComPort& ComPort1;
   ui::MainWindowControls& controls_;
+  serial::SysError lastOpenError_ = serial::kSuccess;
 };
 
 }  // namespace orvane::board

@@ -9,7 +9,10 @@ namespace orvane::cli {
 
 ConsoleErrorReporter::ConsoleErrorReporter(std::ostream& out) : out_(out) {}
 
-void ConsoleErrorReporter::ShowError(const std::string& text) { out_ << text << std::endl; }
+void ConsoleErrorReporter::ShowError(const std::string& text) {
+  out_ << text << std::endl;
+  shown_.push_back(text);
+}
 
 ConsoleUi::ConsoleUi(std::ostream& errorStream) : errors(errorStream) {
   cbBaudrateOption.SetItems(

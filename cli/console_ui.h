@@ -25,14 +25,17 @@ using ConsoleRadioGroup = ui::MemoryRadioGroup;
 using ConsoleStatusBar = ui::MemoryStatusBar;
 using ConsoleWindow = ui::MemoryWindow;
 
-// The "Error" message box: its text and a line end on the given stream (standard error).
+// The "Error" message box: its text and a line end on the given stream (standard error). The
+// texts shown are kept, for the hints that follow them.
 class ConsoleErrorReporter final : public ui::ErrorReporter {
  public:
   explicit ConsoleErrorReporter(std::ostream& out);
   void ShowError(const std::string& text) override;
+  const std::vector<std::string>& Shown() const { return shown_; }
 
  private:
   std::ostream& out_;
+  std::vector<std::string> shown_;
 };
 
 using NoMessagePump = ui::NoMessagePump;

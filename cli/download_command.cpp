@@ -11,7 +11,9 @@
 #include "cli/board_session.h"
 #include "cli/commands.h"
 #include "cli/console_progress_window.h"
+#include "cli/hints.h"
 #include "cli/interrupt.h"
+#include "cli/parallel_run.h"
 #include "cli/serial_monitor.h"
 #include "cli/terminal.h"
 #include "download/download_messages.h"
@@ -31,16 +33,46 @@ struct MonitorOptions {
   double seconds = -1;  // no limit
 };
 
-int RunDownload(const GlobalOptions& options, const std::string& fileName, int algorithm,
+std::unique_ptr<download::MemoryImage> LoadImage(const std::string& fileName) {
+  download::HexFile file;
+  auto image = std::make_unique<download::MemoryImage>();
+  if (const auto stop = download::LoadForDownload(file, fileName, *image)) {
+    std::cerr << *stop << std::endl;
+    return nullptr;
+  }
+  return image;
+}
+
+// Connects the session's board as the window does. On failure *hint says what to do about it;
+// a scan went over `scanPort` only, or over every port when that is empty.
+bool Connect(BoardSession& session, const GlobalOptions& options, const std::string& scanPort,
+             int algorithm, std::optional<std::string>* hint) {
+  session.ui.rgDownloadAlg.SetItemIndex(algorithm);
+  if (download::ConnectForDownload(session.link)) return true;
+  const bool scanned = options.autoDetect;
+  *hint = ConnectFailureHint(session.link, scanned ? scanPort : session.ui.cbCOMOption.Text(),
+                             session.ui.cbBaudrateOption.Text(), scanned);
+  return false;
+}
+
+std::optional<std::string> LatencyHintFor(BoardSession& session,
+                                          const download::MemoryImage& image, int algorithm) {
+  return DownloadLatencyHint(session.ComPort1.Port(), algorithm,
+                             static_cast<long>(image.ImageBytesUsed()));
+}
+
+// The download run on the connected board, its bar on `bar`; true for "Downloading succeded".
+bool Download(BoardSession& session, const download::MemoryImage& image, std::ostream& bar,
+              bool draw) {
+  ConsoleProgressWindow form2(session.ui.Form1, bar, draw);
+  const bool succeeded = download::DownloadRun(session.link, image, form2);
+  form2.Close();
+  return succeeded;
+}
+
+int RunDownload(const GlobalOptions& options, const download::MemoryImage& image, int algorithm,
                 const MonitorOptions& monitor) {
   using namespace orvane::download;
-  HexFile file;
-  auto image = std::make_unique<MemoryImage>();
-  if (const auto stop = LoadForDownload(file, fileName, *image)) {
-    std::cerr << *stop << std::endl;
-    return kExitFailure;
-  }
-
   // Ctrl+C ends the monitor, which then closes the port; before the monitor runs it ends the
   // program as it always does. The watch comes before the port's event thread.
   std::atomic<SerialMonitor*> running{nullptr};
@@ -58,12 +90,14 @@ int RunDownload(const GlobalOptions& options, const std::string& fileName, int a
   // The monitor goes before the session: it closes the port whose handler it is.
   std::unique_ptr<SerialMonitor> monitorPtr;
   if (monitor.enabled) monitorPtr = std::make_unique<SerialMonitor>(session.ComPort1, stdout);
-  session.ui.rgDownloadAlg.SetItemIndex(algorithm);
-  if (!ConnectForDownload(session.link)) return kExitFailure;
-
-  ConsoleProgressWindow form2(session.ui.Form1, std::cerr, StandardErrorIsTerminal());
-  const bool succeeded = DownloadRun(session.link, *image, form2);
-  form2.Close();
+  std::optional<std::string> hint;
+  if (!Connect(session, options, "", algorithm, &hint)) {
+    PrintHint(std::cerr, hint);
+    return kExitFailure;
+  }
+  // Before the wait that it explains.
+  PrintHint(std::cerr, LatencyHintFor(session, image, algorithm));
+  const bool succeeded = Download(session, image, std::cerr, StandardErrorIsTerminal());
   std::cout << (succeeded ? kDownloadSucceededText : kDownloadFailureText) << std::endl;
   if (!succeeded) return kExitFailure;
   if (monitorPtr) {
@@ -75,6 +109,31 @@ int RunDownload(const GlobalOptions& options, const std::string& fileName, int a
   return kExitOk;
 }
 
+// --ports: the download on every port at once.
+int RunParallelDownload(const GlobalOptions& options, const std::vector<std::string>& ports,
+                        const download::MemoryImage& image, int algorithm) {
+  PrepareVirtualBoard(options);
+  const PortJob job = [&](const std::string& port, PortStreams& streams) {
+    GlobalOptions own = options;
+    own.port = port;
+    BoardSession session(own, streams.messages, std::vector<std::string>{port});
+    // Nothing here acts on line events, and their hand-over to one user-interface thread would
+    // tie the ports together.
+    session.ComPort1.SetEvents({});
+    PortOutcome outcome;
+    outcome.succeeded = Connect(session, own, port, algorithm, &outcome.hint);
+    if (outcome.succeeded) {
+      outcome.hint = LatencyHintFor(session, image, algorithm);
+      outcome.succeeded = Download(session, image, streams.bar, streams.draw);
+    }
+    outcome.line =
+        outcome.succeeded ? download::kDownloadSucceededText : download::kDownloadFailureText;
+    return outcome;
+  };
+  return RunOnPorts(ports, job, download::kDownloadFailureText, std::cout, std::cerr,
+                    StandardErrorIsTerminal());
+}
+
 }  // namespace
 
 void AddDownloadCommand(CLI::App& app, CliContext& context) {
@@ -82,6 +141,7 @@ void AddDownloadCommand(CLI::App& app, CliContext& context) {
     std::string fileName;
     std::string algorithm;
     MonitorOptions monitor;
+    std::string ports;
   };
   auto arguments = std::make_shared<Arguments>();
   auto* command = app.add_subcommand(
@@ -97,9 +157,31 @@ void AddDownloadCommand(CLI::App& app, CliContext& context) {
                    "With --monitor: stop monitoring after N seconds")
       ->check(CLI::NonNegativeNumber)
       ->needs(monitorFlag);
+  command
+      ->add_option("--ports", arguments->ports,
+                   "Download to every board of this comma-separated port list at once ('all': "
+                   "every port 'orvane ports' lists); one result line per port")
+      ->excludes(monitorFlag);
   command->callback([&context, arguments] {
-    context.exitCode = RunDownload(context.options, arguments->fileName,
-                                   AlgorithmIndex(arguments->algorithm), arguments->monitor);
+    const auto image = LoadImage(arguments->fileName);
+    if (!image) {
+      context.exitCode = kExitFailure;
+      return;
+    }
+    const int algorithm = AlgorithmIndex(arguments->algorithm);
+    if (arguments->ports.empty()) {
+      context.exitCode = RunDownload(context.options, *image, algorithm, arguments->monitor);
+      return;
+    }
+    PrepareVirtualBoard(context.options);
+    std::string error;
+    const auto ports = ParsePortsOption(arguments->ports, &error);
+    if (!ports) {
+      std::cerr << error << std::endl;
+      context.exitCode = kExitUsage;
+      return;
+    }
+    context.exitCode = RunParallelDownload(context.options, *ports, *image, algorithm);
   });
 }
 

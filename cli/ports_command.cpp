@@ -1,22 +1,55 @@
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/hints.h"
 #include "serial/com_port.h"
+#include "serial/port_details.h"
+#include "serial/virtual_ports.h"
 #include "sim/virtual_board.h"
 
 namespace orvane::cli {
+namespace {
+
+// name, description, vendor:product and serial number, tab-separated; empty fields stay, so the
+// columns keep their places for scripts.
+void PrintLong(const std::string& port) {
+  const std::vector<std::string> virtualPorts = serial::ListedVirtualPorts();
+  serial::PortDetails details;
+  if (std::find(virtualPorts.begin(), virtualPorts.end(), port) != virtualPorts.end()) {
+    details.description = "in-process virtual board";
+  } else {
+    details = serial::DescribePort(port, SystemRoot());
+  }
+  std::cout << port << "\t" << details.description << "\t" << details.usbId << "\t"
+            << details.serialNumber << "\n";
+}
+
+}  // namespace
 
 void AddPortsCommand(CLI::App& app, CliContext& context) {
   auto* command = app.add_subcommand("ports", "List the serial ports present, one a line");
-  command->callback([&context] {
+  auto longForm = std::make_shared<bool>(false);
+  command->add_flag("--long,-l", *longForm,
+                    "Also say what each port is, tab-separated: description (USB manufacturer "
+                    "and product, or the driver of a built-in port), USB vendor:product id, "
+                    "serial number");
+  command->callback([&context, longForm] {
     if (context.options.virtualBoard) sim::EnableVirtualBoard(true);
     std::vector<std::string> ports;
     serial::ListPorts(ports);
-    for (const std::string& port : ports) std::cout << port << "\n";
+    for (const std::string& port : ports) {
+      if (*longForm) {
+        PrintLong(port);
+      } else {
+        std::cout << port << "\n";
+      }
+    }
     context.exitCode = kExitOk;
   });
 }

@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 #include "serial/com_device.h"
@@ -61,13 +62,31 @@ bool SetFraming(const Dcb& dcb, termios& tio) {
   return true;
 }
 
+// A USB converter holds what it receives up to its latency timer (often 16 ms) before it passes
+// it on, which a protocol that waits for an answer to each byte pays on every byte. Asked for low
+// latency, its driver lowers the timer to the least (ftdi_sio: 1 ms). The flag belongs to the
+// tty and outlives this descriptor, so the setting found is returned to be put back on close;
+// none when there is nothing to put back (a pty or a driver without the setting, low latency
+// already on, or the driver refused).
+std::optional<serial_struct> RequestLowLatency(int fd) {
+  serial_struct found{};
+  if (ioctl(fd, TIOCGSERIAL, &found) != 0) return std::nullopt;
+  if (found.flags & ASYNC_LOW_LATENCY) return std::nullopt;
+  serial_struct low = found;
+  low.flags |= ASYNC_LOW_LATENCY;
+  if (ioctl(fd, TIOCSSERIAL, &low) != 0) return std::nullopt;
+  return found;
+}
+
 class PosixComDevice final : public ComDevice {
  public:
-  explicit PosixComDevice(UniqueFd fd) : fd_(std::move(fd)) {
+  PosixComDevice(UniqueFd fd, std::optional<serial_struct> restoreOnClose)
+      : fd_(std::move(fd)), restoreOnClose_(restoreOnClose) {
     hasCounters_ = ReadCounters(&counters_);
   }
 
   ~PosixComDevice() override {
+    if (restoreOnClose_) ioctl(fd_.Get(), TIOCSSERIAL, &*restoreOnClose_);
     // The exclusive mode belongs to the tty, which may outlive this descriptor (a pty whose other
     // side stays open): give it up so the port can be opened again.
     ioctl(fd_.Get(), TIOCNXCL);
@@ -167,6 +186,7 @@ class PosixComDevice final : public ComDevice {
   ssize_t ReadSome(std::uint8_t* data, std::int32_t count);
 
   UniqueFd fd_;
+  std::optional<serial_struct> restoreOnClose_;  // the line settings before low latency
   CommTimeouts timeouts_{};
   bool discardNull_ = false;
   serial_icounter_struct counters_{};
@@ -351,7 +371,8 @@ std::unique_ptr<ComDevice> OpenPlatformDevice(const std::string& port, SysError*
     *error = LastError();
     return nullptr;
   }
-  return std::make_unique<PosixComDevice>(std::move(fd));
+  const std::optional<serial_struct> before = RequestLowLatency(fd.Get());
+  return std::make_unique<PosixComDevice>(std::move(fd), before);
 }
 
 SysError InvalidHandleError() { return EBADF; }

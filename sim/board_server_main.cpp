@@ -33,6 +33,7 @@ struct Options {
   std::vector<std::string> rates{"57600"};
   bool noPacing = false;
   long answerDelayUs = 200;
+  long latencyMs = 0;
   long pageWriteMs = 10;
   long selftestMs = 200;
   std::string memoryType = "1";
@@ -71,7 +72,8 @@ BoardConfig MakeConfig(const Options& o) {
     config.rates.push_back(static_cast<std::uint32_t>(std::stoul(rate)));
   }
   config.pacing = !o.noPacing;
-  config.answerDelay = Micros(o.answerDelayUs);
+  // A USB converter's latency timer holds each answer on its way to the host.
+  config.answerDelay = Micros(o.answerDelayUs) + Ms(o.latencyMs);
   config.pageWriteTime = Ms(o.pageWriteMs);
   config.selftestTime = Ms(o.selftestMs);
   config.memoryType = AnswerByte(o.memoryType);
@@ -115,6 +117,10 @@ void AddOptions(CLI::App& app, Options& o) {
       ->capture_default_str();
   app.add_flag("--no-pacing", o.noPacing, "Bytes take no time on the line");
   app.add_option("--answer-delay-us", o.answerDelayUs, "Delay before each answer")
+      ->capture_default_str();
+  app.add_option("--latency-ms", o.latencyMs,
+                 "Hold each answer this long more, as a USB converter's latency timer does")
+      ->check(CLI::Range(0L, 1000L))
       ->capture_default_str();
   app.add_option("--page-write-ms", o.pageWriteMs,
                  "Time to write a page before its acknowledgement")

@@ -11,6 +11,7 @@
 #include "download/hex_file.h"
 #include "download/hex_loader.h"
 #include "support/board_server_posix.h"
+#include "support/hint_lines.h"
 #include "support/temp_folder.h"
 #include "support/testing_bench.h"
 
@@ -87,9 +88,12 @@ TEST(TestCommands, AFailedSelftestAndAMissingBoardExitWithOne) {
   result = RunProgram({OrvanePath(), "--port", "/nonexistent/tty", "test", "serial"});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(result.out, "");
-  EXPECT_EQ(result.err,
+  const auto split = test_support::SplitHints(result.err);
+  EXPECT_EQ(split.messages,
             "/nonexistent/tty already used by other application\n"
             "Can't find Orvane board at /nonexistent/tty\n");
+  ASSERT_EQ(split.hints.size(), 1u);
+  EXPECT_EQ(split.hints[0].rfind("there is no port /nonexistent/tty; ", 0), 0u) << split.hints[0];
 
   result = RunProgram({OrvanePath(), "--port", server.LinkPath(), "test", "video"});
   EXPECT_EQ(result.exitCode, 2);

@@ -19,7 +19,9 @@
 
 #include "board/board_messages.h"
 #include "support/board_server_posix.h"
+#include "support/hint_lines.h"
 #include "support/temp_folder.h"
+#include "support/terminal_run_posix.h"
 
 namespace orvane::download::test {
 namespace {
@@ -27,6 +29,7 @@ namespace {
 using test_support::BoardServer;
 using test_support::OrvanePath;
 using test_support::RunProgram;
+using test_support::RunWithTerminalStderr;
 
 std::string DataFile(const std::string& name) {
   return std::string(ORVANE_SOURCE_DIR) + "/tests/data/hex/" + name;
@@ -129,8 +132,12 @@ TEST(DownloadEndToEnd, ConnectionFailuresSayWhatTheWindowSays) {
       {OrvanePath(), "download", DataFile("objcopy-200.hex"), "--port", "/nonexistent/tty"});
   EXPECT_EQ(unanswered.exitCode, 1);
   EXPECT_EQ(unanswered.out, "");
-  EXPECT_EQ(unanswered.err, std::string("/nonexistent/tty") + board::kPortInUseSuffix + "\n" +
+  const auto split = test_support::SplitHints(unanswered.err);
+  EXPECT_EQ(split.messages, std::string("/nonexistent/tty") + board::kPortInUseSuffix + "\n" +
                                 board::kBoardCheckText + "\n");
+  // The window's texts, then the tool's next step.
+  ASSERT_EQ(split.hints.size(), 1u);
+  EXPECT_EQ(split.hints[0].rfind("there is no port /nonexistent/tty; ", 0), 0u) << split.hints[0];
 
   const auto noRate = RunProgram(
       {OrvanePath(), "download", DataFile("objcopy-200.hex"), "--port", "VIRTUAL", "--baud", ""});
@@ -150,42 +157,6 @@ TEST(DownloadEndToEnd, TheInProcessVirtualBoardAndAScan) {
       {"ORVANE_VIRTUAL_BOARD=0"});
   EXPECT_EQ(scanned.exitCode, 0) << scanned.err;
   EXPECT_EQ(scanned.out, "Downloading succeded\n");
-}
-
-// Runs orvane with standard error on a pseudo-terminal; returns what the terminal received.
-std::string RunWithTerminalStderr(const std::vector<std::string>& argv, int* exitCode) {
-  int master = -1;
-  int slave = -1;
-  if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return {};
-  std::vector<std::string> args = argv;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(slave, STDERR_FILENO);
-    const int null = open("/dev/null", O_WRONLY);
-    dup2(null, STDOUT_FILENO);
-    close(master);
-    close(slave);
-    std::vector<char*> cargs;
-    for (std::string& a : args) cargs.push_back(a.data());
-    cargs.push_back(nullptr);
-    execv(cargs[0], cargs.data());
-    _exit(127);
-  }
-  close(slave);
-  std::string received;
-  for (;;) {
-    pollfd fd{master, POLLIN, 0};
-    if (poll(&fd, 1, 30000) <= 0) break;
-    char buffer[4096];
-    const ssize_t n = read(master, buffer, sizeof buffer);
-    if (n <= 0) break;  // EIO once the program has ended and closed the terminal
-    received.append(buffer, static_cast<std::size_t>(n));
-  }
-  close(master);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return received;
 }
 
 TEST(DownloadEndToEnd, AProgressBarOnATerminal) {

@@ -83,14 +83,19 @@ TEST(ProgramRunEndToEnd, ADownloadedProgramRunsAndIsHeardOnTheTerminal) {
   EXPECT_NE(heard.find("\r\ntick "), std::string::npos) << heard;
 }
 
-TEST(ProgramRunEndToEnd, AQuietProgramIsNotResetForBeingQuiet) {
-  BoardServer server({"--idle-reset-ms", "200"});
+// Downloads the echo program while the terminal is held open, so that it keeps running.
+void StartEchoProgram(const BoardServer& server, const Terminal& terminal) {
   ASSERT_TRUE(server.Running());
-  Terminal terminal(server.LinkPath());
   ASSERT_TRUE(terminal.Open());
   const auto result = RunProgram({OrvanePath(), "download", test_support::TestProgramPath("echo"),
                                   "--port", server.LinkPath()});
   ASSERT_EQ(result.exitCode, 0) << result.err;
+}
+
+TEST(ProgramRunEndToEnd, AQuietProgramIsNotResetForBeingQuiet) {
+  BoardServer server({"--idle-reset-ms", "200"});
+  Terminal terminal(server.LinkPath());
+  ASSERT_NO_FATAL_FAILURE(StartEchoProgram(server, terminal));
 
   // Well past the idle reset, the echo program still answers.
   EXPECT_EQ(terminal.ReadUntil("-", 600), "");
@@ -102,12 +107,8 @@ TEST(ProgramRunEndToEnd, AQuietProgramIsNotResetForBeingQuiet) {
 // running program stops and the monitor takes the next handshake.
 TEST(ProgramRunEndToEnd, AnotherOpenOfTheTerminalIsADtrPulse) {
   BoardServer server;
-  ASSERT_TRUE(server.Running());
   Terminal terminal(server.LinkPath());
-  ASSERT_TRUE(terminal.Open());
-  const auto result = RunProgram({OrvanePath(), "download", test_support::TestProgramPath("echo"),
-                                  "--port", server.LinkPath()});
-  ASSERT_EQ(result.exitCode, 0) << result.err;
+  ASSERT_NO_FATAL_FAILURE(StartEchoProgram(server, terminal));
   ASSERT_TRUE(terminal.Write("x"));
   ASSERT_EQ(terminal.ReadUntil("x", 2000), "x");  // the echo program runs
 

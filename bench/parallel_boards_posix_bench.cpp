@@ -1,0 +1,142 @@
+// Many boards at once: `orvane download --ports` to 1, 2, 4 and 8 boards, each orvane-board on a
+// pseudo-terminal pacing its line at 57600 bit/s, with the page algorithm and a full 8 KB image.
+// Prints the wall time against one board's and the host's CPU time per byte sent (user and
+// system, from the tool's resource use; the boards' own work is theirs). Then, with one board
+// whose answers are held 16 ms as a USB converter's latency timer holds them, the time of each
+// algorithm.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "board_server_posix_bench.h"
+
+namespace {
+
+using orvane::bench::BoardServer;
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kAlgorithms[] = {"page", "page-verified", "byte", "byte-verified"};
+
+struct Run {
+  bool succeeded = false;
+  double wall = 0;    // seconds
+  double user = 0;    // CPU seconds of the tool
+  double system = 0;
+};
+
+std::string Folder() {
+  return std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
+}
+
+double Seconds(const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; }
+
+// Runs orvane with the arguments, output to /dev/null; its wall and CPU time.
+Run RunOrvane(std::vector<std::string> args) {
+  args.insert(args.begin(), Folder() + "/orvane");
+  // The child would write out what this process has not yet written.
+  std::fflush(nullptr);
+  const auto start = Clock::now();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (std::freopen("/dev/null", "w", stdout) == nullptr) _exit(127);
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  Run run;
+  run.wall = std::chrono::duration<double>(Clock::now() - start).count();
+  run.succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  run.user = Seconds(usage.ru_utime);
+  run.system = Seconds(usage.ru_stime);
+  return run;
+}
+
+// N boards on terminals linked in a fresh folder; their links, comma-separated.
+struct Boards {
+  Boards(int count, const std::vector<std::string>& options) {
+    char pattern[] = "/tmp/orvane-parallel-XXXXXX";
+    folder = mkdtemp(pattern) ? pattern : "/tmp";
+    for (int i = 0; i < count; ++i) {
+      const std::string link = folder + "/board" + std::to_string(i);
+      servers.push_back(std::make_unique<BoardServer>(link, options));
+      ports += (i ? "," : "") + link;
+    }
+  }
+  ~Boards() {
+    servers.clear();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+  }
+  std::string folder;
+  std::string ports;
+  std::vector<std::unique_ptr<BoardServer>> servers;
+};
+
+// The best of `tries` runs of the page algorithm to `count` boards.
+Run BestParallelRun(const std::string& image, int count, int tries) {
+  Run best;
+  for (int i = 0; i < tries; ++i) {
+    // Fresh boards each time: a board runs the downloaded program afterwards.
+    Boards boards(count, {});
+    const Run run = RunOrvane({"download", image, "--ports", boards.ports, "--algorithm", "page"});
+    if (run.succeeded && (!best.succeeded || run.wall < best.wall)) best = run;
+  }
+  return best;
+}
+
+void ParallelFigures(const std::string& image, long bytes) {
+  std::printf("%6s %8s %10s %16s %16s\n", "boards", "wall s", "x 1 board", "CPU us/byte user",
+              "system");
+  double one = 0;
+  for (const int count : {1, 2, 4, 8}) {
+    const Run run = BestParallelRun(image, count, 3);
+    if (!run.succeeded) {
+      std::printf("%6d  failed\n", count);
+      continue;
+    }
+    if (count == 1) one = run.wall;
+    const double sent = static_cast<double>(bytes) * count;
+    std::printf("%6d %8.3f %10.3f %16.2f %16.2f\n", count, run.wall, run.wall / one,
+                run.user * 1e6 / sent, run.system * 1e6 / sent);
+  }
+}
+
+void LatencyFigures(const std::string& image, long bytes) {
+  std::printf("\none board, %ld image bytes, answers held 16 ms (and not held, for comparison):\n",
+              bytes);
+  std::printf("%-14s %10s %10s\n", "algorithm", "16 ms s", "0 ms s");
+  for (const char* algorithm : kAlgorithms) {
+    double wall[2] = {};
+    for (int held = 0; held < 2; ++held) {
+      Boards boards(1, held == 0 ? std::vector<std::string>{"--latency-ms", "16"}
+                                 : std::vector<std::string>{});
+      const Run run = RunOrvane({"download", image, "--port", boards.ports, "--algorithm",
+                                 algorithm});
+      wall[held] = run.succeeded ? run.wall : -1;
+    }
+    std::printf("%-14s %10.2f %10.2f\n", algorithm, wall[0], wall[1]);
+  }
+}
+
+}  // namespace
+
+int main() {
+  const std::string data = std::string(ORVANE_SOURCE_DIR) + "/tests/data/hex/";
+  std::printf("page algorithm, 8192 image bytes to each board, best of 3 (%ld cores here):\n",
+              sysconf(_SC_NPROCESSORS_ONLN));
+  ParallelFigures(data + "objcopy-8192.hex", 8192);
+  LatencyFigures(data + "objcopy-3000.hex", 3000);
+  return 0;
+}
