@@ -43,4 +43,18 @@ BoardSession::BoardSession(const GlobalOptions& options, std::ostream& errorStre
   if (options.autoDetect) link.cbAutoDetectClick();
 }
 
+namespace {
+
+GlobalOptions NamingPort(GlobalOptions options, const std::string& port) {
+  options.port = port;
+  return options;
+}
+
+}  // namespace
+
+PortSession::PortSession(const GlobalOptions& all, const std::string& port, std::ostream& messages)
+    : options(NamingPort(all, port)), session(options, messages, std::vector<std::string>{port}) {
+  session.ComPort1.SetEvents({});
+}
+
 }  // namespace orvane::cli

@@ -40,6 +40,15 @@ class BoardSession {
   board::BoardLink link{ComPort1, ui.Controls()};
 };
 
+// One port's own session in a parallel run (--ports): options that name that port, and a port
+// without line events, whose hand-over to the one user-interface thread would tie the ports
+// together (nothing in such a run acts on them).
+struct PortSession {
+  PortSession(const GlobalOptions& all, const std::string& port, std::ostream& messages);
+  GlobalOptions options;
+  BoardSession session;
+};
+
 // The names ListPorts gives (the virtual board's among them once registered as listed).
 std::vector<std::string> PortsPresent();
 

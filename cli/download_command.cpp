@@ -114,14 +114,10 @@ int RunParallelDownload(const GlobalOptions& options, const std::vector<std::str
                         const download::MemoryImage& image, int algorithm) {
   PrepareVirtualBoard(options);
   const PortJob job = [&](const std::string& port, PortStreams& streams) {
-    GlobalOptions own = options;
-    own.port = port;
-    BoardSession session(own, streams.messages, std::vector<std::string>{port});
-    // Nothing here acts on line events, and their hand-over to one user-interface thread would
-    // tie the ports together.
-    session.ComPort1.SetEvents({});
+    PortSession own(options, port, streams.messages);
+    BoardSession& session = own.session;
     PortOutcome outcome;
-    outcome.succeeded = Connect(session, own, port, algorithm, &outcome.hint);
+    outcome.succeeded = Connect(session, own.options, port, algorithm, &outcome.hint);
     if (outcome.succeeded) {
       outcome.hint = LatencyHintFor(session, image, algorithm);
       outcome.succeeded = Download(session, image, streams.bar, streams.draw);

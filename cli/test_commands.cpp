@@ -110,15 +110,11 @@ int RunParallelTest(const GlobalOptions& options, const std::string& portsText, 
     return kExitUsage;
   }
   const PortJob job = [&](const std::string& port, PortStreams& streams) {
-    GlobalOptions own = options;
-    own.port = port;
-    BoardSession session(own, streams.messages, std::vector<std::string>{port});
-    // Nothing here acts on line events, and their hand-over to one user-interface thread would
-    // tie the ports together.
-    session.ComPort1.SetEvents({});
+    PortSession own(options, port, streams.messages);
+    BoardSession& session = own.session;
     PortOutcome outcome;
     std::optional<std::string> shown;
-    outcome.succeeded = TestBoard(session, own, item, algorithm, streams.bar, streams.draw,
+    outcome.succeeded = TestBoard(session, own.options, item, algorithm, streams.bar, streams.draw,
                                   &shown, &outcome.hint);
     if (shown) outcome.line = LastLine(*shown);
     return outcome;
