@@ -19,6 +19,7 @@
 #include "app/testing_window.h"
 #include "app/win32_handles.h"
 #include "board/board_messages.h"
+#include "ui/main_window_controls.h"
 #include "ui/menu/menu_item_data.h"
 
 namespace orvane::app {
@@ -38,7 +39,7 @@ constexpr const char* kDownloadAlgorithms[] = {
     "Page Download Unverified", "Page Download Verified", "Byte Download Unverified",
     "Byte Download Verified "};  // the last caption ends in a blank
 
-constexpr std::array<int, 5> kStatusPanelWidths = {100, 100, 50, 75, 211};
+constexpr std::array<int, ui::kStatusPanelCount> kStatusPanelWidths = {100, 100, 50, 75, 211};
 constexpr int kStatusBarHeight = 21;
 constexpr int kToolBarHeight = 29;
 constexpr int kComboBoxHeight = 21;

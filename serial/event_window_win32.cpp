@@ -4,6 +4,7 @@
 
 #include "serial/com_port.h"
 #include "serial/event_window.h"
+#include "serial/message_only_window_win32.h"
 
 namespace orvane::serial {
 namespace {
@@ -41,13 +42,7 @@ class Win32EventWindow final : public EventWindow {
 }  // namespace
 
 std::unique_ptr<EventWindow> NewEventWindow(TCustomComPort& port) {
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = EventWindowProc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = kWindowClass;
-  RegisterClassA(&windowClass);  // fails harmlessly when already registered
-  HWND window = CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                windowClass.hInstance, nullptr);
+  HWND window = CreateMessageOnlyWindow(kWindowClass, EventWindowProc);
   if (window == nullptr) throw EComPort(CError_WaitFailed, GetLastError());
   SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&port));
   return std::make_unique<Win32EventWindow>(window);

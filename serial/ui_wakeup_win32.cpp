@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "serial/hand_over.h"
+#include "serial/message_only_window_win32.h"
 #include "serial/ui_wakeup.h"
 #include "serial/unique_handle_win32.h"
 
@@ -62,13 +63,7 @@ LRESULT CALLBACK HandOverProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 std::function<void()> DefaultHandOverWaker() {
   // A message-only window of the user-interface thread: its message arrives wherever that thread
   // takes messages (its main loop, the pump between transferred bytes, a message box).
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = HandOverProc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = kWindowClass;
-  RegisterClassA(&windowClass);  // fails harmlessly when already registered
-  HWND window = CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                windowClass.hInstance, nullptr);
+  HWND window = CreateMessageOnlyWindow(kWindowClass, HandOverProc);
   if (window == nullptr) return {};
   return [window] { PostMessageA(window, kServeMessage, 0, 0); };
 }

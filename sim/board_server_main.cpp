@@ -107,7 +107,8 @@ BoardConfig MakeConfig(const Options& o) {
   return config;
 }
 
-void AddOptions(CLI::App& app, Options& o) {
+// Where the board is and how its line and monitor behave.
+void AddBoardOptions(CLI::App& app, Options& o) {
   app.add_option("--link", o.link, "Make a symbolic link at this path to the terminal");
   app.add_option("--dump", o.dump,
                  "Write the 8 KB program memory (0x4000-0x5FFF) to this file after each "
@@ -133,6 +134,10 @@ void AddOptions(CLI::App& app, Options& o) {
       ->capture_default_str();
   app.add_option("--handshake-answer", o.handshakeAnswer, "Answer to the handshake")
       ->capture_default_str();
+}
+
+// Canned programs and injected faults, for tests of the host's error paths.
+void AddFaultOptions(CLI::App& app, Options& o) {
   app.add_option("--program", o.program,
                  "What a downloaded program does: run (its code, on the CPU), or a canned "
                  "behaviour for faults: silent, echo, memtest, or auto (echo or the memory report "
@@ -165,6 +170,10 @@ void AddOptions(CLI::App& app, Options& o) {
                  "program never is")
       ->capture_default_str();
   app.add_flag("--verbose", o.verbose, "Log every byte on standard error");
+}
+
+// Running a HEX file without a terminal.
+void AddRunOptions(CLI::App& app, Options& o) {
   app.add_option("--run", o.run.file,
                  "Run this HEX file on the board model instead of serving a terminal: its serial "
                  "output goes to standard output");
@@ -179,6 +188,12 @@ void AddOptions(CLI::App& app, Options& o) {
   app.add_option("--stuck-bit", o.stuckBit,
                  "External RAM bit that reads as a fixed value: ADDRESS:BIT:VALUE, e.g. "
                  "0x9234:3:1");
+}
+
+void AddOptions(CLI::App& app, Options& o) {
+  AddBoardOptions(app, o);
+  AddFaultOptions(app, o);
+  AddRunOptions(app, o);
 }
 
 // --run: the first of the rates is the connection's, whose serial set-up the program finds.

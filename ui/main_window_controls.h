@@ -15,6 +15,7 @@ inline constexpr int kBaudRatePanel = 3;
 // The name part of the file last chosen in the open dialog, written after every successful
 // download run and read back by Redownload.
 inline constexpr int kFileNamePanel = 4;
+inline constexpr int kStatusPanelCount = kFileNamePanel + 1;
 
 // What the board link and the commands need of the main window.
 struct MainWindowControls {

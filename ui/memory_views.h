@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/main_window_controls.h"
 #include "ui/progress_bar_model.h"
 #include "ui/views.h"
 
@@ -57,7 +58,7 @@ class MemoryRadioGroup : public RadioGroupView {
 
 class MemoryStatusBar : public StatusBarView {
  public:
-  static constexpr int kPanels = 5;
+  static constexpr int kPanels = kStatusPanelCount;
   std::string PanelText(int panel) const override;
   void SetPanelText(int panel, const std::string& text) override;
   void Repaint() override {}

@@ -7,6 +7,7 @@
 #include "board/board_messages.h"
 #include "board/board_protocol.h"
 #include "support/board_bench.h"
+#include "support/com_error_expectations.h"
 
 namespace orvane::board {
 namespace {
@@ -190,13 +191,9 @@ TEST(ConnectBoard, PortErrorAfterOpeningIsNotCaught) {
   sim::BoardConfig vanishing;
   vanishing.vanishAfterWrites = 0;
   bench.AddBoard("COM4", vanishing);
-  try {
-    bench.link.ConnectBoard("COM4", "57600");
-    FAIL() << "no error";
-  } catch (const serial::EComPort& error) {
-    EXPECT_EQ(error.ErrorCode(), serial::CError_WriteFailed);
-    EXPECT_EQ(std::string(error.what()), "WriteFile function failed (win error code: 22)");
-  }
+  EXPECT_TRUE(test_support::RaisesComError([&] { bench.link.ConnectBoard("COM4", "57600"); },
+                                           serial::CError_WriteFailed, std::nullopt,
+                                           "WriteFile function failed (win error code: 22)"));
   EXPECT_TRUE(bench.errors.messages.empty());
 }
 

@@ -13,8 +13,24 @@
 #include <iterator>
 #include <thread>
 
+#include "serial/unique_fd_posix.h"
+
 namespace orvane::test_support {
 namespace {
+
+using serial::UniqueFd;
+
+// Both ends of a pipe, closed on every path; a child keeps only the end it was given.
+struct Pipe {
+  UniqueFd readEnd, writeEnd;
+  bool Open() {
+    int fds[2];
+    if (pipe(fds) != 0) return false;
+    readEnd.Reset(fds[0]);
+    writeEnd.Reset(fds[1]);
+    return true;
+  }
+};
 
 std::vector<char*> CStrings(std::vector<std::string>& strings) {
   std::vector<char*> pointers;
@@ -41,25 +57,23 @@ BoardServer::BoardServer(const std::vector<std::string>& options) {
   link_ = folder_ + "/board";
   dump_ = folder_ + "/memory.bin";
 
-  int out[2];
-  if (pipe(out) != 0) return;
+  Pipe out;
+  if (!out.Open()) return;
   std::vector<std::string> argv{BoardServerPath(), "--link", link_, "--dump", dump_};
   argv.insert(argv.end(), options.begin(), options.end());
   pid_ = fork();
   if (pid_ == 0) {
-    dup2(out[1], STDOUT_FILENO);
-    close(out[0]);
-    close(out[1]);
+    dup2(out.writeEnd.Get(), STDOUT_FILENO);
+    out = Pipe{};
     auto args = CStrings(argv);
     execv(args[0], args.data());
     _exit(127);
   }
-  close(out[1]);
+  out.writeEnd.Reset();
   // The first line is the terminal's path; the link exists by then.
-  pollfd fd{out[0], POLLIN, 0};
+  pollfd fd{out.readEnd.Get(), POLLIN, 0};
   char c = 0;
-  while (poll(&fd, 1, 5000) > 0 && read(out[0], &c, 1) == 1 && c != '\n') terminal_ += c;
-  close(out[0]);
+  while (poll(&fd, 1, 5000) > 0 && read(fd.fd, &c, 1) == 1 && c != '\n') terminal_ += c;
   if (terminal_.empty()) Stop();
 }
 
@@ -85,24 +99,26 @@ std::vector<unsigned char> BoardServer::Dump() const {
 ProgramResult RunProgram(const std::vector<std::string>& argv,
                          const std::vector<std::string>& environment, int timeoutMs) {
   ProgramResult result;
-  int out[2], err[2];
-  if (pipe(out) != 0 || pipe(err) != 0) return result;
+  Pipe out, err;
+  if (!out.Open() || !err.Open()) return result;
   std::vector<std::string> args = argv;
   std::vector<std::string> env = environment;
   const pid_t pid = fork();
   if (pid == 0) {
-    dup2(out[1], STDOUT_FILENO);
-    dup2(err[1], STDERR_FILENO);
-    for (int fd : {out[0], out[1], err[0], err[1]}) close(fd);
+    dup2(out.writeEnd.Get(), STDOUT_FILENO);
+    dup2(err.writeEnd.Get(), STDERR_FILENO);
+    out = Pipe{};
+    err = Pipe{};
     for (std::string& entry : env) putenv(entry.data());
     auto cargs = CStrings(args);
     execv(cargs[0], cargs.data());
     _exit(127);
   }
-  close(out[1]);
-  close(err[1]);
+  out.writeEnd.Reset();
+  err.writeEnd.Reset();
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+  UniqueFd* ends[2] = {&out.readEnd, &err.readEnd};
+  pollfd fds[2] = {{out.readEnd.Get(), POLLIN, 0}, {err.readEnd.Get(), POLLIN, 0}};
   int open = 2;
   bool timedOut = false;
   while (open > 0) {
@@ -118,16 +134,13 @@ ProgramResult RunProgram(const std::vector<std::string>& argv,
       char buffer[4096];
       const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
       if (n <= 0) {
-        close(fds[i].fd);
+        ends[i]->Reset();
         fds[i].fd = -1;
         --open;
       } else {
         (i == 0 ? result.out : result.err).append(buffer, static_cast<std::size_t>(n));
       }
     }
-  }
-  for (const pollfd& fd : fds) {
-    if (fd.fd >= 0) close(fd.fd);
   }
   if (timedOut) kill(pid, SIGKILL);
   const int status = WaitStatus(pid);
