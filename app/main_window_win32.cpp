@@ -32,7 +32,6 @@ constexpr int kClientHeight = 239;
 constexpr int kLeft = 165;
 constexpr int kTop = 102;
 
-
 constexpr const char* kTestingOptions[] = {"Selftest",    "Test Port1",  "Test PPI",
                                            "Test Serial", "Test Memory", "Test LCD"};
 constexpr const char* kDownloadAlgorithms[] = {
@@ -226,11 +225,11 @@ void TForm1::CreateControls() {
   HWND form = Handle();
   gbDownloadOption =
       CreateGroupBox(form, ids::kGbDownloadOption, "Download Option", {0, 28, 289, 85});
-  cbCOMOption.Attach(CreateComboBox(gbDownloadOption, ids::kCbCOMOption, {8, 16, 145, kComboBoxHeight},
-                                     kComboBoxListHeight));
+  cbCOMOption.Attach(CreateComboBox(gbDownloadOption, ids::kCbCOMOption,
+                                    {8, 16, 145, kComboBoxHeight}, kComboBoxListHeight));
   lCOMOption = CreateLabel(gbDownloadOption, ids::kLCOMOption, "COM Option", 160, 22);
   cbBaudrateOption.Attach(CreateComboBox(gbDownloadOption, ids::kCbBaudrateOption,
-                                          {8, 40, 145, kComboBoxHeight}, kComboBoxListHeight));
+                                         {8, 40, 145, kComboBoxHeight}, kComboBoxListHeight));
   for (const char* rate : board::kBaudRateItems) cbBaudrateOption.AddItem(rate);
   lBaudrateOption =
       CreateLabel(gbDownloadOption, ids::kLBaudrateOption, "Baudrate Option (bps)", 160, 44);

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "app/settings_platform.h"
+#include "serial/unique_fd_posix.h"
 
 namespace orvane::app {
 
@@ -22,19 +23,19 @@ class TemporaryFile {
  public:
   explicit TemporaryFile(fs::path path) : path_(std::move(path)) {}
   ~TemporaryFile() {
-    if (fd_ >= 0) ::close(fd_);
+    fd_.Reset();
     if (!kept_) ::unlink(path_.c_str());
   }
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
 
   bool Create() {
-    fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    return fd_ >= 0;
+    fd_.Reset(::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    return fd_.Valid();
   }
   bool WriteAll(std::string_view content) {
     while (!content.empty()) {
-      const ssize_t n = ::write(fd_, content.data(), content.size());
+      const ssize_t n = ::write(fd_.Get(), content.data(), content.size());
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) return false;
       content.remove_prefix(static_cast<std::size_t>(n));
@@ -44,12 +45,11 @@ class TemporaryFile {
   bool CopyModeOf(const fs::path& original) {
     struct stat st {};
     if (::stat(original.c_str(), &st) != 0) return true;  // new file: umask decides
-    return ::fchmod(fd_, st.st_mode & 07777) == 0;
+    return ::fchmod(fd_.Get(), st.st_mode & 07777) == 0;
   }
   bool SyncAndClose() {
-    const bool synced = ::fsync(fd_) == 0;
-    const bool closed = ::close(fd_) == 0;
-    fd_ = -1;
+    const bool synced = ::fsync(fd_.Get()) == 0;
+    const bool closed = ::close(fd_.Release()) == 0;  // its result tells of a lost write
     return synced && closed;
   }
   const fs::path& Path() const { return path_; }
@@ -57,16 +57,15 @@ class TemporaryFile {
 
  private:
   fs::path path_;
-  int fd_ = -1;
+  serial::UniqueFd fd_;
   bool kept_ = false;
 };
 
 // Makes the rename itself durable; a failure here loses nothing that was there before.
 void SyncFolder(const fs::path& folder) {
-  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
+  const serial::UniqueFd fd(
+      ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.Valid()) ::fsync(fd.Get());
 }
 
 }  // namespace

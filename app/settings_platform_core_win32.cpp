@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/settings_platform.h"
+#include "serial/unique_handle_win32.h"
 
 namespace orvane::app {
 
@@ -24,15 +25,15 @@ class TemporaryFile {
   TemporaryFile& operator=(const TemporaryFile&) = delete;
 
   bool Create() {
-    handle_ = ::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-    return handle_ != INVALID_HANDLE_VALUE;
+    handle_.Reset(::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    return handle_.Valid();
   }
   bool WriteAll(std::string_view content) {
     while (!content.empty()) {
       const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size(), 1u << 20));
       DWORD written = 0;
-      if (!::WriteFile(handle_, content.data(), chunk, &written, nullptr) || written == 0) {
+      if (!::WriteFile(handle_.Get(), content.data(), chunk, &written, nullptr) || written == 0) {
         return false;
       }
       content.remove_prefix(written);
@@ -40,22 +41,19 @@ class TemporaryFile {
     return true;
   }
   bool FlushAndClose() {
-    const bool flushed = ::FlushFileBuffers(handle_) != 0;
+    const bool flushed = ::FlushFileBuffers(handle_.Get()) != 0;
     return Close() && flushed;
   }
   const fs::path& Path() const { return path_; }
   void Keep() { kept_ = true; }
 
  private:
-  bool Close() {
-    if (handle_ == INVALID_HANDLE_VALUE) return true;
-    const bool closed = ::CloseHandle(handle_) != 0;
-    handle_ = INVALID_HANDLE_VALUE;
-    return closed;
+  bool Close() {  // its result tells of a lost write
+    return !handle_.Valid() || ::CloseHandle(handle_.Release()) != 0;
   }
 
   fs::path path_;
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  serial::UniqueHandle handle_;
   bool kept_ = false;
 };
 

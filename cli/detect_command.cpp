@@ -33,10 +33,17 @@ int RunDetect(GlobalOptions options, const DetectLists& lists) {
 
   if (!session.link.ScanForBoard(1)) return kExitFailure;
   const ui::StatusBarView& status = session.ui.StatusBar1;
-  std::cout << status.PanelText(ui::kConnectionPanel) << " "
-            << status.PanelText(ui::kPortPanel) << " " << status.PanelText(ui::kBaudRatePanel)
-            << std::endl;
+  std::cout << status.PanelText(ui::kConnectionPanel) << " " << status.PanelText(ui::kPortPanel)
+            << " " << status.PanelText(ui::kBaudRatePanel) << std::endl;
   return kExitOk;
+}
+
+// The window's rate box, as the option's help shows it.
+std::string DefaultRateList() {
+  std::string list;
+  for (const char* rate : board::kBaudRateItems)
+    list += (list.empty() ? "" : ",") + std::string(rate);
+  return list;
 }
 
 }  // namespace
@@ -52,9 +59,9 @@ void AddDetectCommand(CLI::App& app, CliContext& context) {
                    "present, or --port alone)")
       ->delimiter(',');
   command
-      ->add_option("--bauds", lists->bauds,
-                   "Rate list, tried from the last entry to the first (default: "
-                   "2400,4800,9600,19200,57600)")
+      ->add_option(
+          "--bauds", lists->bauds,
+          "Rate list, tried from the last entry to the first (default: " + DefaultRateList() + ")")
       ->delimiter(',');
   command->callback([&context, lists] { context.exitCode = RunDetect(context.options, *lists); });
 }

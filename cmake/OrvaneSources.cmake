@@ -47,18 +47,11 @@ function(orvane_collect_gui_sources out_var)
 endfunction()
 
 # orvane_add_layer(<folder> [DEPENDS <library>...]): the library orvane_<folder> of the folder's
-# portable sources, linked to the libraries below it. A folder without sources yet (testing/
-# until the board tests land) is an interface library that passes its dependencies on, so the
-# layers above can link it already.
+# portable sources, linked to the libraries below it.
 function(orvane_add_layer dir)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "DEPENDS")
   set(target orvane_${dir})
   orvane_collect_sources(sources ${dir})
-  if(sources)
-    add_library(${target} STATIC ${sources})
-    target_link_libraries(${target} PUBLIC ${arg_DEPENDS})
-  else()
-    add_library(${target} INTERFACE)
-    target_link_libraries(${target} INTERFACE ${arg_DEPENDS})
-  endif()
+  add_library(${target} STATIC ${sources})
+  target_link_libraries(${target} PUBLIC ${arg_DEPENDS})
 endfunction()

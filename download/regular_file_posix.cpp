@@ -3,24 +3,20 @@
 #include <unistd.h>
 
 #include "download/regular_file.h"
+#include "serial/unique_fd_posix.h"
 
 namespace orvane::download {
 
 RegularFile OpenRegularFile(const std::string& fileName) {
   // Non-blocking, so that a named pipe without a writer is opened (and refused) at once.
-  const int fd = open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) return {};
+  serial::UniqueFd fd(open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  if (!fd.Valid()) return {};
   struct stat info {};
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    close(fd);
-    return {};
-  }
-  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  std::FILE* file = fdopen(fd, "rb");
-  if (file == nullptr) {
-    close(fd);
-    return {};
-  }
+  if (fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return {};
+  fcntl(fd.Get(), F_SETFL, fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK);
+  std::FILE* file = fdopen(fd.Get(), "rb");
+  if (file == nullptr) return {};
+  fd.Release();  // the stream owns it now
   return {file, static_cast<std::uint64_t>(info.st_size)};
 }
 

@@ -6,10 +6,11 @@
 #include <devguid.h>
 #include <setupapi.h>
 
-#include <cctype>
+#include <algorithm>
 #include <memory>
 #include <string>
 
+#include "serial/ascii.h"
 #include "serial/port_details.h"
 
 namespace orvane::serial {
@@ -50,22 +51,17 @@ std::string PortNameOf(HDEVINFO list, SP_DEVINFO_DATA& device) {
   return name;
 }
 
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
 // The four hex digits after "VID_" or "PID_" in an instance id, lower case; empty if absent.
 std::string IdAfter(const std::string& instance, const char* tag) {
-  const std::size_t at = Upper(instance).find(tag);
+  const std::size_t at = UpperCaseAscii(instance).find(tag);
   if (at == std::string::npos || at + 8 > instance.size()) return "";
   std::string id = instance.substr(at + 4, 4);
-  for (char& c : id) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  std::transform(id.begin(), id.end(), id.begin(), LowerAscii);
   return id;
 }
 
 void FillFromInstance(const std::string& instance, PortDetails& details) {
-  if (Upper(instance).rfind("USB\\", 0) != 0) return;
+  if (UpperCaseAscii(instance).rfind("USB\\", 0) != 0) return;
   const std::string vendor = IdAfter(instance, "VID_");
   const std::string product = IdAfter(instance, "PID_");
   if (!vendor.empty() && !product.empty()) details.usbId = vendor + ":" + product;
@@ -85,7 +81,7 @@ PortDetails DescribePort(const std::string& port, const std::string&) {
   SP_DEVINFO_DATA device{};
   device.cbSize = sizeof device;
   for (DWORD i = 0; SetupDiEnumDeviceInfo(list.get(), i, &device); ++i) {
-    if (Upper(PortNameOf(list.get(), device)) != Upper(port)) continue;
+    if (!EqualIgnoringAsciiCase(PortNameOf(list.get(), device), port)) continue;
     std::string description = Property(list.get(), device, SPDRP_FRIENDLYNAME);
     if (description.empty()) description = Property(list.get(), device, SPDRP_DEVICEDESC);
     const std::string maker = Property(list.get(), device, SPDRP_MFG);

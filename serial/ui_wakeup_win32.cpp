@@ -22,8 +22,8 @@ namespace {
 
 DWORD MillisecondsUntil(std::chrono::steady_clock::time_point deadline) {
   if (deadline == std::chrono::steady_clock::time_point::max()) return INFINITE;
-  const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-      deadline - std::chrono::steady_clock::now());
+  const auto left =
+      std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
   if (left.count() <= 0) return 0;
   return static_cast<DWORD>(std::min<long long>(left.count(), INFINITE - 1));
 }

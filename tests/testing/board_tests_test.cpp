@@ -7,6 +7,7 @@
 #include <fstream>
 #include <optional>
 
+#include "board/board_messages.h"
 #include "board/board_protocol.h"
 #include "serial/com_error.h"
 #include "support/testing_bench.h"
@@ -133,8 +134,10 @@ TEST_P(Refusals, ShowOnlyTheirMessage) {
   EXPECT_FALSE(b.form3.Visible());
   EXPECT_TRUE(b.bench.Form1.Enabled());
   // What the hidden window got is cleared the next time it is shown.
-  EXPECT_EQ(b.form3.Text(),
-            std::string("Failed to download file ") + kBoardTests[c.item].fileName);
+  if (kBoardTests[c.item].fileName != nullptr) {
+    EXPECT_EQ(b.form3.Text(),
+              std::string("Failed to download file ") + kBoardTests[c.item].fileName);
+  }
 }
 
 constexpr const char* kGood = ":0140000000BF\n:00000001FF\n";
@@ -147,7 +150,9 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"NoData", 4, ":00000001FF\n", "COM3", "57600", {"No data to download"}},
         RefusalCase{"PastProgramMemory", 5, ":035FFE00AABBCC17\n:00000001FF\n", "COM3", "57600",
                     {"Address range error"}},
-        RefusalCase{"NoBaudRate", 2, kGood, "COM3", "", {"Please select COM and Baudrate"}}),
+        RefusalCase{"NoBaudRate", 2, kGood, "COM3", "", {"Please select COM and Baudrate"}},
+        RefusalCase{"SelftestWithoutPort", 0, nullptr, "", "57600",
+                    {"Please select COM and Baudrate"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- the test programs
@@ -155,6 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(TestPrograms, PpiDownloadsItsProgramAndShowsTheDescription) {
   TestingBench b;
   b.bench.StatusBar1.SetPanelText(ui::kFileNamePanel, "mine.hex");
+  b.bench.StatusBar1.history.clear();
   EXPECT_TRUE(b.Run(kPpiItem));
 
   EXPECT_EQ(b.form3.PanelText(), "PPI Testing");
@@ -171,6 +177,32 @@ TEST(TestPrograms, PpiDownloadsItsProgramAndShowsTheDescription) {
   const auto board = b.board->Memory();
   EXPECT_TRUE(std::equal(memory.begin(), memory.end(), board.begin()));
   EXPECT_EQ(b.bench.StatusBar1.panels[ui::kFileNamePanel], "mine.hex");
+  EXPECT_TRUE(b.bench.StatusBar1.history.empty());
+}
+
+// With auto-detection on, the board is looked for on every port first; a scan that finds none
+// ends the test with the scan's own message, before any window shows.
+TEST(TestPrograms, AutoDetectionFindsTheBoardOrEndsTheTestWithItsMessage) {
+  for (const int item : {kSelftestItem, kPpiItem}) {
+    SCOPED_TRACE(item);
+    TestingBench found;
+    found.bench.AddSilentPort("COM5");
+    found.bench.SetPortList({"COM5", "COM3"});
+    found.bench.cbAutoDetect.SetChecked(true);
+    EXPECT_TRUE(found.Run(item));
+    EXPECT_TRUE(found.bench.errors.messages.empty());
+    EXPECT_TRUE(found.form3.Visible());
+
+    TestingBench none;
+    none.bench.AddSilentPort("COM5");
+    none.bench.SetPortList({"COM5"});
+    none.bench.cbAutoDetect.SetChecked(true);
+    EXPECT_FALSE(none.Run(item));
+    EXPECT_EQ(none.bench.errors.messages, std::vector<std::string>{board::kBoardCheckText});
+    EXPECT_EQ(none.form2.shows, 0);
+    EXPECT_EQ(none.form3.shows, 0);
+    EXPECT_TRUE(none.bench.Form1.Enabled());
+  }
 }
 
 TEST(TestPrograms, AFailedDownloadClosesTheProgressWindowAndSaysSo) {
@@ -210,7 +242,10 @@ TEST_P(Echo, EndsAsTheEchoesCame) {
   config.silentAfter = c.silentAfter;
   config.wrongAnswerAt = c.wrongAt;
   TestingBench b(config);
+  int pumpRunsAtStart = -1;  // no window messages are taken during the exchange
+  b.form3.onRepaint = [&] { pumpRunsAtStart = b.bench.pump.runs; };
   EXPECT_EQ(b.Run(kSerialItem), c.passed);
+  EXPECT_EQ(b.bench.pump.runs, pumpRunsAtStart);
 
   const std::string expected =
       std::string(kBoardTests[kSerialItem].description) + "\r\n\r\n" +
@@ -254,7 +289,10 @@ TEST_P(MemoryReport, EndsOnTheOutcomeOrASecondOfSilence) {
   config.program = ProgramBehaviour::MemoryTest;
   config.memoryTestReport.assign(c.report.begin(), c.report.end());
   TestingBench b(config);
+  int pumpRunsAtStart = -1;
+  b.form3.onRepaint = [&] { pumpRunsAtStart = b.bench.pump.runs; };
   EXPECT_EQ(b.Run(kMemoryItem), c.passed);
+  EXPECT_EQ(b.bench.pump.runs, pumpRunsAtStart);
 
   EXPECT_EQ(b.form3.PanelText(), "Memory Testing");
   EXPECT_EQ(b.form3.Text(), std::string(kBoardTests[kMemoryItem].description) + "\r\n\r\n" +
