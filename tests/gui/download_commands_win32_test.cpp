@@ -162,6 +162,19 @@ TEST_F(DownloadCommandsTest, OpenAndDownloadThenRedownloadThenARecentFile) {
   EXPECT_EQ(form.RecentFiles1.ItemName(0), "name11");
   EXPECT_EQ(GetMenuItemID(form.RecentFiles1.Handle(), 0), static_cast<UINT>(ids::kRecentFileFirst));
   EXPECT_TRUE(form.XPMenu1.Active());
+  // Rebuilt with the painter off and on again, the item is the painter's: owner-drawn, and
+  // measured by it (23 pixels high with the window's font).
+  MENUITEMINFOA item{};
+  item.cbSize = sizeof item;
+  item.fMask = MIIM_FTYPE | MIIM_DATA;
+  ASSERT_TRUE(GetMenuItemInfoA(form.RecentFiles1.Handle(), 0, TRUE, &item));
+  EXPECT_TRUE(item.fType & MFT_OWNERDRAW);
+  MEASUREITEMSTRUCT measure{};
+  measure.CtlType = ODT_MENU;
+  measure.itemID = GetMenuItemID(form.RecentFiles1.Handle(), 0);
+  measure.itemData = item.dwItemData;
+  EXPECT_TRUE(SendMessageA(form.Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure)));
+  EXPECT_EQ(measure.itemHeight, 23u);
   EXPECT_EQ(form.OpenDialog1.InitialDir(), folder);
 
   // Redownload: the bare name, in the current folder, after an edit of the file.

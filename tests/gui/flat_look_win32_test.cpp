@@ -234,9 +234,9 @@ TEST(FlatLookPicture, DISABLED_HoldTheTestingWindow) {
   program.Form1().SetEnabled(false);
   app::TForm3& form = program.Form3();
   form.SetPanelText("Port1 Testing");
-  form.SetText("This test output squarewave\r\nsignal at Port1(0..7)");
   form.SetProgressBarVisible(false);
-  form.Show();
+  form.Show();  // activating the window clears its text, as before every test
+  form.SetText("This test output squarewave\r\nsignal at Port1(0..7)");
   char seconds[16] = {};
   GetEnvironmentVariableA("ORVANE_HOLD_SECONDS", seconds, sizeof seconds);
   const int hold = atoi(seconds) > 0 ? atoi(seconds) : 5;

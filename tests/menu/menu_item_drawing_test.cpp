@@ -59,6 +59,31 @@ TEST_F(MenuItemDrawingTest, UnselectedIconsAreDimmedOnlyOnHighColourDisplays) {
   EXPECT_EQ(canvas.At(60, 10), kWhite);
 }
 
+// A toolbar button's icon: hot raises it, hot and pressed leaves it undimmed in its place, a
+// pressed button the pointer has left dims it.
+TEST_F(MenuItemDrawingTest, APressedButtonsIconDoesNotMove) {
+  const WorkingColors c = Colors(true);
+  struct Case {
+    bool hot, pressed;
+    Point ink;  // the icon's first ink pixel
+    Rgb color;
+    Rgb belowRight;  // just past the ink at its normal place: the silhouette or nothing
+  };
+  const Case cases[] = {
+      {true, false, {2 + 6, 2 + 6}, kInk, DarkenColor(c.selectFill, 50)},
+      {true, true, {3 + 6, 3 + 6}, kInk, kWhite},
+      {false, true, {3 + 6, 3 + 6}, LightenColor(kInk, 30), kWhite},
+  };
+  for (const Case& k : cases) {
+    canvas = Bitmap(24, 24, kWhite);
+    const MenuItemState button{.rect = {0, 0, 24, 24}, .selected = k.hot, .pressed = k.pressed};
+    DrawMenuIcon(canvas, icon, {3, 3}, button, properties, c, true);
+    EXPECT_EQ(canvas.At(k.ink.x, k.ink.y), k.color) << k.hot << k.pressed;
+    EXPECT_EQ(canvas.At(k.ink.x - 1, k.ink.y - 1), kWhite) << k.hot << k.pressed;
+    EXPECT_EQ(canvas.At(3 + 10, 3 + 10), k.belowRight) << k.hot << k.pressed;
+  }
+}
+
 TEST_F(MenuItemDrawingTest, DisabledItemsShowNoSelectionAndAGreyedIcon) {
   const WorkingColors c = Colors(true);
   const TextPlacement text = Draw({.rect = {0, 0, 120, 23}, .selected = true, .enabled = false});

@@ -3,6 +3,7 @@
 // The common controls' header needs the definitions above.
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 
 #include "ui/menu/control_subclass.h"
@@ -13,8 +14,8 @@
 namespace orvane::ui::menu {
 namespace {
 
-// The platform's check box and radio button mark: the flat one covers it exactly, so the
-// caption beside it stays clear.
+// The size of the platform's check box and radio button mark: the flat one takes its place, so
+// the caption beside it stays clear.
 constexpr int kMarkSize = 13;
 constexpr int kShade = 60;
 constexpr int kGroupCaptionLeft = 9;
@@ -92,6 +93,14 @@ void PaintComboBox(const ControlLook& look) {
   Frame(dc.get(), rect, look.system.window);  // where the sunken edge was
   const int width = GetSystemMetrics(SM_CXHTHUMB);
   const RECT arrow{rect.right - width, rect.top, rect.right, rect.bottom};
+  // The platform's button can be wider than the flat one: its left edge goes under the field's
+  // colour.
+  COMBOBOXINFO platform{};
+  platform.cbSize = sizeof platform;
+  if (GetComboBoxInfo(look.control, &platform) && platform.rcButton.left < arrow.left) {
+    Fill(dc.get(), {std::max(platform.rcButton.left, rect.left), rect.top, arrow.left, rect.bottom},
+         look.system.window);
+  }
   Fill(dc.get(), arrow, button);
   DownTriangle(dc.get(), (arrow.left + arrow.right) / 2, (arrow.top + arrow.bottom) / 2 - 1,
                (!enabled || dropped) ? kWhite : kBlack);
@@ -112,6 +121,8 @@ void PaintCheckBox(const ControlLook& look) {
   } else if (look.hot || look.focused) {
     fill = c.selectFill;
   }
+  // The platform's mark goes under the button's colour first: it may sit a pixel higher.
+  Fill(dc.get(), {0, top - 1, kMarkSize, top + kMarkSize}, look.system.buttonFace);
   Fill(dc.get(), box, fill);
   Frame(dc.get(), box, (look.hot || look.focused) ? c.selectBorder : look.system.buttonShadow);
   if (state == BST_UNCHECKED) return;

@@ -143,7 +143,7 @@ void DrawMenuIcon(Canvas& canvas, const Bitmap& icon, Point place, const MenuIte
     DrawIcon(icon, look, canvas, place.x, place.y);
     return;
   }
-  if (item.selected && !item.checked) {
+  if (item.selected && !item.checked && !item.pressed) {
     // Raised: the icon up and left, its shadow down and right.
     const Rgb shadow = DarkenColor(colors.selectFill, 50);
     if (item.topLevel) {

@@ -17,7 +17,8 @@ struct MenuItemState {
   bool checked = false;
   bool radio = false;
   bool rightToLeft = false;
-  bool hot = false;  // a menu-bar item under the mouse pointer, not open
+  bool hot = false;      // a menu-bar item under the mouse pointer, not open
+  bool pressed = false;  // a toolbar button held down: its icon stays where it is
   const Bitmap* icon = nullptr;
   int textHeight = 13;  // of "W" in the painter's font
 };
@@ -54,8 +55,9 @@ void DrawSelectedTopLevelBox(Canvas& canvas, const Rect& rect, const WorkingColo
 // Where an icon of a popup item goes: 3 below the top, centred in the icon column.
 Point PopupIconPlace(const Rect& iconColumn, int iconColumnWidth, const Bitmap& icon);
 
-// Draws an icon in its state: raised with a silhouette when selected, dimmed when not (high
-// colour only), greyed and lightened when disabled. `place` is its normal top-left.
+// Draws an icon in its state: raised with a silhouette when selected (as it is, in its place,
+// when also pressed), dimmed when not (high colour only), greyed and lightened when disabled.
+// `place` is its normal top-left.
 void DrawMenuIcon(Canvas& canvas, const Bitmap& icon, Point place, const MenuItemState& item,
                   const XPMenuProperties& properties, const WorkingColors& colors, bool highColor);
 

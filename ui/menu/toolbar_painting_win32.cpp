@@ -132,7 +132,8 @@ void TXPMenu::DrawToolButton(NMTBCUSTOMDRAW& draw) {
   if (icon.Width() > 0) {
     const int room = canvas.Width() - (dropDown ? kDropDownSplit : 0);
     MenuItemState look;
-    look.selected = hot && !pressed;  // a pressed button's icon does not move
+    look.selected = hot;
+    look.pressed = pressed;
     look.enabled = !disabled;
     look.checked = checked;
     DrawMenuIcon(canvas, icon, {(room - icon.Width()) / 2, kImageTop}, look, Properties(), colors,
