@@ -14,7 +14,13 @@ SerialMonitor::SerialMonitor(serial::TComPort& port, std::FILE* out) : port_(por
   // runs they wait (the event thread with them), which costs nothing.
   serial::SetHandOverWaker(nullptr);
   port_.OnRxChar = [this](serial::TCustomComPort&, std::int32_t count) {
-    if (running_.load()) Copy(count);
+    if (!running_.load()) return;
+    try {
+      Copy(count);
+    } catch (const std::exception&) {
+      // Kept for Run's report: raised on, it would only reach the event thread, which is gone.
+      readFailure_ = std::current_exception();
+    }
   };
 }
 
@@ -31,7 +37,7 @@ SerialMonitor::~SerialMonitor() {
 void SerialMonitor::Copy(std::int32_t count) {
   if (count <= 0) return;
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(count));
-  const std::int32_t got = port_.Read(bytes.data(), count);  // a failure ends the event thread
+  const std::int32_t got = port_.Read(bytes.data(), count);  // a failure closes the port
   std::fwrite(bytes.data(), 1, static_cast<std::size_t>(got), out_);
   std::fflush(out_);
 }
@@ -52,7 +58,10 @@ int SerialMonitor::Run(double seconds, std::ostream& errors) {
     return 1;
   }
   serial::WaitServingUntil(
-      [this] { return interrupted_.load() || !port_.EventThreadRunning(); }, deadline);
+      [this] {
+        return interrupted_.load() || readFailure_ != nullptr || !port_.EventThreadRunning();
+      },
+      deadline);
   running_.store(false);
   if (!interrupted_.load() && !port_.EventThreadRunning()) return ReportFailure(errors);
   return 0;
@@ -65,6 +74,7 @@ void SerialMonitor::Interrupt() {
 
 int SerialMonitor::ReportFailure(std::ostream& errors) {
   try {
+    if (readFailure_) std::rethrow_exception(readFailure_);
     if (const std::exception_ptr failure = port_.EventThreadFailure()) {
       std::rethrow_exception(failure);
     }

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <exception>
 #include <iosfwd>
 
 #include "serial/com_port.h"
@@ -35,6 +36,8 @@ class SerialMonitor {
   std::FILE* out_;
   std::atomic<bool> running_{false};
   std::atomic<bool> interrupted_{false};
+  // A read in the handler failed: the port is closed already, its event thread gone.
+  std::exception_ptr readFailure_;  // written and read on this (the serving) thread
 };
 
 }  // namespace orvane::cli

@@ -5,6 +5,7 @@
 // that users of the port need only it.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -186,6 +187,7 @@ class TCustomComPort {
   std::unique_ptr<EventWindow> eventWindow_;
   std::unique_ptr<TComThread> eventThread_;
   bool threadCreated_ = false;  // an event thread was started by the last Open
+  std::atomic<int> runningActions_{0};  // event actions under way (RunEventAction)
   bool loading_ = false;
 
   bool connected_ = false;

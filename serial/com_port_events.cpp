@@ -1,4 +1,5 @@
 // The port's side of the event thread: starting and stopping it, and the action each event runs.
+#include <atomic>
 #include <memory>
 
 #include "serial/com_port.h"
@@ -14,8 +15,10 @@ void TCustomComPort::StartEventThread() {
 }
 
 void TCustomComPort::StopEventThread() {
-  if (eventThread_ && eventThread_->OnOwnThread()) {
-    eventThread_.release()->Abandon();  // it deletes itself once the action returns
+  if (eventThread_ && (eventThread_->OnOwnThread() ||
+                       (runningActions_.load() > 0 && eventThread_->WaitsForItsActions()))) {
+    // it deletes itself, and the window, once the action returns
+    eventThread_.release()->Abandon(std::move(eventWindow_));
   }
   // Destroying the thread object stops it and waits for its end; only then does the window go.
   eventThread_.reset();
@@ -32,11 +35,19 @@ bool TCustomComPort::EventThreadRunning() const {
 
 void TCustomComPort::RunEventHandlers(TComEvents events) {
   for (const TComEvent event : kEventActionOrder) {
+    if (!Connected()) return;  // an action closed the port: the rest of the batch is void
     if (events.Contains(event)) RunEventAction(EventMaskBit(event));
   }
 }
 
 void TCustomComPort::RunEventAction(std::uint32_t maskBit) {
+  // While an action runs, closing the port (by the handler, or by a failing call in it) must not
+  // wait for an event thread that waits for this action.
+  struct Running {
+    std::atomic<int>& count;
+    explicit Running(std::atomic<int>& c) : count(c) { ++count; }
+    ~Running() { --count; }
+  } running(runningActions_);
   // The queries are made whether or not a handler is assigned; no action reads data.
   switch (maskBit) {
     case kEvErr: {

@@ -55,8 +55,14 @@ TComThread::~TComThread() {
 
 bool TComThread::OnOwnThread() const { return thread_.get_id() == std::this_thread::get_id(); }
 
-void TComThread::Abandon() {
-  abandoned_ = true;
+bool TComThread::WaitsForItsActions() const {
+  return syncMethod_ == smThreadSync ||
+         (syncMethod_ == smWindowSync && window_ != nullptr && window_->SendWaitsForTheAction());
+}
+
+void TComThread::Abandon(std::unique_ptr<EventWindow> window) {
+  abandonedWindow_ = std::move(window);
+  abandoned_.store(true);
   wait_->Stop();
 }
 
@@ -73,10 +79,11 @@ void TComThread::Execute() {
       if (result != ComEventWait::Result::kEvents) continue;  // a failed completion: wait again
       events_ = MaskToEvents(mask);
       if (!events_.Empty()) DispatchEvents();
+      if (abandoned_.load()) break;  // the device, and what it shares with the wait, are gone
     }
     // What waits in both queues is discarded as the thread ends; the thread does not report a
     // failure of these two calls. An abandoned thread's device is already closed.
-    if (!abandoned_) {
+    if (!abandoned_.load()) {
       device_.SetEventMask(0);
       device_.Purge(kPurgeTxClear | kPurgeRxClear);
     }
@@ -84,7 +91,7 @@ void TComThread::Execute() {
     // An error of an action ends the thread at once, without the mask reset and purge.
     failure_ = std::current_exception();
   }
-  if (abandoned_) {
+  if (abandoned_.load()) {
     thread_.detach();
     delete this;
     return;
@@ -100,6 +107,7 @@ void TComThread::DispatchEvents() {
       break;
     case smWindowSync:
       for (const TComEvent event : kEventActionOrder) {
+        if (abandoned_.load()) break;  // an action closed the port
         if (events_.Contains(event) && window_ != nullptr) window_->Send(EventMaskBit(event));
       }
       break;

@@ -37,10 +37,14 @@ class TComThread {
   TComThread(const TComThread&) = delete;
   TComThread& operator=(const TComThread&) = delete;
 
-  // An action of this thread closed the port (smNone): the thread cannot wait for itself. It is
-  // asked to end, touches the device no more, and deletes itself when its action returns.
+  // The port is closed from one of this thread's actions: on the thread itself (smNone), or on
+  // the user-interface thread while the thread waits for that action to finish (smThreadSync,
+  // and smWindowSync without a window system). Either way it cannot be waited for. It is asked
+  // to end, touches the device no more, and deletes itself (with `window`) once the action
+  // returns.
   bool OnOwnThread() const;
-  void Abandon();
+  bool WaitsForItsActions() const;
+  void Abandon(std::unique_ptr<EventWindow> window);
 
   // The thread has ended: stopped, its wait failed, or an action raised an error (Failure).
   bool Ended() const { return ended_.load(); }
@@ -58,7 +62,8 @@ class TComThread {
   TComEvents events_;                   // the batch being handled
   std::exception_ptr failure_;
   std::atomic<bool> ended_{false};
-  bool abandoned_ = false;  // written and read on the thread itself
+  std::atomic<bool> abandoned_{false};
+  std::unique_ptr<EventWindow> abandonedWindow_;  // kept until the thread deletes itself
   std::thread thread_;
 };
 

@@ -22,6 +22,7 @@ class HandOverEventWindow final : public EventWindow {
       }
     });
   }
+  bool SendWaitsForTheAction() const override { return true; }
 
  private:
   TCustomComPort& port_;

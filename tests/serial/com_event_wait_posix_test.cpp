@@ -8,10 +8,10 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
-#include <string>
-#include <vector>
 #include <mutex>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "serial/com_port.h"
 
@@ -86,6 +86,24 @@ TEST_F(PtyEventTest, ReportsBytesWithoutTakingThemAndWaitsIdleWhileTheyStayUnrea
   port_.Close();
   EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(500));
   EXPECT_FALSE(port_.EventThreadRunning());
+}
+
+// A handler on the event thread that closes the port: the thread must not wait again on the
+// terminal (and what the device shared with the wait) after the device is gone.
+TEST_F(PtyEventTest, AHandlerThatClosesThePortFromTheEventThread) {
+  port_.OnRxChar = [this](TCustomComPort& sender, std::int32_t count) {
+    sender.Close();
+    std::lock_guard lock(mutex_);
+    reported_.push_back(count);
+    changed_.notify_all();
+  };
+  port_.Open();
+  Send("x");
+  ASSERT_TRUE(WaitForReports(1));
+  EXPECT_FALSE(port_.Connected());
+  // The port opens again on the same terminal, with a thread of its own.
+  port_.Open();
+  EXPECT_TRUE(port_.EventThreadRunning());
 }
 
 }  // namespace

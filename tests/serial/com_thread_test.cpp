@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -18,10 +19,10 @@
 namespace orvane::serial {
 namespace {
 
-using ::testing::ElementsAre;
 using test_support::FakeUiThread;
 using test_support::ScriptedLine;
 using test_support::ScriptedOpener;
+using ::testing::ElementsAre;
 
 class ComThreadTest : public ::testing::Test {
  protected:
@@ -78,7 +79,9 @@ TEST_F(ComThreadTest, HandlersRunInTheirFixedOrderWithWhatTheQueriesFound) {
   port.OnError = [&](TCustomComPort&, TComErrors errors) {
     order.push_back("Error " + std::to_string(errors.Word()));
   };
-  port.OnRxChar = [&](TCustomComPort&, std::int32_t n) { order.push_back("RxChar " + std::to_string(n)); };
+  port.OnRxChar = [&](TCustomComPort&, std::int32_t n) {
+    order.push_back("RxChar " + std::to_string(n));
+  };
   port.OnTxEmpty = [&](TCustomComPort&) { order.push_back("TxEmpty"); };
   port.OnBreak = [&](TCustomComPort&) { order.push_back("Break"); };
   port.OnRing = [&](TCustomComPort&) { order.push_back("Ring"); };
@@ -186,8 +189,8 @@ TEST_F(ComThreadTest, WithSmNoneActionsRunOnTheEventThread) {
   line->RaiseEvents(kEvRxChar);
   {
     std::unique_lock lock(mutex);
-    ASSERT_TRUE(called.wait_for(lock, std::chrono::seconds(5),
-                                [&] { return where != std::thread::id(); }));
+    ASSERT_TRUE(
+        called.wait_for(lock, std::chrono::seconds(5), [&] { return where != std::thread::id(); }));
   }
   EXPECT_NE(where, std::this_thread::get_id());
   EXPECT_EQ(ui.ProcessMessages(), 0);
@@ -212,6 +215,45 @@ TEST_F(ComThreadTest, ClosingThePortFromItsOwnActionDoesNotWaitForItself) {
   ASSERT_TRUE(closed.wait_for(lock, std::chrono::seconds(5), [&] { return done; }));
   EXPECT_FALSE(port.Connected());
 }
+
+// A handler on the user-interface thread that ends the port (by Close, or by a read that fails):
+// the event thread waits for that very handler, so the port must not wait for the thread. The
+// port is closed when the handler returns, the thread ends by itself, and the port opens again.
+struct HandlerEndsThePort {
+  const char* name;
+  bool readFails;
+};
+
+class HandlerEndsThePortTest : public ComThreadTest,
+                               public ::testing::WithParamInterface<HandlerEndsThePort> {};
+
+TEST_P(HandlerEndsThePortTest, WithoutWaitingForTheThreadThatWaitsForIt) {
+  port.OnRxChar = [&](TCustomComPort& sender, std::int32_t count) {
+    if (!GetParam().readFails) return sender.Close();
+    std::uint8_t byte = 0;
+    sender.Read(&byte, count);
+  };
+  port.Open();
+  if (GetParam().readFails) line->failures["Read"] = 5;
+  line->input = {1};
+  HandOver(kEvRxChar | kEvTxEmpty | kEvCts);
+  EXPECT_FALSE(port.Connected());
+  EXPECT_FALSE(port.EventThreadRunning());
+  // The rest of the batch is dropped with the port; the thread leaves the closed device alone.
+  EXPECT_EQ(line->Count("ModemStatus"), 0);
+  EXPECT_EQ(line->Count("SetEventMask"), 0);
+  EXPECT_EQ(line->Count("Close"), 1);
+
+  line->failures.clear();
+  port.Open();
+  EXPECT_TRUE(port.EventThreadRunning());
+  port.Close();
+}
+
+INSTANTIATE_TEST_SUITE_P(ComThread, HandlerEndsThePortTest,
+                         ::testing::Values(HandlerEndsThePort{"Closes", false},
+                                           HandlerEndsThePort{"ReadFails", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace orvane::serial

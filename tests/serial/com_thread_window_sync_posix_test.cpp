@@ -14,10 +14,10 @@
 namespace orvane::serial {
 namespace {
 
-using ::testing::ElementsAre;
 using test_support::FakeUiThread;
 using test_support::ScriptedLine;
 using test_support::ScriptedOpener;
+using ::testing::ElementsAre;
 
 TEST(ComThreadWindowSyncTest, ActsOncePerEventInTheFixedOrder) {
   FakeUiThread ui;
@@ -38,6 +38,26 @@ TEST(ComThreadWindowSyncTest, ActsOncePerEventInTheFixedOrder) {
   EXPECT_EQ(served, 3);
   EXPECT_THAT(order, ElementsAre("Error", "RxChar", "TxEmpty"));
   port.Close();
+}
+
+// Each message is a hand-over the event thread waits for, so a handler that closes the port must
+// not wait for the thread; the batch's later messages are not sent.
+TEST(ComThreadWindowSyncTest, AHandlerThatClosesThePortEndsTheBatch) {
+  FakeUiThread ui;
+  auto line = std::make_shared<ScriptedLine>();
+  TComPort port(ScriptedOpener(line));
+  int txEmpty = 0;
+  port.OnRxChar = [&](TCustomComPort& sender, std::int32_t) { sender.Close(); };
+  port.OnTxEmpty = [&](TCustomComPort&) { ++txEmpty; };
+  port.SetSyncMethod(smWindowSync);
+  port.Open();
+  line->input = {1};
+  line->RaiseEvents(kEvRxChar | kEvTxEmpty);
+  ASSERT_TRUE(ui.WaitForHandOvers(1));
+  EXPECT_EQ(ui.ProcessMessages(), 1);
+  EXPECT_FALSE(port.Connected());
+  EXPECT_FALSE(ui.WaitForHandOvers(2));
+  EXPECT_EQ(txEmpty, 0);
 }
 
 }  // namespace

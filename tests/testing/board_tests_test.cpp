@@ -145,14 +145,22 @@ INSTANTIATE_TEST_SUITE_P(
     BoardTests, Refusals,
     ::testing::Values(
         RefusalCase{"MissingFile", 1, nullptr, "COM3", "57600", {"Test file wave1.hex not found"}},
-        RefusalCase{"ChecksumError", 3, ":0140000000BE\n:00000001FF\n", "COM3", "57600",
+        RefusalCase{"ChecksumError",
+                    3,
+                    ":0140000000BE\n:00000001FF\n",
+                    "COM3",
+                    "57600",
                     {"Checksum error"}},
         RefusalCase{"NoData", 4, ":00000001FF\n", "COM3", "57600", {"No data to download"}},
-        RefusalCase{"PastProgramMemory", 5, ":035FFE00AABBCC17\n:00000001FF\n", "COM3", "57600",
+        RefusalCase{"PastProgramMemory",
+                    5,
+                    ":035FFE00AABBCC17\n:00000001FF\n",
+                    "COM3",
+                    "57600",
                     {"Address range error"}},
         RefusalCase{"NoBaudRate", 2, kGood, "COM3", "", {"Please select COM and Baudrate"}},
-        RefusalCase{"SelftestWithoutPort", 0, nullptr, "", "57600",
-                    {"Please select COM and Baudrate"}}),
+        RefusalCase{
+            "SelftestWithoutPort", 0, nullptr, "", "57600", {"Please select COM and Baudrate"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- the test programs
@@ -173,7 +181,8 @@ TEST(TestPrograms, PpiDownloadsItsProgramAndShowsTheDescription) {
   EXPECT_FALSE(b.form2.Visible());
   EXPECT_FALSE(b.bench.Form1.Enabled());
   // The board holds the program; panel 4 still names the user's file.
-  const Bytes memory(b.image->bytes.begin(), b.image->bytes.begin() + static_cast<long>(b.image->ImageBytesUsed()));
+  const Bytes memory(b.image->bytes.begin(),
+                     b.image->bytes.begin() + static_cast<long>(b.image->ImageBytesUsed()));
   const auto board = b.board->Memory();
   EXPECT_TRUE(std::equal(memory.begin(), memory.end(), board.begin()));
   EXPECT_EQ(b.bench.StatusBar1.panels[ui::kFileNamePanel], "mine.hex");
@@ -247,9 +256,8 @@ TEST_P(Echo, EndsAsTheEchoesCame) {
   EXPECT_EQ(b.Run(kSerialItem), c.passed);
   EXPECT_EQ(b.bench.pump.runs, pumpRunsAtStart);
 
-  const std::string expected =
-      std::string(kBoardTests[kSerialItem].description) + "\r\n\r\n" +
-      (c.passed ? "Serial testing done" : "Serial testing failed");
+  const std::string expected = std::string(kBoardTests[kSerialItem].description) + "\r\n\r\n" +
+                               (c.passed ? "Serial testing done" : "Serial testing failed");
   EXPECT_EQ(b.form3.Text(), expected);
   EXPECT_TRUE(b.form3.ProgressBarVisible());
   EXPECT_EQ(b.form3.ProgressBar().Max(), 256);
@@ -302,12 +310,12 @@ TEST_P(MemoryReport, EndsOnTheOutcomeOrASecondOfSilence) {
   EXPECT_EQ(b.bench.ComPort1.Timeouts().ReadTotalConstant(), kMemoryReportTimeoutMs);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BoardTests, MemoryReport,
-    ::testing::Values(ReportCase{"Passed", "LLLLS", 4, true}, ReportCase{"Failed", "LF", 1, false},
-                      ReportCase{"OtherBytesIgnored", "L?L\x01LzLS", 4, true},
-                      ReportCase{"Silent", "L", 1, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(BoardTests, MemoryReport,
+                         ::testing::Values(ReportCase{"Passed", "LLLLS", 4, true},
+                                           ReportCase{"Failed", "LF", 1, false},
+                                           ReportCase{"OtherBytesIgnored", "L?L\x01LzLS", 4, true},
+                                           ReportCase{"Silent", "L", 1, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(MemoryReport, ASilentProgramFailsOneSecondAfterItsLastByte) {
   BoardConfig config;

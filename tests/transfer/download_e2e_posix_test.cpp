@@ -13,8 +13,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "board/board_messages.h"
@@ -173,8 +175,8 @@ TEST(DownloadEndToEnd, AProgressBarOnATerminal) {
 }
 
 TEST(DownloadEndToEnd, MonitorCopiesWhatTheProgramSendsAfterTheResultLine) {
-  BoardServer server({"--program", "memtest", "--memtest-interval-ms", "100", "--idle-reset-ms",
-                      "0"});
+  BoardServer server(
+      {"--program", "memtest", "--memtest-interval-ms", "100", "--idle-reset-ms", "0"});
   ASSERT_TRUE(server.Running());
   const auto start = std::chrono::steady_clock::now();
   const auto result = RunProgram({OrvanePath(), "download", DataFile("objcopy-1.hex"), "--port",
@@ -185,14 +187,46 @@ TEST(DownloadEndToEnd, MonitorCopiesWhatTheProgramSendsAfterTheResultLine) {
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
+// Ctrl+C ends the monitor as a success, with the port closed; a board that goes away ends it as
+// a failure with the port's message, long before its time is up.
+TEST(DownloadEndToEnd, MonitorEndsOnCtrlCOrWhenTheBoardGoesAway) {
+  const std::vector<std::string> monitor = {"download", DataFile("objcopy-1.hex"), "--monitor",
+                                            "--seconds", "30"};
+  {
+    BoardServer server({"--program", "memtest", "--memtest-interval-ms", "50"});
+    ASSERT_TRUE(server.Running());
+    // One Ctrl+C, to the program alone (not its group, which would make it a second one).
+    std::vector<std::string> argv = {
+        "/usr/bin/timeout", "--foreground", "--preserve-status", "-s", "INT", "2",
+        OrvanePath(),       "--port",       server.LinkPath()};
+    argv.insert(argv.end(), monitor.begin(), monitor.end());
+    const auto result = RunProgram(argv);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "Downloading succeded\nLLLLS");
+  }
+  BoardServer server({"--program", "memtest", "--memtest-interval-ms", "50"});
+  ASSERT_TRUE(server.Running());
+  std::vector<std::string> argv = {OrvanePath(), "--port", server.LinkPath()};
+  argv.insert(argv.end(), monitor.begin(), monitor.end());
+  const auto start = std::chrono::steady_clock::now();
+  auto running = std::async(std::launch::async, [&] { return RunProgram(argv); });
+  std::this_thread::sleep_for(std::chrono::seconds(2));  // the download and its report are done
+  server.Stop();
+  const auto result = running.get();
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.out, "Downloading succeded\nLLLLS");
+  EXPECT_NE(result.err.find("function failed"), std::string::npos) << result.err;
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
 TEST(DownloadEndToEnd, MonitorNeedsNoBoardProgramOnTheVirtualBoard) {
-  const auto result = RunProgram({OrvanePath(), "download", DataFile("objcopy-1.hex"),
-                                  "--virtual-board", "--port", "VIRTUAL", "--monitor",
-                                  "--seconds", "0.5"});
+  const auto result =
+      RunProgram({OrvanePath(), "download", DataFile("objcopy-1.hex"), "--virtual-board", "--port",
+                  "VIRTUAL", "--monitor", "--seconds", "0.5"});
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.out, "Downloading succeded\n");
-  const auto orphan = RunProgram({OrvanePath(), "download", DataFile("objcopy-1.hex"),
-                                  "--port", "VIRTUAL", "--seconds", "1"});
+  const auto orphan = RunProgram(
+      {OrvanePath(), "download", DataFile("objcopy-1.hex"), "--port", "VIRTUAL", "--seconds", "1"});
   EXPECT_EQ(orphan.exitCode, 2);  // --seconds needs --monitor
 }
 
