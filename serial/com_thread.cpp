@@ -101,9 +101,10 @@ void TComThread::Execute() {
 }
 
 void TComThread::DispatchEvents() {
+  const auto ended = [this] { return abandoned_.load(); };
   switch (syncMethod_) {
     case smThreadSync:
-      RunOnUiThread([this] { port_.RunEventHandlers(events_); });
+      RunOnUiThread([this, &ended] { port_.RunEventHandlers(events_, ended); });
       break;
     case smWindowSync:
       for (const TComEvent event : kEventActionOrder) {
@@ -112,7 +113,7 @@ void TComThread::DispatchEvents() {
       }
       break;
     case smNone:
-      port_.RunEventHandlers(events_);
+      port_.RunEventHandlers(events_, ended);  // the port itself may be gone once abandoned
       break;
   }
 }
