@@ -13,6 +13,7 @@ void TCustomComPort::StartEventThread() {
   if (syncMethod_ == smWindowSync) eventWindow_ = NewEventWindow(*this);
   threadCreated_ = true;  // before the thread runs: under smNone its actions may close the port
   eventThread_ = std::make_unique<TComThread>(*this, *device_, eventWindow_.get());
+  eventThread_->Start();
 }
 
 void TCustomComPort::StopEventThread() {

@@ -43,7 +43,14 @@ TComThread::TComThread(TCustomComPort& port, ComDevice& device, EventWindow* win
   // refuses it reports no events; the thread still runs until stopped.
   device_.SetEventMask(EventsToMask(port.Events()));
   if (syncMethod_ == smThreadSync) PrepareHandOvers();
-  thread_ = std::thread([this] { Execute(); });
+}
+
+void TComThread::Start() {
+  const std::lock_guard gate(startGate_);
+  thread_ = std::thread([this] {
+    { const std::lock_guard passed(startGate_); }  // thread_ is set: the thread may read it
+    Execute();
+  });
 }
 
 TComThread::~TComThread() {
