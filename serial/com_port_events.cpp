@@ -1,5 +1,6 @@
 // The port's side of the event thread: starting and stopping it, and the action each event runs.
 #include <atomic>
+#include <functional>
 #include <memory>
 
 #include "serial/com_port.h"
@@ -10,8 +11,9 @@ namespace orvane::serial {
 
 void TCustomComPort::StartEventThread() {
   if (syncMethod_ == smWindowSync) eventWindow_ = NewEventWindow(*this);
+  threadCreated_ = true;  // before the thread runs: under smNone its actions may close the port
   eventThread_ = std::make_unique<TComThread>(*this, *device_, eventWindow_.get());
-  threadCreated_ = true;
+  eventThread_->Start();
 }
 
 void TCustomComPort::StopEventThread() {
@@ -33,21 +35,28 @@ bool TCustomComPort::EventThreadRunning() const {
   return eventThread_ != nullptr && !eventThread_->Ended();
 }
 
-void TCustomComPort::RunEventHandlers(TComEvents events) {
+void TCustomComPort::RunEventHandlers(TComEvents events, const std::function<bool()>& ended) {
   for (const TComEvent event : kEventActionOrder) {
-    if (!Connected()) return;  // an action closed the port: the rest of the batch is void
+    // An action closed the port: the rest of the batch is void.
+    if (ended ? ended() : !Connected()) return;
     if (events.Contains(event)) RunEventAction(EventMaskBit(event));
   }
 }
 
 void TCustomComPort::RunEventAction(std::uint32_t maskBit) {
-  // While an action runs, closing the port (by the handler, or by a failing call in it) must not
-  // wait for an event thread that waits for this action.
+  // While an action runs on the user-interface thread, closing the port (by the handler, or by a
+  // failing call in it) must not wait for an event thread that waits for this action. (Under
+  // smNone the action runs on the event thread, and once it closed the port, the port may be
+  // gone before the action returns: nothing is counted then.)
   struct Running {
-    std::atomic<int>& count;
-    explicit Running(std::atomic<int>& c) : count(c) { ++count; }
-    ~Running() { --count; }
-  } running(runningActions_);
+    std::atomic<int>* count;
+    explicit Running(std::atomic<int>* c) : count(c) {
+      if (count) ++*count;
+    }
+    ~Running() {
+      if (count) --*count;
+    }
+  } running(syncMethod_ == smNone ? nullptr : &runningActions_);
   // The queries are made whether or not a handler is assigned; no action reads data.
   switch (maskBit) {
     case kEvErr: {

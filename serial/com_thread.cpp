@@ -43,7 +43,14 @@ TComThread::TComThread(TCustomComPort& port, ComDevice& device, EventWindow* win
   // refuses it reports no events; the thread still runs until stopped.
   device_.SetEventMask(EventsToMask(port.Events()));
   if (syncMethod_ == smThreadSync) PrepareHandOvers();
-  thread_ = std::thread([this] { Execute(); });
+}
+
+void TComThread::Start() {
+  const std::lock_guard gate(startGate_);
+  thread_ = std::thread([this] {
+    { const std::lock_guard passed(startGate_); }  // thread_ is set: the thread may read it
+    Execute();
+  });
 }
 
 TComThread::~TComThread() {
@@ -101,9 +108,10 @@ void TComThread::Execute() {
 }
 
 void TComThread::DispatchEvents() {
+  const auto ended = [this] { return abandoned_.load(); };
   switch (syncMethod_) {
     case smThreadSync:
-      RunOnUiThread([this] { port_.RunEventHandlers(events_); });
+      RunOnUiThread([this, &ended] { port_.RunEventHandlers(events_, ended); });
       break;
     case smWindowSync:
       for (const TComEvent event : kEventActionOrder) {
@@ -112,7 +120,7 @@ void TComThread::DispatchEvents() {
       }
       break;
     case smNone:
-      port_.RunEventHandlers(events_);
+      port_.RunEventHandlers(events_, ended);  // the port itself may be gone once abandoned
       break;
   }
 }

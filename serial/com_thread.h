@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <exception>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "serial/com_device.h"
@@ -23,14 +24,17 @@ std::uint32_t EventsToMask(TComEvents events);
 TComEvents MaskToEvents(std::uint32_t mask);  // other bits are ignored
 std::uint32_t EventMaskBit(TComEvent event);
 // The events in the order their actions run.
-inline constexpr TComEvent kEventActionOrder[] = {evError, evRxChar, evTxEmpty, evBreak, evRing,
-                                                  evCTS,   evDSR,    evRxFlag,  evRLSD,  evRx80Full};
+inline constexpr TComEvent kEventActionOrder[] = {
+    evError, evRxChar, evTxEmpty, evBreak, evRing, evCTS, evDSR, evRxFlag, evRLSD, evRx80Full};
 
 class TComThread {
  public:
-  // Sets the device's event mask to the port's Events and lets the thread run. `window` is the
-  // port's hidden window under smWindowSync, else null.
+  // Sets the device's event mask to the port's Events. `window` is the port's hidden window under
+  // smWindowSync, else null.
   TComThread(TCustomComPort& port, ComDevice& device, EventWindow* window);
+  // Lets the thread run: once the port holds this object, since under smNone its first action
+  // may already close the port.
+  void Start();
   // Asks the thread to end and waits for its end on the calling (user-interface) thread, running
   // hand-overs meanwhile, so one pending now still runs and the thread can end.
   ~TComThread();
@@ -64,6 +68,7 @@ class TComThread {
   std::atomic<bool> ended_{false};
   std::atomic<bool> abandoned_{false};
   std::unique_ptr<EventWindow> abandonedWindow_;  // kept until the thread deletes itself
+  std::mutex startGate_;                          // held by Start until thread_ is set
   std::thread thread_;
 };
 

@@ -43,7 +43,7 @@ enum class FirmwareState {
 // What a downloaded program of `size` bytes from the start of program memory does, judged by its
 // code: one that reads the serial buffer and writes it back is the echo program; one that loads
 // the report letters 'L' and 'S' into the accumulator is the memory test; anything else is
-// taken as silent. The board cannot run the code itself, so this is how it knows what to play.
+// taken as silent. The canned behaviours (`--program auto`) play them without running the code.
 ProgramBehaviour RecogniseProgram(const std::uint8_t* code, std::size_t size);
 
 class BoardFirmware {

@@ -191,8 +191,10 @@ void Cpu8051::Vector(int source, int level) {
   // program's to clear, since it must find out which of the two caused it.
   static constexpr std::uint8_t kClearedInTcon[] = {0x02, 0x20, 0x08, 0x80, 0, 0};
   if (kClearedInTcon[source] != 0) {
+    // The timers up to now first: overflows while the flag stood set are part of this call.
+    Sync();
     SfrRaw(sfr::TCON) &= static_cast<std::uint8_t>(~kClearedInTcon[source]);
-    Sync();  // with its flag clear, the timer's next overflow is an event again
+    Reschedule();  // with its flag clear, the timer's next overflow is an event again
   }
   Push(static_cast<std::uint8_t>(pc_));
   Push(static_cast<std::uint8_t>(pc_ >> 8));

@@ -15,18 +15,22 @@ void LcdHd44780::PowerOn() {
 }
 
 void LcdHd44780::Advance() {
+  MoveAddress(increment_);
+  if (!cgramSelected_ && shiftOnWrite_) shift_ += increment_ ? 1 : -1;
+}
+
+void LcdHd44780::MoveAddress(bool forward) {
   if (cgramSelected_) {
-    address_ = static_cast<std::uint8_t>((address_ + (increment_ ? 1 : -1)) & 0x3F);
+    address_ = static_cast<std::uint8_t>((address_ + (forward ? 1 : -1)) & 0x3F);
     return;
   }
   // Two-line addressing: line 1 is 0x00-0x27, line 2 is 0x40-0x67, each running into the other.
-  int next = address_ + (increment_ ? 1 : -1);
+  int next = address_ + (forward ? 1 : -1);
   if (next == 0x28) next = 0x40;
   if (next == 0x68) next = 0x00;
   if (next == 0x3F) next = 0x27;
   if (next == -1) next = 0x67;
   address_ = static_cast<std::uint8_t>(next);
-  if (shiftOnWrite_) shift_ += increment_ ? 1 : -1;
 }
 
 void LcdHd44780::WriteInstruction(std::uint8_t value, std::uint64_t cycle) {
@@ -44,7 +48,11 @@ void LcdHd44780::WriteInstruction(std::uint8_t value, std::uint64_t cycle) {
   } else if (value & 0x20) {
     // Function set: the board's display is wired for 8 bits and two lines.
   } else if (value & 0x10) {  // cursor or display shift
-    if (value & 0x08) shift_ += (value & 0x04) ? -1 : 1;
+    if (value & 0x08) {
+      shift_ += (value & 0x04) ? -1 : 1;
+    } else {
+      MoveAddress((value & 0x04) != 0);  // the cursor, and with it the next write
+    }
   } else if (value & 0x08) {  // display on/off control
     displayOn_ = (value & 0x04) != 0;
   } else if (value & 0x04) {  // entry mode set

