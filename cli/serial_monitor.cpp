@@ -57,11 +57,9 @@ int SerialMonitor::Run(double seconds, std::ostream& errors) {
     errors << error.what() << std::endl;
     return 1;
   }
-  serial::WaitServingUntil(
-      [this] {
-        return interrupted_.load() || readFailure_ != nullptr || !port_.EventThreadRunning();
-      },
-      deadline);
+  // A failed read in the handler closes the port, which ends its event thread too.
+  serial::WaitServingUntil([this] { return interrupted_.load() || !port_.EventThreadRunning(); },
+                           deadline);
   running_.store(false);
   if (!interrupted_.load() && !port_.EventThreadRunning()) return ReportFailure(errors);
   return 0;
@@ -74,8 +72,8 @@ void SerialMonitor::Interrupt() {
 
 int SerialMonitor::ReportFailure(std::ostream& errors) {
   try {
-    if (readFailure_) std::rethrow_exception(readFailure_);
-    if (const std::exception_ptr failure = port_.EventThreadFailure()) {
+    if (const std::exception_ptr failure =
+            readFailure_ ? readFailure_ : port_.EventThreadFailure()) {
       std::rethrow_exception(failure);
     }
     // The wait itself failed (the line went away): a read says why, in the port's own words.

@@ -62,9 +62,9 @@ class TCustomComPort {
   TComErrors TakeLineErrors();  // and clears them
 
   // -- the event thread (serial/com_thread.h) --
-  // The actions of one batch of events, in their fixed order, until `ended` (by default: the
-  // port closed); and the one action of an event's mask bit (other values do nothing).
-  void RunEventHandlers(TComEvents events, const std::function<bool()>& ended = {});
+  // The actions of one batch of events, in their fixed order, until `ended` (an action closed
+  // the port); and the one action of an event's mask bit (other values do nothing).
+  void RunEventHandlers(TComEvents events, const std::function<bool()>& ended);
   void RunEventAction(std::uint32_t maskBit);
   // An event thread runs (started by Open, not yet ended).
   bool EventThreadRunning() const;

@@ -37,8 +37,7 @@ bool TCustomComPort::EventThreadRunning() const {
 
 void TCustomComPort::RunEventHandlers(TComEvents events, const std::function<bool()>& ended) {
   for (const TComEvent event : kEventActionOrder) {
-    // An action closed the port: the rest of the batch is void.
-    if (ended ? ended() : !Connected()) return;
+    if (ended()) return;  // an action closed the port: the rest of the batch is void
     if (events.Contains(event)) RunEventAction(EventMaskBit(event));
   }
 }
