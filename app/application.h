@@ -36,7 +36,8 @@ class TApplication : public ui::MessagePump {
   // The window that carries the title; its handle owns the main window (null before CreateForms).
   HWND TaskbarHandle() const;
 
-  // Creates the task-bar window, then Form1 (the main window, hidden; its FormCreate runs), then Form2 and Form3, hidden.
+  // Creates the task-bar window, then Form1 (the main window, hidden; its FormCreate runs), then
+  // Form2 and Form3, hidden.
   void CreateForms(const StartupOptions& options);
   TForm1* MainForm() const { return form1_.get(); }
   TForm2* Form2() const { return form2_.get(); }

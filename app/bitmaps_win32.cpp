@@ -1,7 +1,7 @@
+#include "app/bitmaps.h"
+
 #include <cstdint>
 #include <vector>
-
-#include "app/bitmaps.h"
 
 namespace orvane::app {
 namespace {

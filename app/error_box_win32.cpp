@@ -1,6 +1,6 @@
-#include <utility>
-
 #include "app/error_box.h"
+
+#include <utility>
 
 namespace orvane::app {
 namespace {

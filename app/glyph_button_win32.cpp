@@ -1,5 +1,6 @@
-#include "app/bitmaps.h"
 #include "app/glyph_button.h"
+
+#include "app/bitmaps.h"
 #include "ui/menu/tags_win32.h"
 
 namespace orvane::app {
@@ -10,9 +11,9 @@ constexpr int kGlyphSpacing = 4;  // between glyph and caption
 
 HWND CreateGlyphButton(HWND parent, int id, const std::string& caption, const Bounds& bounds,
                        bool visible, HICON glyph) {
-  HWND button = CreateControl("BUTTON", caption,
-                              BS_OWNERDRAW | WS_TABSTOP | (visible ? WS_VISIBLE : 0), 0, parent, id,
-                              bounds);
+  HWND button =
+      CreateControl("BUTTON", caption, BS_OWNERDRAW | WS_TABSTOP | (visible ? WS_VISIBLE : 0), 0,
+                    parent, id, bounds);
   ui::menu::SetGlyph(button, glyph);
   return button;
 }

@@ -12,8 +12,7 @@ void OneButtonWindow::SetButtonVisible(bool visible) {
   ShowWindow(BitBtn1, visible ? SW_SHOWNA : SW_HIDE);
 }
 
-void OneButtonWindow::CreateButton(const std::string& caption, const Bounds& bounds,
-                                   bool visible) {
+void OneButtonWindow::CreateButton(const std::string& caption, const Bounds& bounds, bool visible) {
   BitBtn1 = CreateGlyphButton(Handle(), buttonId_, caption, bounds, visible, icon_.get());
 }
 

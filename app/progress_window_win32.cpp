@@ -30,8 +30,8 @@ TForm2::TForm2(TApplication& application)
                       241, 212, 87, owner, nullptr)) {
     throw std::runtime_error("Unable to create the progress window");
   }
-  Label1 = CreateControl("STATIC", ui::kProgressDesignedLabel, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0,
-                         Handle(), ids::kForm2Label1, {8, 10, 0, 0});
+  Label1 = CreateControl("STATIC", ui::kProgressDesignedLabel, WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
+                         0, Handle(), ids::kForm2Label1, {8, 10, 0, 0});
   SendMessageA(Label1, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont(true)), FALSE);
   FitLabelToText(Label1);
   pbDownload.Attach(CreateControl(PROGRESS_CLASSA, "", WS_VISIBLE | PBS_SMOOTH, 0, Handle(),

@@ -1,6 +1,6 @@
-#include <stdexcept>
-
 #include "app/taskbar_window.h"
+
+#include <stdexcept>
 
 namespace orvane::app {
 

@@ -121,8 +121,8 @@ int Win32ProgressBar::FilledPixels(int position) const {
   GetClientRect(handle_, &client);
   const long long span = static_cast<long long>(Max()) - Min();
   if (span <= 0) return 0;
-  return static_cast<int>((static_cast<long long>(position) - Min()) * (client.right - client.left) /
-                          span);
+  return static_cast<int>((static_cast<long long>(position) - Min()) *
+                          (client.right - client.left) / span);
 }
 
 // Gives the control the position only when its picture differs from the one shown.

@@ -201,8 +201,7 @@ HWND CreateControl(const char* className, const std::string& text, DWORD style, 
 }
 
 HFONT UiFont(bool bold, int pixelHeight) {
-  static std::map<std::pair<bool, int>, UniqueFont>
-      fonts;
+  static std::map<std::pair<bool, int>, UniqueFont> fonts;
   auto& font = fonts[{bold, pixelHeight}];
   if (!font) {
     font.reset(CreateFontA(-pixelHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,

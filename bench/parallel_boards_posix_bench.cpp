@@ -26,8 +26,8 @@ constexpr const char* kAlgorithms[] = {"page", "page-verified", "byte", "byte-ve
 
 struct Run {
   bool succeeded = false;
-  double wall = 0;    // seconds
-  double user = 0;    // CPU seconds of the tool
+  double wall = 0;  // seconds
+  double user = 0;  // CPU seconds of the tool
   double system = 0;
 };
 
@@ -122,8 +122,8 @@ void LatencyFigures(const std::string& image, long bytes) {
     for (int held = 0; held < 2; ++held) {
       Boards boards(1, held == 0 ? std::vector<std::string>{"--latency-ms", "16"}
                                  : std::vector<std::string>{});
-      const Run run = RunOrvane({"download", image, "--port", boards.ports, "--algorithm",
-                                 algorithm});
+      const Run run =
+          RunOrvane({"download", image, "--port", boards.ports, "--algorithm", algorithm});
       wall[held] = run.succeeded ? run.wall : -1;
     }
     std::printf("%-14s %10.2f %10.2f\n", algorithm, wall[0], wall[1]);

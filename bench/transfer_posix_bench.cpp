@@ -135,7 +135,7 @@ Figures DownloadOnce(const download::MemoryImage& image, int algorithm, const st
   ui::NoMessagePump pump;
   ui::RealTimeWaiter sleeper;
   ui::MainWindowControls controls{port,   baud,  autoDetect, usb,  testing, algorithmGroup,
-                                   status, form1, errors,     pump, sleeper};
+                                  status, form1, errors,     pump, sleeper};
   LineCount count;
   serial::TComPort comPort([&count](const std::string& name, serial::SysError* error) {
     auto device = serial::OpenPlatformDevice(name, error);

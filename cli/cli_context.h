@@ -16,12 +16,12 @@ inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
 
 struct GlobalOptions {
-  std::string port;            // --port
+  std::string port;  // --port
   // --baud; the main window's designed rate
   std::string baud = board::kBaudRateItems[board::kDefaultBaudRateItem];
-  bool autoDetect = false;     // --auto
-  bool usbConverter = false;   // --usb
-  bool virtualBoard = false;   // --virtual-board (or ORVANE_VIRTUAL_BOARD=1)
+  bool autoDetect = false;    // --auto
+  bool usbConverter = false;  // --usb
+  bool virtualBoard = false;  // --virtual-board (or ORVANE_VIRTUAL_BOARD=1)
 };
 
 struct CliContext {

@@ -55,8 +55,8 @@ bool Connect(BoardSession& session, const GlobalOptions& options, const std::str
   return false;
 }
 
-std::optional<std::string> LatencyHintFor(BoardSession& session,
-                                          const download::MemoryImage& image, int algorithm) {
+std::optional<std::string> LatencyHintFor(BoardSession& session, const download::MemoryImage& image,
+                                          int algorithm) {
   return DownloadLatencyHint(session.ComPort1.Port(), algorithm,
                              static_cast<long>(image.ImageBytesUsed()));
 }

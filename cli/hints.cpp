@@ -42,9 +42,9 @@ std::string SystemRoot() {
 std::optional<std::string> OpenFailureHint(const std::string& port, serial::SysError error,
                                            const std::vector<std::string>& portsPresent,
                                            const std::string& holders) {
-  const std::string present =
-      portsPresent.empty() ? "no serial port is present (is the converter plugged in?)"
-                           : "the ports present: " + PortList(portsPresent);
+  const std::string present = portsPresent.empty()
+                                  ? "no serial port is present (is the converter plugged in?)"
+                                  : "the ports present: " + PortList(portsPresent);
   switch (ClassifyOpenFailure(error)) {
     case OpenFailure::kAbsent:
       return "there is no port " + port + "; " + present;
@@ -105,10 +105,9 @@ std::optional<std::string> ConnectFailureHint(const board::BoardLink& link, cons
   if (port.empty() || baud.empty()) return std::nullopt;
   const serial::SysError error = link.LastOpenError();
   if (error != serial::kSuccess) {
-    const std::string holders =
-        ClassifyOpenFailure(error) == OpenFailure::kHeld
-            ? PortHolders(port, SystemRoot(), 0)
-            : std::string();
+    const std::string holders = ClassifyOpenFailure(error) == OpenFailure::kHeld
+                                    ? PortHolders(port, SystemRoot(), 0)
+                                    : std::string();
     return OpenFailureHint(port, error, present, holders);
   }
   return SilentBoardHint(port, baud, false, true);
@@ -120,7 +119,8 @@ std::optional<std::string> DownloadLatencyHint(const std::string& port, int algo
   const std::optional<int> latency = serial::LatencyTimerMs(port, root);
   if (!latency) return std::nullopt;
   long answers = imageBytes;
-  if (algorithm == kPageVerifiedAlgorithm) answers += (imageBytes + board::kPageSize - 1) / board::kPageSize;
+  if (algorithm == kPageVerifiedAlgorithm)
+    answers += (imageBytes + board::kPageSize - 1) / board::kPageSize;
   return LatencyHint(port, algorithm, answers, *latency, serial::LatencyTimerPath(port, root));
 }
 

@@ -1,12 +1,12 @@
 // Linux: errno names the cause; /proc shows which processes have the device open.
+#include "cli/hints.h"
+
 #include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <string>
-
-#include "cli/hints.h"
 
 namespace orvane::cli {
 
@@ -16,19 +16,25 @@ OpenFailure ClassifyOpenFailure(serial::SysError error) {
   switch (error) {
     case ENOENT:
     case ENXIO:
-    case ENODEV: return OpenFailure::kAbsent;
+    case ENODEV:
+      return OpenFailure::kAbsent;
     case EACCES:
-    case EPERM: return OpenFailure::kDenied;
+    case EPERM:
+      return OpenFailure::kDenied;
     case EBUSY:
-    case EWOULDBLOCK: return OpenFailure::kHeld;
-    case ENOTTY: return OpenFailure::kNotSerial;
-    default: return OpenFailure::kOther;
+    case EWOULDBLOCK:
+      return OpenFailure::kHeld;
+    case ENOTTY:
+      return OpenFailure::kNotSerial;
+    default:
+      return OpenFailure::kOther;
   }
 }
 
 std::string PortHolders(const std::string& port, const std::string& systemRoot, long ownPid) {
   std::error_code error;
-  const fs::path path = port.find('/') == std::string::npos ? fs::path("/dev") / port : fs::path(port);
+  const fs::path path =
+      port.find('/') == std::string::npos ? fs::path("/dev") / port : fs::path(port);
   const fs::path device = fs::canonical(path, error);
   if (error) return "";
   const fs::path proc = fs::path(systemRoot.empty() ? "/" : systemRoot) / "proc";

@@ -1,20 +1,23 @@
 // Windows: the error of CreateFile names the cause; which program holds a port it does not tell.
+#include "cli/hints.h"
+
 #include <windows.h>
 
 #include <string>
-
-#include "cli/hints.h"
 
 namespace orvane::cli {
 
 OpenFailure ClassifyOpenFailure(serial::SysError error) {
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND: return OpenFailure::kAbsent;
+    case ERROR_PATH_NOT_FOUND:
+      return OpenFailure::kAbsent;
     // A serial port opens for one program at a time; another's handle gives "access denied".
     case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION: return OpenFailure::kHeld;
-    default: return OpenFailure::kOther;
+    case ERROR_SHARING_VIOLATION:
+      return OpenFailure::kHeld;
+    default:
+      return OpenFailure::kOther;
   }
 }
 

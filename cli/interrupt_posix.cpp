@@ -1,10 +1,10 @@
+#include "cli/interrupt.h"
+
 #include <pthread.h>
 #include <signal.h>
 
 #include <atomic>
 #include <thread>
-
-#include "cli/interrupt.h"
 
 namespace orvane::cli {
 namespace {

@@ -1,8 +1,8 @@
+#include "cli/interrupt.h"
+
 #include <windows.h>
 
 #include <mutex>
-
-#include "cli/interrupt.h"
 
 namespace orvane::cli {
 namespace {

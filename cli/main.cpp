@@ -1,6 +1,5 @@
 // orvane: the downloader's commands for scripts, Linux users and end-to-end tests.
 #include <CLI/CLI.hpp>
-
 #include <cstdlib>
 #include <exception>
 #include <iostream>
@@ -12,11 +11,8 @@
 namespace {
 
 constexpr orvane::cli::CommandAdder kCommands[] = {
-    orvane::cli::AddImageCommand,
-    orvane::cli::AddPortsCommand,
-    orvane::cli::AddDetectCommand,
-    orvane::cli::AddDownloadCommand,
-    orvane::cli::AddTestCommands,
+    orvane::cli::AddImageCommand,    orvane::cli::AddPortsCommand, orvane::cli::AddDetectCommand,
+    orvane::cli::AddDownloadCommand, orvane::cli::AddTestCommands,
 };
 
 }  // namespace

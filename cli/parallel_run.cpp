@@ -133,8 +133,8 @@ std::string SummaryLine(const std::string& port, const PortOutcome& outcome,
   return line;
 }
 
-int RunOnPorts(const std::vector<std::string>& ports, const PortJob& job, const std::string& failure,
-               std::ostream& out, std::ostream& err, bool draw) {
+int RunOnPorts(const std::vector<std::string>& ports, const PortJob& job,
+               const std::string& failure, std::ostream& out, std::ostream& err, bool draw) {
   std::unique_ptr<BarBlock> block;
   if (draw) block = std::make_unique<BarBlock>(err, ports);
   std::vector<std::unique_ptr<PortSlot>> slots;

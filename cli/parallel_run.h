@@ -38,8 +38,8 @@ std::optional<std::vector<std::string>> ParsePortsOption(const std::string& text
 // hints to `err` (where the bars go too, when `draw` is set). An error that escapes a job is that
 // port's failure: its line is `failure`, the error's message the reason. Returns 0 when every
 // port succeeded, else 1.
-int RunOnPorts(const std::vector<std::string>& ports, const PortJob& job, const std::string& failure,
-               std::ostream& out, std::ostream& err, bool draw);
+int RunOnPorts(const std::vector<std::string>& ports, const PortJob& job,
+               const std::string& failure, std::ostream& out, std::ostream& err, bool draw);
 
 // The summary line of one port: "<port>: <line>", then ": <reason>" when a message was shown.
 std::string SummaryLine(const std::string& port, const PortOutcome& outcome,

@@ -1,5 +1,4 @@
 #include <CLI/CLI.hpp>
-
 #include <algorithm>
 #include <iostream>
 #include <memory>

@@ -45,9 +45,10 @@ void SerialMonitor::Copy(std::int32_t count) {
 int SerialMonitor::Run(double seconds, std::ostream& errors) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline =
-      seconds < 0 ? Clock::time_point::max()
-                  : Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                       std::chrono::duration<double>(seconds));
+      seconds < 0
+          ? Clock::time_point::max()
+          : Clock::now() +
+                std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
   running_.store(true);
   try {
     // What came between the download's last answer and now was reported while nobody copied.

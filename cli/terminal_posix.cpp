@@ -1,6 +1,6 @@
-#include <unistd.h>
-
 #include "cli/terminal.h"
+
+#include <unistd.h>
 
 namespace orvane::cli {
 

@@ -1,8 +1,8 @@
+#include "cli/terminal.h"
+
 #include <io.h>
 
 #include <cstdio>
-
-#include "cli/terminal.h"
 
 namespace orvane::cli {
 

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "board/board_messages.h"
 #include "cli/algorithm_option.h"
 #include "cli/board_session.h"
 #include "cli/commands.h"
 #include "cli/console_progress_window.h"
-#include "board/board_messages.h"
 #include "cli/console_testing_window.h"
 #include "cli/hints.h"
 #include "cli/parallel_run.h"
@@ -147,8 +147,8 @@ void AddTestCommands(CLI::App& app, CliContext& context) {
       "selftest", "Run the board's self-test: the memory chip fitted and the result");
   AddPortsOption(*selftest, selftestArguments->ports);
   selftest->callback([&context, selftestArguments] {
-    context.exitCode = RunTestCommand(context.options, selftestArguments->ports,
-                                      boardtest::kSelftestItem, 0);
+    context.exitCode =
+        RunTestCommand(context.options, selftestArguments->ports, boardtest::kSelftestItem, 0);
   });
 
   auto arguments = std::make_shared<Arguments>();
@@ -156,7 +156,8 @@ void AddTestCommands(CLI::App& app, CliContext& context) {
       "test", "Download a test program into the board and, for serial and memory, talk to it");
   test->add_option("TEST", arguments->test, "Which test: port1, ppi, serial, memory or lcd")
       ->required()
-      ->check(CLI::IsMember(std::vector<std::string>(std::begin(kTestNames), std::end(kTestNames))));
+      ->check(
+          CLI::IsMember(std::vector<std::string>(std::begin(kTestNames), std::end(kTestNames))));
   AddAlgorithmOption(*test, arguments->algorithm);
   AddPortsOption(*test, arguments->ports);
   test->callback([&context, arguments] {

@@ -1,8 +1,9 @@
+#include "download/regular_file.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "download/regular_file.h"
 #include "serial/unique_fd_posix.h"
 
 namespace orvane::download {

@@ -1,8 +1,9 @@
+#include "download/regular_file.h"
+
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
-#include "download/regular_file.h"
 #include "serial/unique_handle_win32.h"
 
 namespace orvane::download {

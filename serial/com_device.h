@@ -127,16 +127,16 @@ class ComDevice {
   virtual ~ComDevice() = default;
 
   virtual SysError Setup(std::int32_t inputSize, std::int32_t outputSize) = 0;  // SetupComm
-  virtual SysError SetState(const Dcb& dcb) = 0;                               // SetCommState
-  virtual SysError SetTimeouts(const CommTimeouts& timeouts) = 0;              // SetCommTimeouts
+  virtual SysError SetState(const Dcb& dcb) = 0;                                // SetCommState
+  virtual SysError SetTimeouts(const CommTimeouts& timeouts) = 0;               // SetCommTimeouts
 
   // WriteFile/ReadFile with their completion: returns when the transfer is complete or its
   // time-out (the last SetTimeouts) has run out. Never waits without a bound.
   virtual IoResult Write(const std::uint8_t* data, std::int32_t count) = 0;
   virtual IoResult Read(std::uint8_t* data, std::int32_t count) = 0;
 
-  virtual SysError Purge(std::uint32_t flags) = 0;        // PurgeComm
-  virtual SysError Escape(std::uint32_t function) = 0;    // EscapeCommFunction
+  virtual SysError Purge(std::uint32_t flags) = 0;      // PurgeComm
+  virtual SysError Escape(std::uint32_t function) = 0;  // EscapeCommFunction
   // ClearCommError: the recorded line errors (cleared by the call) and the input-queue count.
   virtual SysError ClearError(std::uint32_t* errors, std::uint32_t* inputQueue) = 0;
   virtual SysError ModemStatus(std::uint32_t* status) = 0;  // GetCommModemStatus

@@ -1,13 +1,14 @@
 // Serial devices over POSIX termios (Linux). The descriptor is non-blocking; every wait is a poll()
 // against a monotonic deadline, so a waiting Read uses no CPU and a signal only restarts the wait.
+#include "serial/com_device.h"
+
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
-
-#include <linux/serial.h>
 
 #include <algorithm>
 #include <atomic>
@@ -17,7 +18,6 @@
 #include <optional>
 #include <utility>
 
-#include "serial/com_device.h"
 #include "serial/com_event_wait_posix.h"
 #include "serial/comm_timeouts.h"
 #include "serial/custom_baud_posix.h"
@@ -39,25 +39,48 @@ bool NoModemLines(int error) { return error == ENOTTY || error == EINVAL; }
 // record does not define.
 bool SetFraming(const Dcb& dcb, termios& tio) {
   switch (dcb.ByteSize) {
-    case 5: tio.c_cflag |= CS5; break;
-    case 6: tio.c_cflag |= CS6; break;
-    case 7: tio.c_cflag |= CS7; break;
-    case 8: tio.c_cflag |= CS8; break;
-    default: return false;
+    case 5:
+      tio.c_cflag |= CS5;
+      break;
+    case 6:
+      tio.c_cflag |= CS6;
+      break;
+    case 7:
+      tio.c_cflag |= CS7;
+      break;
+    case 8:
+      tio.c_cflag |= CS8;
+      break;
+    default:
+      return false;
   }
   switch (dcb.Parity) {
-    case 0: break;
-    case 1: tio.c_cflag |= PARENB | PARODD; break;
-    case 2: tio.c_cflag |= PARENB; break;
-    case 3: tio.c_cflag |= PARENB | PARODD | CMSPAR; break;
-    case 4: tio.c_cflag |= PARENB | CMSPAR; break;
-    default: return false;
+    case 0:
+      break;
+    case 1:
+      tio.c_cflag |= PARENB | PARODD;
+      break;
+    case 2:
+      tio.c_cflag |= PARENB;
+      break;
+    case 3:
+      tio.c_cflag |= PARENB | PARODD | CMSPAR;
+      break;
+    case 4:
+      tio.c_cflag |= PARENB | CMSPAR;
+      break;
+    default:
+      return false;
   }
   switch (dcb.StopBits) {
-    case 0: break;
+    case 0:
+      break;
     case 1:  // one and a half: the UART sends 1.5 for five data bits when asked for two
-    case 2: tio.c_cflag |= CSTOPB; break;
-    default: return false;
+    case 2:
+      tio.c_cflag |= CSTOPB;
+      break;
+    default:
+      return false;
   }
   return true;
 }
@@ -191,7 +214,7 @@ class PosixComDevice final : public ComDevice {
   bool discardNull_ = false;
   serial_icounter_struct counters_{};
   bool hasCounters_ = false;  // asked once: most USB adapters and every pty keep none
-  PosixEventLine events_;  // shared with the event thread's wait
+  PosixEventLine events_;     // shared with the event thread's wait
 };
 
 bool PosixComDevice::WaitReady(short events, Clock::time_point deadline, SysError* error) {
@@ -331,15 +354,24 @@ SysError PosixComDevice::SetState(const Dcb& dcb) {
 
 SysError PosixComDevice::Escape(std::uint32_t function) {
   switch (function) {
-    case 1: return tcflow(fd_.Get(), TCOOFF) == 0 ? kSuccess : LastError();    // SETXOFF
-    case 2: return tcflow(fd_.Get(), TCOON) == 0 ? kSuccess : LastError();     // SETXON
-    case 3: return ModemLine(TIOCM_RTS, true);                           // SETRTS
-    case 4: return ModemLine(TIOCM_RTS, false);                          // CLRRTS
-    case kSetDtr: return ModemLine(TIOCM_DTR, true);
-    case kClrDtr: return ModemLine(TIOCM_DTR, false);
-    case 8: return ioctl(fd_.Get(), TIOCSBRK) == 0 ? kSuccess : LastError();   // SETBREAK
-    case 9: return ioctl(fd_.Get(), TIOCCBRK) == 0 ? kSuccess : LastError();   // CLRBREAK
-    default: return EINVAL;
+    case 1:
+      return tcflow(fd_.Get(), TCOOFF) == 0 ? kSuccess : LastError();  // SETXOFF
+    case 2:
+      return tcflow(fd_.Get(), TCOON) == 0 ? kSuccess : LastError();  // SETXON
+    case 3:
+      return ModemLine(TIOCM_RTS, true);  // SETRTS
+    case 4:
+      return ModemLine(TIOCM_RTS, false);  // CLRRTS
+    case kSetDtr:
+      return ModemLine(TIOCM_DTR, true);
+    case kClrDtr:
+      return ModemLine(TIOCM_DTR, false);
+    case 8:
+      return ioctl(fd_.Get(), TIOCSBRK) == 0 ? kSuccess : LastError();  // SETBREAK
+    case 9:
+      return ioctl(fd_.Get(), TIOCCBRK) == 0 ? kSuccess : LastError();  // CLRBREAK
+    default:
+      return EINVAL;
   }
 }
 

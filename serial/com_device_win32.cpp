@@ -1,11 +1,12 @@
 // Serial devices over the Win32 communications interface, opened for overlapped I/O.
+#include "serial/com_device.h"
+
 #include <windows.h>
 
 #include <algorithm>
 #include <utility>
 
 #include "serial/ascii.h"
-#include "serial/com_device.h"
 #include "serial/com_event_wait_win32.h"
 #include "serial/comm_timeouts.h"
 #include "serial/unique_handle_win32.h"
@@ -139,9 +140,7 @@ class Win32ComDevice final : public ComDevice {
     return SetCommMask(handle_.Get(), mask) ? kSuccess : LastError();
   }
 
-  std::unique_ptr<ComEventWait> NewEventWait() override {
-    return NewWin32EventWait(handle_.Get());
-  }
+  std::unique_ptr<ComEventWait> NewEventWait() override { return NewWin32EventWait(handle_.Get()); }
 
  private:
   // One overlapped WriteFile or ReadFile and its completion. Each transfer has its own record and
@@ -158,9 +157,9 @@ class Win32ComDevice final : public ComDevice {
     overlapped.hEvent = event.Get();
     DWORD started = 0;
     const BOOL done =
-        read ? ReadFile(handle_.Get(), readInto, static_cast<DWORD>(count), &started, &overlapped)
-             : WriteFile(handle_.Get(), writeFrom, static_cast<DWORD>(count), &started,
-                         &overlapped);
+        read
+            ? ReadFile(handle_.Get(), readInto, static_cast<DWORD>(count), &started, &overlapped)
+            : WriteFile(handle_.Get(), writeFrom, static_cast<DWORD>(count), &started, &overlapped);
     if (!done && GetLastError() != ERROR_IO_PENDING) {
       result.error = LastError();
       return result;

@@ -1,10 +1,9 @@
 #include "serial/com_event_wait_posix.h"
 
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/ioctl.h>
-
-#include <linux/serial.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -64,10 +63,10 @@ class PosixEventWait final : public ComEventWait {
   int fd_;
   PosixEventLine& line_;
   UniqueFd wake_;
-  std::uint64_t taken_ = 0;   // line_.taken when last looked
+  std::uint64_t taken_ = 0;  // line_.taken when last looked
   serial_icounter_struct counters_{};
   bool hasCounters_ = false;
-  std::int32_t queued_ = 0;   // the queue count last seen
+  std::int32_t queued_ = 0;  // the queue count last seen
   int recheckMs_ = kFirstRecheckMs;
 };
 
@@ -114,9 +113,8 @@ ComEventWait::Result PosixEventWait::Wait(std::uint32_t* events) {
     // wakes every sleep.
     const bool watchLine = (mask & (kQueueEvents | kCounterEvents)) != 0;
     const bool bytesWaiting = queued_ > 0;
-    pollfd entries[3] = {{wake_.Get(), POLLIN, 0},
-                         {line_.takenSignal.Get(), POLLIN, 0},
-                         {fd_, POLLIN, 0}};
+    pollfd entries[3] = {
+        {wake_.Get(), POLLIN, 0}, {line_.takenSignal.Get(), POLLIN, 0}, {fd_, POLLIN, 0}};
     const nfds_t count = !watchLine ? 1 : bytesWaiting ? 2 : 3;
     const int timeout = watchLine && bytesWaiting ? recheckMs_ : -1;
     const int ready = poll(entries, count, timeout);

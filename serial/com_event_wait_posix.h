@@ -27,8 +27,8 @@ namespace orvane::serial {
 // thread before it closes the device).
 struct PosixEventLine {
   PosixEventLine();
-  std::atomic<std::uint32_t> mask{0};       // SetCommMask
-  std::atomic<std::int32_t> inputSize{0};   // SetupComm's input size
+  std::atomic<std::uint32_t> mask{0};      // SetCommMask
+  std::atomic<std::int32_t> inputSize{0};  // SetupComm's input size
   // Bytes taken from the input queue by reads and purges, so that the wait can tell new bytes
   // from the ones it reported already; each taking also wakes it.
   std::atomic<std::uint64_t> taken{0};

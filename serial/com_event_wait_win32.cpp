@@ -26,7 +26,8 @@ struct PendingWait {
 class Win32EventWait final : public ComEventWait {
  public:
   explicit Win32EventWait(HANDLE device)
-      : device_(device), stop_(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+      : device_(device),
+        stop_(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
         pending_(std::make_unique<PendingWait>()) {
     pending_->overlapped.hEvent = pending_->event.Get();
   }

@@ -132,7 +132,7 @@ Dcb TCustomComPort::BuildDcb() const {
   Dcb dcb;
   dcb.DCBlength = 28;
   dcb.BaudRate = static_cast<std::uint32_t>(baudRate_ == brCustom ? customBaudRate_
-                                                                   : BaudRateToBits(baudRate_));
+                                                                  : BaudRateToBits(baudRate_));
   std::uint32_t flags = kBinary;
   if (parity_.Check()) flags |= kParity;
   if (flowControl_.OutCTSFlow()) flags |= kOutxCtsFlow;

@@ -134,8 +134,8 @@ class TCustomComPort {
   void SetDeviceOpener(DeviceOpener opener) { opener_ = std::move(opener); }
 
  protected:
-  virtual void OpenDevice();   // EComPort 1 when the device cannot be opened
-  virtual void CloseDevice();  // releases the device, if any
+  virtual void OpenDevice();    // EComPort 1 when the device cannot be opened
+  virtual void CloseDevice();   // releases the device, if any
   virtual void ConfigureAll();  // buffers, line, time-outs
 
   // The per-event actions call these; each calls its handler when one is assigned.
@@ -186,7 +186,7 @@ class TCustomComPort {
   // The window is made before the thread and goes after it; both go before the device.
   std::unique_ptr<EventWindow> eventWindow_;
   std::unique_ptr<TComThread> eventThread_;
-  bool threadCreated_ = false;  // an event thread was started by the last Open
+  bool threadCreated_ = false;          // an event thread was started by the last Open
   std::atomic<int> runningActions_{0};  // event actions under way (RunEventAction)
   bool loading_ = false;
 

@@ -68,15 +68,32 @@ void TCustomComPort::RunEventAction(std::uint32_t maskBit) {
       if (count > 0) DoRxChar(count);
       break;
     }
-    case kEvTxEmpty: DoTxEmpty(); break;
-    case kEvBreak: DoBreak(); break;
-    case kEvRing: DoRing(); break;
-    case kEvCts: DoCTSChange((LineSignals() & kLineCts) != 0); break;
-    case kEvDsr: DoDSRChange((LineSignals() & kLineDsr) != 0); break;
-    case kEvRxFlag: DoRxFlag(); break;
-    case kEvRlsd: DoRLSDChange((LineSignals() & kLineRlsd) != 0); break;
-    case kEvRx80Full: DoRx80Full(); break;
-    default: break;  // not an event's bit
+    case kEvTxEmpty:
+      DoTxEmpty();
+      break;
+    case kEvBreak:
+      DoBreak();
+      break;
+    case kEvRing:
+      DoRing();
+      break;
+    case kEvCts:
+      DoCTSChange((LineSignals() & kLineCts) != 0);
+      break;
+    case kEvDsr:
+      DoDSRChange((LineSignals() & kLineDsr) != 0);
+      break;
+    case kEvRxFlag:
+      DoRxFlag();
+      break;
+    case kEvRlsd:
+      DoRLSDChange((LineSignals() & kLineRlsd) != 0);
+      break;
+    case kEvRx80Full:
+      DoRx80Full();
+      break;
+    default:
+      break;  // not an event's bit
   }
 }
 

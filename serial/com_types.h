@@ -9,8 +9,22 @@
 namespace orvane::serial {
 
 enum TBaudRate : int {
-  brCustom, br110, br300, br600, br1200, br2400, br4800, br9600, br14400, br19200, br38400,
-  br56000, br57600, br115200, br128000, br256000
+  brCustom,
+  br110,
+  br300,
+  br600,
+  br1200,
+  br2400,
+  br4800,
+  br9600,
+  br14400,
+  br19200,
+  br38400,
+  br56000,
+  br57600,
+  br115200,
+  br128000,
+  br256000
 };
 enum TStopBits : int { sbOneStopBit, sbOne5StopBits, sbTwoStopBits };
 enum TDataBits : int { dbFive, dbSix, dbSeven, dbEight };
@@ -20,7 +34,16 @@ enum TRTSFlowControl : int { rtsDisable, rtsEnable, rtsHandshake, rtsToggle };
 enum TFlowControl : int { fcHardware, fcSoftware, fcNone, fcCustom };
 enum TSyncMethod : int { smThreadSync, smWindowSync, smNone };
 enum TComEvent : int {
-  evRxChar, evTxEmpty, evRxFlag, evRing, evBreak, evCTS, evDSR, evError, evRLSD, evRx80Full
+  evRxChar,
+  evTxEmpty,
+  evRxFlag,
+  evRing,
+  evBreak,
+  evCTS,
+  evDSR,
+  evError,
+  evRLSD,
+  evRx80Full
 };
 // Line errors that the device records (TakeLineErrors).
 enum TComError : int { ceFrame, ceRxParity, ceOverrun, ceBreak, ceIO, ceMode, ceRxOver, ceTxFull };

@@ -1,7 +1,8 @@
+#include "serial/event_window.h"
+
 #include <exception>
 
 #include "serial/com_port.h"
-#include "serial/event_window.h"
 #include "serial/hand_over.h"
 
 namespace orvane::serial {

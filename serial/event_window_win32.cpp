@@ -1,9 +1,10 @@
+#include "serial/event_window.h"
+
 #include <windows.h>
 
 #include <exception>
 
 #include "serial/com_port.h"
-#include "serial/event_window.h"
 #include "serial/message_only_window_win32.h"
 
 namespace orvane::serial {

@@ -1,12 +1,12 @@
 // Port details from sysfs: /sys/class/tty/<name>/device leads into the device tree; a USB port's
 // interface sits below the USB device, whose folder holds idVendor, idProduct and the strings.
+#include "serial/port_details.h"
+
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
-
-#include "serial/port_details.h"
 
 namespace orvane::serial {
 namespace {

@@ -2,16 +2,17 @@
 // its port name in its device key, its friendly name and manufacturer, and an instance id that
 // for a USB device reads "USB\VID_0403&PID_6001\<serial number>". Wine may know little of this;
 // whatever it gives is shown.
-#include <windows.h>
+#include "serial/port_details.h"
+
 #include <devguid.h>
 #include <setupapi.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <memory>
 #include <string>
 
 #include "serial/ascii.h"
-#include "serial/port_details.h"
 
 namespace orvane::serial {
 namespace {
@@ -29,8 +30,7 @@ using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 std::string Property(HDEVINFO list, SP_DEVINFO_DATA& device, DWORD property) {
   char text[512] = {};
   if (!SetupDiGetDeviceRegistryPropertyA(list, &device, property, nullptr,
-                                         reinterpret_cast<BYTE*>(text), sizeof text - 1,
-                                         nullptr)) {
+                                         reinterpret_cast<BYTE*>(text), sizeof text - 1, nullptr)) {
     return "";
   }
   return text;
@@ -75,7 +75,8 @@ void FillFromInstance(const std::string& instance, PortDetails& details) {
 
 PortDetails DescribePort(const std::string& port, const std::string&) {
   PortDetails details;
-  const HDEVINFO opened = SetupDiGetClassDevsA(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT);
+  const HDEVINFO opened =
+      SetupDiGetClassDevsA(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT);
   if (opened == INVALID_HANDLE_VALUE) return details;
   const DeviceList list(opened);
   SP_DEVINFO_DATA device{};
@@ -87,8 +88,7 @@ PortDetails DescribePort(const std::string& port, const std::string&) {
     const std::string maker = Property(list.get(), device, SPDRP_MFG);
     details.description = maker.empty() ? description : maker + " " + description;
     char instance[512] = {};
-    if (SetupDiGetDeviceInstanceIdA(list.get(), &device, instance, sizeof instance - 1,
-                                    nullptr)) {
+    if (SetupDiGetDeviceInstanceIdA(list.get(), &device, instance, sizeof instance - 1, nullptr)) {
       FillFromInstance(instance, details);
     }
     break;

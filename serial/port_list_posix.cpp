@@ -1,13 +1,13 @@
 // The serial ports present on Linux, from sysfs: every tty backed by a device (USB adapters, ACM
 // modems, on-board UARTs), without the ttyS slots that the kernel reserves for UARTs not fitted.
+#include "serial/port_list.h"
+
 #include <dirent.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
-
-#include "serial/port_list.h"
 
 namespace orvane::serial {
 namespace {

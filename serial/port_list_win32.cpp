@@ -1,11 +1,12 @@
 // The serial ports present on Windows: the values of the registry's serial device map, each the
 // name of one port (COM1, COM3, ...).
+#include "serial/port_list.h"
+
 #include <windows.h>
 
 #include <cstring>
 
 #include "serial/com_port.h"
-#include "serial/port_list.h"
 
 namespace orvane::serial {
 namespace {
@@ -44,7 +45,8 @@ void ListPlatformPorts(std::vector<std::string>& names) {
     const LONG status = RegEnumValueA(key.get(), index, valueName, &valueNameLength, nullptr,
                                       nullptr, data, &dataLength);
     if (status == ERROR_NO_MORE_ITEMS) break;
-    if (status != ERROR_SUCCESS) throw EComPort(CError_RegError, static_cast<std::uint32_t>(status));
+    if (status != ERROR_SUCCESS)
+      throw EComPort(CError_RegError, static_cast<std::uint32_t>(status));
     // The name without its terminating zero (a value stored without one is taken whole).
     const char* text = reinterpret_cast<const char*>(data);
     found.emplace_back(text, strnlen(text, dataLength));

@@ -1,7 +1,7 @@
+#include "serial/ui_wakeup.h"
+
 #include <condition_variable>
 #include <mutex>
-
-#include "serial/ui_wakeup.h"
 
 namespace orvane::serial {
 
@@ -26,7 +26,8 @@ bool UiWakeup::WaitUntil(std::chrono::steady_clock::time_point deadline) {
   std::unique_lock lock(state_->mutex);
   if (deadline == std::chrono::steady_clock::time_point::max()) {
     state_->changed.wait(lock, [&] { return state_->signalled; });
-  } else if (!state_->changed.wait_until(lock, deadline, [&] { return state_->signalled; })) return false;
+  } else if (!state_->changed.wait_until(lock, deadline, [&] { return state_->signalled; }))
+    return false;
   state_->signalled = false;
   return true;
 }

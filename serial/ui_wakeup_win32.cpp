@@ -1,10 +1,11 @@
+#include "serial/ui_wakeup.h"
+
 #include <windows.h>
 
 #include <algorithm>
 
 #include "serial/hand_over.h"
 #include "serial/message_only_window_win32.h"
-#include "serial/ui_wakeup.h"
 #include "serial/unique_handle_win32.h"
 
 namespace orvane::serial {

@@ -84,7 +84,8 @@ void BoardFirmware::StartProgram(Micros after, std::vector<Answer>& out) {
     // The code just written: up to the end address (one more, for a transfer that counts its
     // end address in).
     const long written = static_cast<long>(end_) + 1 - download::ImageBase;
-    const auto size = static_cast<std::size_t>(std::clamp(written, 0L, static_cast<long>(download::ImageSize)));
+    const auto size =
+        static_cast<std::size_t>(std::clamp(written, 0L, static_cast<long>(download::ImageSize)));
     running_ = RecogniseProgram(memory_.data(), size);
   }
   if (running_ == ProgramBehaviour::MemoryTest) {

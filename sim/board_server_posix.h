@@ -3,11 +3,11 @@
 //
 // A pseudo-terminal carries no modem lines, so the board cannot see the host's DTR pulse. It is
 // reset instead when the host opens the terminal anew (its last close is DTR falling), when
-// something opens it once more while the host holds it (a pulse, as our Wine shim sends it), and when
-// the line has been quiet for a while (idleResetMs) in the middle of a command; between commands
-// it always takes a new handshake. A downloaded program runs in real time until then, however
-// quiet it is. The rate and framing the host sets are seen, so the
-// board still answers only at its own rates.
+// something opens it once more while the host holds it (a pulse, as our Wine shim sends it), and
+// when the line has been quiet for a while (idleResetMs) in the middle of a command; between
+// commands it always takes a new handshake. A downloaded program runs in real time until then,
+// however quiet it is. The rate and framing the host sets are seen, so the board still answers only
+// at its own rates.
 //
 // The server sleeps in one ppoll() until the host sends, the line has room for the board's
 // bytes, the next of them is due, the idle reset is due, or a signal asks it to stop. While

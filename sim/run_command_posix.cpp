@@ -1,3 +1,5 @@
+#include "sim/run_command.h"
+
 #include <poll.h>
 #include <unistd.h>
 
@@ -8,7 +10,6 @@
 
 #include "download/hex_file.h"
 #include "download/hex_loader.h"
-#include "sim/run_command.h"
 
 namespace orvane::sim {
 

@@ -133,8 +133,7 @@ constexpr auto kLongestPause = std::chrono::milliseconds(200);
 
 class VirtualBoardEventWait final : public serial::ComEventWait {
  public:
-  VirtualBoardEventWait(std::shared_ptr<VirtualBoard> board,
-                        const std::atomic<std::uint32_t>& mask)
+  VirtualBoardEventWait(std::shared_ptr<VirtualBoard> board, const std::atomic<std::uint32_t>& mask)
       : board_(std::move(board)), mask_(mask), waiting_(board_->HostInputWaiting()) {}
 
   Result Wait(std::uint32_t* events) override {

@@ -15,7 +15,8 @@ std::vector<fs::path> TestFileFolders() {
   return folders;
 }
 
-std::optional<fs::path> FindTestFile(const std::string& name, const std::vector<fs::path>& folders) {
+std::optional<fs::path> FindTestFile(const std::string& name,
+                                     const std::vector<fs::path>& folders) {
   for (const fs::path& folder : folders) {
     const fs::path candidate = folder.empty() ? fs::path(name) : folder / name;
     std::error_code error;

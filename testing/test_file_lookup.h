@@ -24,7 +24,7 @@ std::vector<std::filesystem::path> InstalledDataFolders(const std::filesystem::p
 std::vector<std::filesystem::path> TestFileFolders();
 
 // The first `folder / name` that is a file, or none.
-std::optional<std::filesystem::path> FindTestFile(const std::string& name,
-                                                  const std::vector<std::filesystem::path>& folders);
+std::optional<std::filesystem::path> FindTestFile(
+    const std::string& name, const std::vector<std::filesystem::path>& folders);
 
 }  // namespace orvane::boardtest

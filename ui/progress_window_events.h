@@ -11,7 +11,6 @@ namespace orvane::ui {
 inline constexpr const char* kProgressDesignedLabel = "Downloading.......... Please wait";
 inline constexpr const char* kDownloadingWaitText = "Downloading......please wait";
 
-
 class ProgressWindowEvents {
  public:
   // `form2` is the progress window, `form1` the main window it disables while shown.

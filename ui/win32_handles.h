@@ -98,7 +98,8 @@ class MemoryDC {
 // context gets its previous one back after. A missing context or object selects nothing.
 class Selected {
  public:
-  Selected(HDC dc, HGDIOBJ object) : dc_(dc), previous_(dc && object ? SelectObject(dc, object) : nullptr) {}
+  Selected(HDC dc, HGDIOBJ object)
+      : dc_(dc), previous_(dc && object ? SelectObject(dc, object) : nullptr) {}
   ~Selected() {
     if (previous_) SelectObject(dc_, previous_);
   }

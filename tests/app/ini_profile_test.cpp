@@ -1,9 +1,8 @@
-#include "app/ini_profile.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "app/ini_profile.h"
 #include "settings_test_util.h"
 
 namespace orvane::app {

@@ -1,11 +1,10 @@
-#include "app/recent_files.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "app/recent_files.h"
 #include "settings_test_util.h"
 
 namespace orvane::app {

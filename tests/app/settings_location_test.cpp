@@ -1,7 +1,6 @@
-#include "app/settings_location.h"
-
 #include <gtest/gtest.h>
 
+#include "app/settings_location.h"
 #include "settings_test_util.h"
 
 namespace orvane::app {

@@ -1,9 +1,8 @@
 // The next steps the command-line tool suggests after an error: one per cause it can tell.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <pty.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cerrno>
 #include <string>
@@ -25,17 +24,27 @@ TEST(Hints, EachCauseOfAPortThatDidNotOpen) {
     std::string expected;  // empty: no hint
   };
   const Case cases[] = {
-      {ENOENT, {"/dev/ttyS0", "/dev/ttyUSB0"}, "",
+      {ENOENT,
+       {"/dev/ttyS0", "/dev/ttyUSB0"},
+       "",
        "there is no port /dev/ttyUSB3; the ports present: /dev/ttyS0, /dev/ttyUSB0"},
-      {ENODEV, {}, "",
+      {ENODEV,
+       {},
+       "",
        "there is no port /dev/ttyUSB3; no serial port is present (is the converter plugged in?)"},
-      {EACCES, {}, "",
+      {EACCES,
+       {},
+       "",
        "permission to use /dev/ttyUSB3 was refused: add your user to the dialout group ('sudo "
        "usermod -aG dialout $USER'), then log in again"},
-      {EBUSY, {}, "minicom (pid 4242)",
+      {EBUSY,
+       {},
+       "minicom (pid 4242)",
        "/dev/ttyUSB3 is held by minicom (pid 4242); end it and try again"},
       {EBUSY, {}, "", "another program has /dev/ttyUSB3 open; end it and try again"},
-      {ENOTTY, {"/dev/ttyS0"}, "",
+      {ENOTTY,
+       {"/dev/ttyS0"},
+       "",
        "/dev/ttyUSB3 is not a serial port; the ports present: /dev/ttyS0"},
       {EIO, {"/dev/ttyS0"}, "", ""},
   };

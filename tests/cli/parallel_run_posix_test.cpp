@@ -55,8 +55,8 @@ TEST(ParallelRun, EveryBoardGetsTheImage) {
     ports += (i ? "," : "") + boards.back()->LinkPath();
     expectedOut += boards.back()->LinkPath() + ": Downloading succeded\n";
   }
-  const auto result = RunProgram({OrvanePath(), "download", DataFile("objcopy-3000.hex"),
-                                  "--ports", ports, "--algorithm", "byte-verified"});
+  const auto result = RunProgram({OrvanePath(), "download", DataFile("objcopy-3000.hex"), "--ports",
+                                  ports, "--algorithm", "byte-verified"});
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.out, expectedOut);
   EXPECT_EQ(result.err, "");
@@ -86,8 +86,8 @@ TEST(ParallelRun, FailingBoardsDoNotStopTheOthers) {
   ASSERT_EQ(lines.size(), 5u) << result.out;
   EXPECT_EQ(lines[0], ports[0] + ": Downloading succeded");
   EXPECT_EQ(lines[1], ports[1] + ": Downloading failure: Board can't initialized");
-  EXPECT_EQ(lines[2], ports[2] + ": Downloading failure: " + absent +
-                          " already used by other application");
+  EXPECT_EQ(lines[2],
+            ports[2] + ": Downloading failure: " + absent + " already used by other application");
   EXPECT_EQ(lines[3].rfind(ports[3] + ": Downloading failure: ", 0), 0u) << lines[3];
   EXPECT_TRUE(Contains(lines[3], "function failed")) << lines[3];
   EXPECT_EQ(lines[4], ports[4] + ": Downloading succeded");
@@ -107,8 +107,8 @@ TEST(ParallelRun, ATestOnEveryBoardGivesEachOutcome) {
   BoardServer good;
   BoardServer silent({"--silent-after", "0"});
   ASSERT_TRUE(good.Running() && silent.Running());
-  const auto result = RunProgram({OrvanePath(), "test", "serial", "--ports",
-                                  good.LinkPath() + "," + silent.LinkPath()});
+  const auto result = RunProgram(
+      {OrvanePath(), "test", "serial", "--ports", good.LinkPath() + "," + silent.LinkPath()});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(result.out, good.LinkPath() + ": Serial testing done\n" + silent.LinkPath() +
                             ": Can't find Orvane board at " + silent.LinkPath() + "\n");
@@ -122,14 +122,14 @@ TEST(ParallelRun, OneBarPerPortOnATerminal) {
   BoardServer b;
   ASSERT_TRUE(a.Running() && b.Running());
   int exitCode = -1;
-  const std::string shown = test_support::RunWithTerminalStderr(
-      {OrvanePath(), "download", DataFile("objcopy-200.hex"), "--ports",
-       a.LinkPath() + "," + b.LinkPath()},
-      &exitCode);
+  const std::string shown =
+      test_support::RunWithTerminalStderr({OrvanePath(), "download", DataFile("objcopy-200.hex"),
+                                           "--ports", a.LinkPath() + "," + b.LinkPath()},
+                                          &exitCode);
   EXPECT_EQ(exitCode, 0) << shown;
   for (const BoardServer* board : {&a, &b}) {
-    EXPECT_TRUE(Contains(shown, board->LinkPath() +
-                                    ": Downloading succeded [" + std::string(40, '#') + "] 100%"))
+    EXPECT_TRUE(Contains(
+        shown, board->LinkPath() + ": Downloading succeded [" + std::string(40, '#') + "] 100%"))
         << shown;
   }
 }
@@ -147,8 +147,8 @@ TEST(Hints, AHeldPortNamesTheProgramThatHoldsIt) {
   serial::TComPort other;  // this test program holds the port
   other.SetPort(board.LinkPath());
   other.Open();
-  const auto result = RunProgram(
-      {OrvanePath(), "download", DataFile("objcopy-1.hex"), "--port", board.LinkPath()});
+  const auto result =
+      RunProgram({OrvanePath(), "download", DataFile("objcopy-1.hex"), "--port", board.LinkPath()});
   EXPECT_EQ(result.exitCode, 1);
   const auto split = SplitHints(result.err);
   ASSERT_EQ(split.hints.size(), 1u) << result.err;
@@ -176,7 +176,8 @@ TEST(Hints, ASlowLatencyTimerBeforeAnAlgorithmThatWaitsForEachByte) {
   EXPECT_EQ(split.hints[0], "the converter of " + board.LinkPath() +
                                 " holds each answer up to 16 ms, so this download may take "
                                 "3.2 s (200 answers); lower the timer with 'echo 1 > " +
-                                timer.string() + "' (as root) or choose --algorithm page, "
+                                timer.string() +
+                                "' (as root) or choose --algorithm page, "
                                 "which waits once a page");
 
   const auto page = RunProgram({OrvanePath(), "download", DataFile("objcopy-200.hex"), "--port",

@@ -1,10 +1,9 @@
-#include "download/hex_file.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
+#include "download/hex_file.h"
 #include "hex_test_helpers.h"
 
 namespace orvane::download {

@@ -1,10 +1,9 @@
-#include "download/hex_loader.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 
+#include "download/hex_loader.h"
 #include "hex_test_helpers.h"
 
 namespace orvane::download {

@@ -1,8 +1,8 @@
-#include "download/sha256.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "download/sha256.h"
 
 namespace orvane::download {
 namespace {

@@ -18,8 +18,8 @@
 #include "serial/com_port.h"
 #include "support/board_bench.h"
 #include "support/board_server_posix.h"
-#include "support/hint_lines.h"
 #include "support/fake_progress_window.h"
+#include "support/hint_lines.h"
 
 namespace orvane::faults {
 namespace {

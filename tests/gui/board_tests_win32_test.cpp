@@ -54,7 +54,8 @@ TEST_P(BoardTestsThroughF8, ShowTheirOutcomeUntilOk) {
   EXPECT_EQ(text.substr(text.size() - end.size()), end) << text;
   EXPECT_EQ(form3.ProgressBarVisible(), c.bar);
   if (c.bar) {
-    EXPECT_EQ(SendMessageA(form3.ProgressBar1.Handle(), PBM_GETPOS, 0, 0), form3.ProgressBar1.Max());
+    EXPECT_EQ(SendMessageA(form3.ProgressBar1.Handle(), PBM_GETPOS, 0, 0),
+              form3.ProgressBar1.Max());
   }
   EXPECT_FALSE(form1.Enabled());
   EXPECT_FALSE(program.Form2().Visible());
@@ -66,15 +67,15 @@ TEST_P(BoardTestsThroughF8, ShowTheirOutcomeUntilOk) {
   EXPECT_TRUE(form1.Enabled());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Windows, BoardTestsThroughF8,
-    ::testing::Values(WindowCase{"Selftest", 0, "Selftest completed", false},
-                      WindowCase{"Port1", 1, "signal at Port1(0..7)", false},
-                      WindowCase{"Ppi", 2, "signal at PortA..PortC", false},
-                      WindowCase{"Serial", 3, "Serial testing done", true},
-                      WindowCase{"Memory", 4, "Memory testing done", true},
-                      WindowCase{"Lcd", 5, "to LCD if connected at LCD Port", false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Windows, BoardTestsThroughF8,
+                         ::testing::Values(WindowCase{"Selftest", 0, "Selftest completed", false},
+                                           WindowCase{"Port1", 1, "signal at Port1(0..7)", false},
+                                           WindowCase{"Ppi", 2, "signal at PortA..PortC", false},
+                                           WindowCase{"Serial", 3, "Serial testing done", true},
+                                           WindowCase{"Memory", 4, "Memory testing done", true},
+                                           WindowCase{"Lcd", 5, "to LCD if connected at LCD Port",
+                                                      false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace orvane::gui_test

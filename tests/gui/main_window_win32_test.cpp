@@ -260,8 +260,9 @@ TEST_F(MainWindowTest, MenuHasItsItemsShortcutsAndAnEmptyRecentFilesAtFirstStart
     info.cbSize = sizeof info;
     info.fMask = MIIM_DATA | MIIM_BITMAP;
     GetMenuItemInfoA(m, static_cast<UINT>(position), TRUE, &info);
-    return info.hbmpItem == HBMMENU_CALLBACK ? ui::menu::UnpackMenuItemData(info.dwItemData).imageIndex
-                                             : -1;
+    return info.hbmpItem == HBMMENU_CALLBACK
+               ? ui::menu::UnpackMenuItemData(info.dwItemData).imageIndex
+               : -1;
   };
   EXPECT_EQ(image(file, 0), 0);
   EXPECT_EQ(image(file, 1), 16);

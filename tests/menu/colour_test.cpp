@@ -1,9 +1,8 @@
 // The colour arithmetic of the flat look and the bitmap conversions built on it.
-#include "ui/menu/colour.h"
-
 #include <gtest/gtest.h>
 
 #include "ui/menu/bitmap.h"
+#include "ui/menu/colour.h"
 
 namespace orvane::ui::menu {
 namespace {

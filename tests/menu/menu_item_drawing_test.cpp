@@ -1,8 +1,8 @@
 // Pixels of composed menu items: the selected popup item with its raised icon, the selected
 // menu-bar box with its shadow, disabled items, separators and the low-colour variant.
-#include "ui/menu/menu_item_drawing.h"
-
 #include <gtest/gtest.h>
+
+#include "ui/menu/menu_item_drawing.h"
 
 namespace orvane::ui::menu {
 namespace {

@@ -1,10 +1,9 @@
 // The painter's working colours in both display variants, their recomputation, and the measuring
 // rules of a menu item.
-#include "ui/menu/xp_menu_style.h"
-
 #include <gtest/gtest.h>
 
 #include "ui/menu/menu_measure.h"
+#include "ui/menu/xp_menu_style.h"
 
 namespace orvane::ui::menu {
 namespace {

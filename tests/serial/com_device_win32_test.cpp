@@ -78,8 +78,10 @@ class Win32ContractLine final : public test_support::ContractLine {
     std::vector<int> later;
     std::int32_t waiting = 0;
     for (const int ms : arrivalsMs) {
-      if (ms == 0) ++waiting;
-      else later.push_back(ms);
+      if (ms == 0)
+        ++waiting;
+      else
+        later.push_back(ms);
     }
     SendNow(waiting);
     WaitQueued(waiting);
@@ -211,8 +213,8 @@ TEST_F(Win32LineTest, PortListComesFromTheRegistry) {
   const std::string name = portName_;
   RegSetValueExA(key, "\\Device\\OrvaneTest", 0, REG_SZ,
                  reinterpret_cast<const BYTE*>(name.c_str()), static_cast<DWORD>(name.size() + 1));
-  RegSetValueExA(key, "\\Device\\OrvaneTest10", 0, REG_SZ,
-                 reinterpret_cast<const BYTE*>("COM10"), 6);
+  RegSetValueExA(key, "\\Device\\OrvaneTest10", 0, REG_SZ, reinterpret_cast<const BYTE*>("COM10"),
+                 6);
   std::vector<std::string> list;
   ListPorts(list);
   EXPECT_EQ(std::count(list.begin(), list.end(), name), 1);

@@ -1,14 +1,13 @@
 // The port object against a scripted device: what it asks of the device, in which order, and
 // what it raises.
-#include "serial/com_port.h"
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <vector>
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include "app/main_window_port.h"
+#include "serial/com_port.h"
 #include "serial/comm_timeouts.h"
 #include "serial/virtual_ports.h"
 #include "support/com_error_expectations.h"
@@ -19,9 +18,9 @@ namespace {
 
 using test_support::RaisesComError;
 
-using ::testing::ElementsAre;
 using test_support::ScriptedLine;
 using test_support::ScriptedOpener;
+using ::testing::ElementsAre;
 
 class ComPortTest : public ::testing::Test {
  protected:
@@ -141,8 +140,8 @@ TEST_F(ComPortTest, SettersActOnlyOnChangeExceptWholeObjectsAndFlowControl) {
   port.Parity().SetBits(prNone);
   EXPECT_TRUE(line->calls.empty());
 
-  port.FlowControl().SetFlowControl(fcNone);           // same fields: configured anyway
-  port.SetTimeouts(TComTimeouts(port.Timeouts()));      // the whole object, unchanged
+  port.FlowControl().SetFlowControl(fcNone);        // same fields: configured anyway
+  port.SetTimeouts(TComTimeouts(port.Timeouts()));  // the whole object, unchanged
   port.SetParity(TComParity(port.Parity()));
   port.SetBuffer(TComBuffer(port.Buffer()));
   EXPECT_THAT(line->calls, ElementsAre("SetState", "SetTimeouts", "SetState", "Setup(1024,1024)"));
@@ -323,7 +322,6 @@ TEST_F(ComPortTest, TransfersReturnCountsAndQueryTheQueueAfterARead) {
   EXPECT_EQ(port.Read(in, 10), 3);
   EXPECT_THAT(line->calls, ElementsAre("Write(3)", "Write(3)", "Read(1)", "ClearError", "Read(10)",
                                        "ClearError"));
-
 }
 
 // A device that fails a transfer or a line call is gone (a converter pulled out): the port lets it
@@ -457,8 +455,10 @@ TEST(ComPortList, NamesSortWithoutCaseAndIncludeListedVirtualPorts) {
   SortPortNames(names);
   EXPECT_THAT(names, ElementsAre("/dev/ttyUSB0", "COM1", "com10", "COM10", "COM2"));
 
-  RegisterVirtualPort("zzListed", [] { return std::unique_ptr<ComDevice>(); }, true);
-  RegisterVirtualPort("zzHidden", [] { return std::unique_ptr<ComDevice>(); }, false);
+  RegisterVirtualPort(
+      "zzListed", [] { return std::unique_ptr<ComDevice>(); }, true);
+  RegisterVirtualPort(
+      "zzHidden", [] { return std::unique_ptr<ComDevice>(); }, false);
   std::vector<std::string> list = {"stale entry"};
   ListPorts(list);
   UnregisterVirtualPort("zzListed");

@@ -1,7 +1,5 @@
 // The port's event thread against a scripted device: when it runs, what each batch of events
 // makes the port do, on which thread, and how it ends.
-#include "serial/com_thread.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "serial/com_port.h"
+#include "serial/com_thread.h"
 #include "support/fake_ui_thread.h"
 #include "support/scripted_com_device.h"
 

@@ -1,13 +1,12 @@
 // The time-out contract on the devices that run on virtual time: the scripted test device and the
 // virtual board's device. The pseudo-terminal device runs the same cases in real time
 // (tests/serial/timeout_contract_posix_test.cpp).
-#include "support/timeout_contract.h"
-
 #include <gtest/gtest.h>
 
 #include "serial/com_device.h"
 #include "sim/virtual_board.h"
 #include "support/scripted_com_device.h"
+#include "support/timeout_contract.h"
 
 namespace orvane::test_support {
 namespace {

@@ -1,13 +1,12 @@
 // The virtual board on its own: the protocol it keeps, its line and its faults, driven through
 // its serial device as the port object drives it, on virtual time.
-#include "sim/virtual_board.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <numeric>
 
 #include "board/board_protocol.h"
+#include "sim/virtual_board.h"
 
 namespace orvane::sim {
 namespace {

@@ -6,8 +6,10 @@ namespace orvane::serial {
 namespace {
 
 TEST(VirtualPorts, OnlyListedPortsAreListedAndUnknownNamesDoNotOpen) {
-  RegisterVirtualPort("HIDDEN", [] { return std::unique_ptr<ComDevice>(); }, false);
-  RegisterVirtualPort("SHOWN", [] { return std::unique_ptr<ComDevice>(); }, true);
+  RegisterVirtualPort(
+      "HIDDEN", [] { return std::unique_ptr<ComDevice>(); }, false);
+  RegisterVirtualPort(
+      "SHOWN", [] { return std::unique_ptr<ComDevice>(); }, true);
   const auto listed = ListedVirtualPorts();
   EXPECT_EQ(std::count(listed.begin(), listed.end(), "SHOWN"), 1);
   EXPECT_EQ(std::count(listed.begin(), listed.end(), "HIDDEN"), 0);

@@ -55,7 +55,8 @@ SysError ScriptedComDevice::Record(const std::string& name, const std::string& c
 }
 
 SysError ScriptedComDevice::Setup(std::int32_t inputSize, std::int32_t outputSize) {
-  return Record("Setup", "Setup(" + std::to_string(inputSize) + "," + std::to_string(outputSize) + ")");
+  return Record("Setup",
+                "Setup(" + std::to_string(inputSize) + "," + std::to_string(outputSize) + ")");
 }
 
 SysError ScriptedComDevice::SetState(const serial::Dcb& dcb) {

@@ -21,7 +21,7 @@ struct ScriptedLine {
   // Every call in order, as "Open(COM3)", "Setup(1024,1024)", "SetState", "SetTimeouts",
   // "Write(1)", "Read(1)", "Purge(12)", "Escape(5)", "ClearError", "ModemStatus", "Close".
   std::vector<std::string> calls;
-  std::vector<serial::Dcb> states;           // each SetState record
+  std::vector<serial::Dcb> states;             // each SetState record
   std::vector<serial::CommTimeouts> timeouts;  // each SetTimeouts record
 
   // Script.
@@ -33,8 +33,8 @@ struct ScriptedLine {
   std::vector<std::uint8_t> output;  // what Write received
   // Bytes Write accepts in total; -1: all. A write beyond it is held back until its time-out.
   std::int32_t writeCapacity = -1;
-  std::uint32_t modemStatus = 0;    // GetCommModemStatus bits
-  std::uint32_t lineErrors = 0;     // ClearCommError flags, cleared when taken
+  std::uint32_t modemStatus = 0;  // GetCommModemStatus bits
+  std::uint32_t lineErrors = 0;   // ClearCommError flags, cleared when taken
   // Calls to fail, by name ("Open", "Setup", "SetState", ...), with the error they return.
   std::map<std::string, serial::SysError> failures;
 

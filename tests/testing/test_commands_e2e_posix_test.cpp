@@ -61,19 +61,29 @@ TEST_P(TestCommands, PrintTheTestingWindowAndLeaveTheProgramOnTheBoard) {
 INSTANTIATE_TEST_SUITE_P(
     EndToEnd, TestCommands,
     ::testing::Values(
-        CommandCase{"Selftest", {"selftest"}, nullptr,
-                    "Selftest\nMemory : AT28C64B\nSelftest completed\n"},
-        CommandCase{"Port1", {"test", "port1"}, "wave1.hex",
+        CommandCase{
+            "Selftest", {"selftest"}, nullptr, "Selftest\nMemory : AT28C64B\nSelftest completed\n"},
+        CommandCase{"Port1",
+                    {"test", "port1"},
+                    "wave1.hex",
                     "Port1 Testing\nThis test output squarewave\nsignal at Port1(0..7)\n"},
-        CommandCase{"Ppi", {"test", "ppi", "--algorithm", "byte-verified"}, "wave2.hex",
+        CommandCase{"Ppi",
+                    {"test", "ppi", "--algorithm", "byte-verified"},
+                    "wave2.hex",
                     "PPI Testing\nThis test output squarewave\nsignal at PortA..PortC\n"},
-        CommandCase{"Serial", {"test", "serial"}, "echo.hex",
+        CommandCase{"Serial",
+                    {"test", "serial"},
+                    "echo.hex",
                     "Serial Testing\nThis test sending data 0-255\nand receive echo via serial "
                     "port\n\nSerial testing done\n"},
-        CommandCase{"Memory", {"test", "memory", "--algorithm", "page-verified"}, "memrw.hex",
+        CommandCase{"Memory",
+                    {"test", "memory", "--algorithm", "page-verified"},
+                    "memrw.hex",
                     "Memory Testing\nThis test write data 0-255 to memory\nthen read and "
                     "check\n\nMemory testing done\n"},
-        CommandCase{"Lcd", {"test", "lcd", "--algorithm", "byte"}, "dispmsg.hex",
+        CommandCase{"Lcd",
+                    {"test", "lcd", "--algorithm", "byte"},
+                    "dispmsg.hex",
                     "LCD Testing\nThis test display symbol & text\nto LCD if connected at LCD "
                     "Port\n"}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -1,6 +1,4 @@
 // The download run and the progress window's states on a virtual board, on virtual time.
-#include "download/download_run.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -8,6 +6,7 @@
 #include "board/board_messages.h"
 #include "board/board_protocol.h"
 #include "download/download_messages.h"
+#include "download/download_run.h"
 #include "serial/com_port.h"
 #include "support/scripted_com_device.h"
 #include "transfer/connected_board.h"

@@ -1,13 +1,12 @@
 // The page and byte transfers on a virtual board, on virtual time: what goes on the wire, what is
 // awaited, how each fault ends the transfer, and the progress bar.
-#include "download/transfer.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "board/board_protocol.h"
+#include "download/transfer.h"
 #include "transfer/connected_board.h"
 
 namespace orvane::download::test {

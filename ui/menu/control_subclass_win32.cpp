@@ -1,6 +1,7 @@
+#include "ui/menu/control_subclass.h"
+
 #include <richedit.h>
 
-#include "ui/menu/control_subclass.h"
 #include "ui/menu/xp_menu.h"
 
 namespace orvane::ui::menu {

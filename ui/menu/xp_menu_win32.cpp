@@ -1,6 +1,7 @@
+#include "ui/menu/xp_menu.h"
+
 #include "ui/menu/control_subclass.h"
 #include "ui/menu/tags_win32.h"
-#include "ui/menu/xp_menu.h"
 #include "ui/menu/xp_menu_manager.h"
 
 namespace orvane::ui::menu {
