@@ -9,24 +9,44 @@ ensure_deps() {
 
 build_preset() {  # build_preset NAME
   local preset="$1" dir="$ROOT/build/$1"
-  if [ ! -f "$dir/build.ninja" ]; then
-    cmake --preset "$preset" >/dev/null
+  # Configured again when the presets changed: a new cache variable is not picked up otherwise.
+  if [ ! -f "$dir/build.ninja" ] || [ "$ROOT/CMakePresets.json" -nt "$dir/CMakeCache.txt" ]; then
+    local launcher=()
+    if command -v ccache >/dev/null; then
+      launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+    fi
+    cmake --preset "$preset" "${launcher[@]}" >/dev/null
   fi
   cmake --build --preset "$preset" -j "$(nproc)"
 }
 
+# Starts Xvfb on a display number that is free (it picks one itself and says which once it is
+# ready); sets DISPLAY and XVFB_PID. Several checkouts and scripts can run side by side.
+start_xvfb() {
+  local number_file
+  number_file="$(mktemp)"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" </dev/null >/dev/null 2>&1 &
+  XVFB_PID=$!
+  for _ in $(seq 100); do
+    [ -s "$number_file" ] && break
+    sleep 0.1
+  done
+  if [ ! -s "$number_file" ]; then
+    echo "Xvfb did not start within 10 s" >&2
+    rm -f "$number_file"
+    return 1
+  fi
+  export DISPLAY=":$(tr -dc 0-9 <"$number_file")"
+  rm -f "$number_file"
+}
+
 # A virtual display for Wine's windows; one this script starts is ended when the script ends.
-# ORVANE_TEST_DISPLAY picks its number, so that several checkouts can test side by side.
 ensure_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     return
   fi
-  export DISPLAY="${ORVANE_TEST_DISPLAY:-:77}"
-  if ! xdpyinfo >/dev/null 2>&1; then
-    Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-    ORVANE_XVFB_PID=$!
-    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-  fi
+  start_xvfb
+  ORVANE_XVFB_PID=$XVFB_PID
 }
 
 # Starts Wine's server and system programs for a prefix, detached from our output: a server or
