@@ -207,6 +207,7 @@ int RunHexFile(Options& o) {
 // Serves until SIGINT or SIGTERM; the exit status.
 int Serve(const Options& o, const BoardConfig& config) {
   auto board = std::make_shared<VirtualBoard>(config, std::make_shared<orvane::sim::RealClock>());
+  board->SetRealTime(true);  // the server's own wait paces it (a look every millisecond)
   orvane::sim::PtyBoardServer server(
       board, {o.link, o.dump, o.idleResetMs, o.verbose, o.vanishAfterBytes, o.replug});
   if (!server.Failure().empty()) {
