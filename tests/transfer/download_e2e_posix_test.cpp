@@ -13,10 +13,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <future>
 #include <iterator>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "board/board_messages.h"
@@ -210,10 +208,10 @@ TEST(DownloadEndToEnd, MonitorEndsOnCtrlCOrWhenTheBoardGoesAway) {
   std::vector<std::string> argv = {OrvanePath(), "--port", server.LinkPath()};
   argv.insert(argv.end(), monitor.begin(), monitor.end());
   const auto start = std::chrono::steady_clock::now();
-  auto running = std::async(std::launch::async, [&] { return RunProgram(argv); });
-  std::this_thread::sleep_for(std::chrono::seconds(2));  // the download and its report are done
-  server.Stop();
-  const auto result = running.get();
+  // The board goes away once the download and the program's report are through.
+  const auto result = RunProgram(argv, {}, 30000, [&server](const std::string& out) {
+    if (out.ends_with("LLLLS")) server.Stop();
+  });
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(result.out, "Downloading succeded\nLLLLS");
   EXPECT_NE(result.err.find("function failed"), std::string::npos) << result.err;
