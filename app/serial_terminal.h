@@ -1,0 +1,90 @@
+// The serial terminal's logic, free of any window: it follows the main window's port while that
+// is open and no command runs, reading what has arrived each time the port's event thread says
+// bytes came; it sends typed keys at once and pasted text in chunks a timer paces. While a
+// command runs it reads nothing at all (the scan and the transfers let messages run between
+// bytes, and the board's answers are theirs); when the command ends it reads first what arrived
+// since, so a program that greets the user at its start is shown from its first line.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "serial/com_port.h"
+#include "ui/command_guard.h"
+#include "ui/terminal_text.h"
+
+namespace orvane::app {
+
+// Where the terminal's text is shown.
+class TerminalDisplay {
+ public:
+  virtual ~TerminalDisplay() = default;
+  virtual void ShowChange(const ui::TerminalText::Change& change) = 0;
+};
+
+class SerialTerminal : public ui::CommandListener {
+ public:
+  // The pace of pasted text: one chunk per tick, nine tenths of a tick's worth of bytes at the
+  // port's rate, and never more than kLongestBurst at once. A board that echoes spends a little
+  // more than a byte's time on each byte it sends back; on an unbroken stream it falls behind and
+  // its one-byte receive buffer overruns after a few dozen bytes. Short bursts with a pause
+  // between them let it catch up.
+  static constexpr int kPasteTickMs = 25;
+  static constexpr int kPastePacePercent = 90;
+  static constexpr std::size_t kLongestBurst = 32;
+  // The most one received-bytes event reads, so a fast board cannot hold the window.
+  static constexpr std::size_t kMostReadAtOnce = 16 * 1024;
+
+  // Takes the port's received-bytes handler and listens to `commands` until it goes.
+  SerialTerminal(serial::TCustomComPort& port, ui::CommandGuard& commands,
+                 TerminalDisplay& display);
+  ~SerialTerminal() override;
+  SerialTerminal(const SerialTerminal&) = delete;
+  SerialTerminal& operator=(const SerialTerminal&) = delete;
+
+  // The window is shown (following) or hidden: hidden, it leaves the port's bytes alone.
+  void SetFollowing(bool following);
+  bool Following() const { return following_; }
+  // The port's received-bytes event; also what a command's end does. Reads only what has arrived.
+  void ReadArrived();
+
+  // Keys typed: sent at once, Enter (CR) as the chosen line end.
+  void Type(std::string_view keys);
+  // Pasted text, its line ends made the chosen one, queued for SendPastedChunk.
+  void Paste(std::string_view text);
+  // Sends the next chunk of what was pasted (nothing while a command runs).
+  void SendPastedChunk();
+  std::size_t PasteWaiting() const { return pasted_.size(); }
+  std::size_t ChunkSize() const;
+
+  ui::LineEnd LineEnd() const { return lineEnd_; }
+  void SetLineEnd(ui::LineEnd lineEnd) { lineEnd_ = lineEnd; }
+  void SetHex(bool hex) { display_.ShowChange(text_.SetHex(hex)); }
+  void Clear() { display_.ShowChange(text_.Clear()); }
+  const ui::TerminalText& Text() const { return text_; }
+
+  // ---- ui::CommandListener ----
+  void CommandStarted(const std::string& what) override;
+  void CommandEnded() override;
+
+ private:
+  // The port can take bytes now; if not, says why once.
+  bool CanSend();
+  void Send(std::string_view bytes);
+  // A read or write failed (a cable pulled): the port's message shown, the port closed, so the
+  // next command opens it anew.
+  void Fail(const serial::EComPort& error);
+  void Note(std::string_view line) { display_.ShowChange(text_.Note(line)); }
+
+  serial::TCustomComPort& port_;
+  ui::CommandGuard& commands_;
+  TerminalDisplay& display_;
+  ui::TerminalText text_;
+  ui::LineEnd lineEnd_ = ui::LineEnd::Cr;
+  std::string pasted_;
+  bool following_ = false;
+  bool closedNoted_ = false;
+};
+
+}  // namespace orvane::app
