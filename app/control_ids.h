@@ -8,6 +8,8 @@ inline constexpr int kOpenDownload = 101;
 inline constexpr int kRedownload = 102;
 inline constexpr int kExit = 103;
 inline constexpr int kTesting = 104;
+// Items of the View menu: windows that may open while a command runs.
+inline constexpr int kSerialTerminal = 105;
 // The Recent Files items are kRecentFileFirst + their position (group index) in the sub-menu.
 inline constexpr int kRecentFileFirst = 200;
 inline constexpr int kRecentFileLimit = 1000;  // far more items than the settings file can count
@@ -39,5 +41,11 @@ inline constexpr int kForm3Panel1 = 3001;
 inline constexpr int kForm3RichEdit1 = 3002;
 inline constexpr int kForm3ProgressBar1 = 3003;
 inline constexpr int kForm3BitBtn1 = 3004;
+
+// Controls of the serial terminal window.
+inline constexpr int kTerminalText = 4001;
+inline constexpr int kTerminalHex = 4002;
+inline constexpr int kTerminalClear = 4003;
+inline constexpr int kTerminalLineEnd = 4004;
 
 }  // namespace orvane::app::ids

@@ -394,6 +394,26 @@ constexpr std::string_view kOkGlyph[] = {
     "................",
 };
 
+// the serial terminal's Clear button: an eraser
+constexpr std::string_view kClearGlyph[] = {
+    "................",
+    "................",
+    "................",
+    ".........kk.....",
+    "........kRRk....",
+    ".......kRRRRk...",
+    "......kRRRRRRk..",
+    ".....kwRRRRRRk..",
+    "....kwwwRRRRk...",
+    "...kwwwwwRRk....",
+    "...kwwwwwwk.....",
+    "....kwwwwk......",
+    ".....kkkk.gggg..",
+    "................",
+    "................",
+    "................",
+};
+
 // the board, top view
 constexpr std::string_view kBoard[] = {
     "...........................................................",
@@ -587,6 +607,7 @@ Picture SmallIconPicture() { return PictureFromMap(kSmallIcon, kStandardPalette)
 Picture BoardPicture() { return PictureFromMap(kBoard, kPalette); }
 Picture OkGlyphPicture() { return PictureFromMap(kOkGlyph, kPalette); }
 Picture CloseGlyphPicture() { return ImageListPicture(kImageExit); }
+Picture ClearGlyphPicture() { return PictureFromMap(kClearGlyph, kPalette); }
 
 std::span<const std::uint32_t> StandardColours() {
   static const std::array<std::uint32_t, 16> colours = [] {

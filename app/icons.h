@@ -50,6 +50,7 @@ Picture SmallIconPicture();           // 16 x 16, the same design for title bars
 Picture BoardPicture();               // the main window's decorative picture
 Picture OkGlyphPicture();             // the OK button's glyph
 Picture CloseGlyphPicture();          // the Close button's glyph
+Picture ClearGlyphPicture();          // the serial terminal's Clear button
 
 // The 16 standard colours, as 0xRRGGBB.
 std::span<const std::uint32_t> StandardColours();

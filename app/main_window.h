@@ -23,6 +23,7 @@
 #include "download/hex_file.h"
 #include "download/memory_image.h"
 #include "serial/com_port.h"
+#include "ui/command_guard.h"
 #include "ui/main_window_controls.h"
 #include "ui/menu/xp_menu.h"
 
@@ -31,6 +32,7 @@ namespace orvane::app {
 class TApplication;
 class TForm2;
 class TForm3;
+class TerminalWindow;
 
 // The flat-look painter XPMenu1, seen by the recent-files logic as the view it deactivates and
 // reactivates around every rebuild of the sub-menu.
@@ -61,6 +63,9 @@ class TForm1 : public Window, public ui::WindowView, public ui::ErrorReporter, p
   TForm3& Form3();
   // The settings file and recent-files list (created by FormCreate; null if that failed).
   RecentFiles* RecentFilesList() { return recentFiles_.get(); }
+  // One command at a time: the download commands and Testing run through it; windows that read
+  // the port on their own listen to it.
+  ui::CommandGuard& Commands() { return commands_; }
   // The Intel HEX file object that the commands open and the loader reads, and the memory image
   // it is loaded into.
   download::HexFile HexFile;
@@ -97,6 +102,8 @@ class TForm1 : public Window, public ui::WindowView, public ui::ErrorReporter, p
   void Testing1Click();
   void cbAutoDetectClick();
   void Exit1Click();
+  void SerialTerminal1Click();  // View > Serial Terminal: opens (or brings up) the terminal
+  TerminalWindow* SerialTerminal() { return terminal_.get(); }
 
   // ---- ui::WindowView, ui::ErrorReporter, ui::Waiter ----
   void SetEnabled(bool enabled) override;
@@ -131,6 +138,10 @@ class TForm1 : public Window, public ui::WindowView, public ui::ErrorReporter, p
   ui::MainWindowControls controls_;
   board::BoardLink link_;
   std::unique_ptr<RecentFiles> recentFiles_;
+  ui::CommandGuard commands_;
+  // Made the first time the View menu opens it; it listens to commands_ and handles the port's
+  // received bytes, so it goes before both.
+  std::unique_ptr<TerminalWindow> terminal_;
 };
 
 }  // namespace orvane::app

@@ -24,11 +24,18 @@ class MainWindowOpenDialog : public OpenFileDialogView {
   HWND owner_;
 };
 
+// What the windows that stand aside during a command say it is doing.
+constexpr const char* kDownloadCommand = "downloading";
+constexpr const char* kTestingCommand = "testing";
+
+// A second command asked for while one runs (its scan or transfer lets messages run) is dropped.
 void RunDownloadCommand(TForm1& form, const std::function<void(DownloadCommands&)>& command) {
-  MainWindowOpenDialog dialog(form.OpenDialog1, form.Handle());
-  DownloadCommands commands(form.BoardLink(), form.Form2(), dialog, form.RecentFilesList(),
-                            form.HexFile, form.Image);
-  command(commands);
+  form.Commands().Run(kDownloadCommand, [&] {
+    MainWindowOpenDialog dialog(form.OpenDialog1, form.Handle());
+    DownloadCommands commands(form.BoardLink(), form.Form2(), dialog, form.RecentFilesList(),
+                              form.HexFile, form.Image);
+    command(commands);
+  });
 }
 
 }  // namespace
@@ -47,8 +54,10 @@ void TForm1::RecentFileClick(int groupIndex) {
 }
 
 void TForm1::Testing1Click() {
-  boardtest::BoardTests tests(BoardLink(), Form2(), Form3(), HexFile, Image);
-  tests.Testing1Click();
+  commands_.Run(kTestingCommand, [this] {
+    boardtest::BoardTests tests(BoardLink(), Form2(), Form3(), HexFile, Image);
+    tests.Testing1Click();
+  });
 }
 
 }  // namespace orvane::app

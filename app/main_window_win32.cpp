@@ -16,6 +16,7 @@
 #include "app/product.h"
 #include "app/progress_window.h"
 #include "app/settings_location.h"
+#include "app/terminal_window.h"
 #include "app/testing_window.h"
 #include "app/win32_handles.h"
 #include "board/board_messages.h"
@@ -64,6 +65,15 @@ constexpr Command kExit1{"E&xit", ids::kExit, kImageExit, 'X', true};
 constexpr Command kTesting2{"&Testing", ids::kTesting, kImageTesting, VK_F8, false};
 constexpr Command kShortcutCommands[] = {kOpenDownload1, kRedownload1, kExit1, kTesting2};
 
+// The View menu: windows that open beside the main window, one line each.
+struct ViewItem {
+  Command command;
+  void (TForm1::*open)();
+};
+constexpr ViewItem kViewItems[] = {
+    {{"&Serial Terminal", ids::kSerialTerminal, -1, 0, false}, &TForm1::SerialTerminal1Click},
+};
+
 struct ToolButton {
   int image;
   int id;
@@ -95,11 +105,12 @@ void AppendCommand(HMENU menu, const Command& command) {
   AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(command.id), MenuCaption(command).c_str());
 }
 
-// The picture of a menu item is drawn by the window from the image list when the menu shows it.
+// The picture of a menu item is drawn by the window from the image list when the menu shows it;
+// an item without one (image -1) only carries the index for the painter.
 void SetMenuImage(HMENU menu, UINT item, bool byPosition, int image) {
   MENUITEMINFOA info{};
   info.cbSize = sizeof info;
-  info.fMask = MIIM_BITMAP | MIIM_DATA;
+  info.fMask = image < 0 ? MIIM_DATA : MIIM_BITMAP | MIIM_DATA;
   info.hbmpItem = HBMMENU_CALLBACK;
   info.dwItemData = static_cast<ULONG_PTR>(ui::menu::PackMenuItemData({image}));
   SetMenuItemInfoA(menu, item, byPosition, &info);
@@ -192,8 +203,15 @@ void TForm1::CreateMenus() {
   AppendCommand(testing1, kTesting2);
   SetMenuImage(testing1, static_cast<UINT>(kTesting2.id), FALSE, kTesting2.image);
 
+  HMENU view1 = CreatePopupMenu();
+  for (const ViewItem& item : kViewItems) {
+    AppendCommand(view1, item.command);
+    SetMenuImage(view1, static_cast<UINT>(item.command.id), FALSE, item.command.image);
+  }
+
   AppendMenuA(MainMenu1, MF_POPUP, reinterpret_cast<UINT_PTR>(file1), "&File");
   AppendMenuA(MainMenu1, MF_POPUP, reinterpret_cast<UINT_PTR>(testing1), "Option");
+  AppendMenuA(MainMenu1, MF_POPUP, reinterpret_cast<UINT_PTR>(view1), "&View");
 }
 
 void TForm1::CreateToolBar() {
@@ -295,9 +313,22 @@ void TForm1::FormActivate() {
   Repaint();
 }
 
-void TForm1::FormDestroy() { ComPort1.Close(); }
+void TForm1::FormDestroy() {
+  // The terminal lets go of the port's events before the port closes.
+  terminal_.reset();
+  ComPort1.Close();
+}
 
+// Exit is no command: it may come while one runs. The program then ends once that command has
+// returned to the message loop.
 void TForm1::Exit1Click() { application_.Terminate(); }
+
+void TForm1::SerialTerminal1Click() {
+  if (!terminal_) {
+    terminal_ = std::make_unique<TerminalWindow>(Handle(), ComPort1, commands_, SettingsFilePath());
+  }
+  terminal_->Open();
+}
 
 void TForm1::cbAutoDetectClick() { link_.cbAutoDetectClick(); }
 
@@ -321,6 +352,11 @@ void TForm1::Wait(int milliseconds) {
 // ---- messages ----
 
 bool TForm1::OnCommand(int id, int code, HWND control) {
+  for (const ViewItem& item : kViewItems) {
+    if (id != item.command.id) continue;
+    (this->*item.open)();
+    return true;
+  }
   switch (id) {
     case ids::kOpenDownload:
       OpenDownload1Click();

@@ -13,8 +13,9 @@
 
 namespace orvane::app {
 
-// Draws the button with its glyph, runs FormActivate each time the window becomes active, and
-// takes the system's close (Alt+F4) as a click on the button, and only while the button is
+// Draws the button with its glyph, runs FormActivate on the activation that follows the window's
+// being shown (not when the user comes back to it from another program or window), and takes the
+// system's close (Alt+F4) as a click on the button, and only while the button is
 // shown: the button's handler is what enables the main window again. Enter (IDOK from the
 // keyboard navigation) presses the button too when it is the window's default button and shown.
 class OneButtonWindow : public Window {
@@ -24,7 +25,7 @@ class OneButtonWindow : public Window {
   bool ButtonVisible() const;
   void SetButtonVisible(bool visible);
 
-  virtual void FormActivate() = 0;  // each time the window becomes active
+  virtual void FormActivate() = 0;  // when the window becomes active after being shown
   virtual void BitBtn1Click() = 0;  // the button
 
  protected:
@@ -40,6 +41,7 @@ class OneButtonWindow : public Window {
   bool OnDrawItem(DRAWITEMSTRUCT& item) override;
   void OnActivate(bool active) override;
   bool OnClose() override;
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
   int buttonId_;
@@ -47,6 +49,8 @@ class OneButtonWindow : public Window {
   // The glyph as the button carries it, for painters that draw the button anew.
   UniqueIcon icon_;
   bool defaultButton_;
+  // Shown and not yet activated since.
+  bool activationPending_ = false;
 };
 
 }  // namespace orvane::app

@@ -31,8 +31,18 @@ bool OneButtonWindow::OnDrawItem(DRAWITEMSTRUCT& item) {
   return true;
 }
 
+// Only the first activation after a show resets the window: coming back to it from another
+// program, or from another of our windows, leaves its result and its bar as they are.
 void OneButtonWindow::OnActivate(bool active) {
-  if (active) FormActivate();
+  if (!active || !activationPending_) return;
+  activationPending_ = false;
+  FormActivate();
+}
+
+LRESULT OneButtonWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  // Only a show by the program (lParam 0), not the owner's coming back from an icon.
+  if (message == WM_SHOWWINDOW && lParam == 0) activationPending_ = wParam != FALSE;
+  return Window::OnMessage(message, wParam, lParam);
 }
 
 bool OneButtonWindow::OnClose() {

@@ -31,6 +31,8 @@ void SerialTerminal::SetFollowing(bool following) {
   if (!following_) return;
   if (commands_.Running()) {
     Note(PausedNote(commands_.What()));
+  } else if (!port_.Connected()) {
+    NoteClosedOnce();
   } else {
     ReadArrived();
   }
@@ -59,10 +61,17 @@ void SerialTerminal::ReadArrived() {
 
 bool SerialTerminal::CanSend() {
   if (commands_.Running()) return false;
-  if (port_.Connected()) return true;
+  if (port_.Connected()) {
+    closedNoted_ = false;
+    return true;
+  }
+  NoteClosedOnce();
+  return false;
+}
+
+void SerialTerminal::NoteClosedOnce() {
   if (!closedNoted_) Note(kPortClosedNote);
   closedNoted_ = true;
-  return false;
 }
 
 void SerialTerminal::Send(std::string_view bytes) {

@@ -71,6 +71,8 @@ class SerialTerminal : public ui::CommandListener {
  private:
   // The port can take bytes now; if not, says why once.
   bool CanSend();
+  // Says once, until the port is seen open again, that nothing can be sent.
+  void NoteClosedOnce();
   void Send(std::string_view bytes);
   // A read or write failed (a cable pulled): the port's message shown, the port closed, so the
   // next command opens it anew.

@@ -12,6 +12,7 @@ using ui::UniqueFont;
 using ui::UniqueIcon;
 using ui::UniqueImageList;
 using ui::UniqueMenu;
+using ui::UniqueWindow;
 using ui::WindowDC;
 using SelectedFont = ui::Selected;
 

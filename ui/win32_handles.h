@@ -27,6 +27,9 @@ struct MenuDeleter {
 struct AcceleratorTableDeleter {
   void operator()(HACCEL table) const { DestroyAcceleratorTable(table); }
 };
+struct WindowDeleter {
+  void operator()(HWND window) const { DestroyWindow(window); }
+};
 
 template <typename Handle, typename Deleter>
 using UniqueWin32 = std::unique_ptr<std::remove_pointer_t<Handle>, Deleter>;
@@ -42,6 +45,8 @@ using UniqueImageList = UniqueWin32<HIMAGELIST, ImageListDeleter>;
 // A menu that no window owns yet; release() it once a window has taken it.
 using UniqueMenu = UniqueWin32<HMENU, MenuDeleter>;
 using UniqueAcceleratorTable = UniqueWin32<HACCEL, AcceleratorTableDeleter>;
+// A window that no C++ object stands for.
+using UniqueWindow = UniqueWin32<HWND, WindowDeleter>;
 
 // The client-area (or whole-window) device context of a window (the screen's for no window),
 // released when it goes.

@@ -111,6 +111,12 @@ TEST_F(SerialTerminalTest, AFailedReadShowsThePortsMessageAndClosesThePort) {
   EXPECT_TRUE(port.Connected());
   terminal.Type("z");
   EXPECT_EQ(Sent(), "z");
+  // Opened on a closed port, the window says so at once.
+  port.Close();
+  terminal.SetFollowing(false);
+  display.text.clear();
+  terminal.SetFollowing(true);
+  EXPECT_EQ(display.text.find("(the port is closed"), 0u);
 }
 
 }  // namespace

@@ -269,5 +269,32 @@ TEST_F(DownloadCommandsTest, AReadErrorOfTheFileReachesTheTopLevelHandler) {
   EXPECT_FALSE(program.application.Terminated());
 }
 
+TEST_F(DownloadCommandsTest, NoSecondCommandStartsInsideTheFirstAndExitWaitsForIt) {
+  app::TForm1& form = program.Form1();
+  const Bytes image = Program(400, 9);
+  chosen = WriteHex(files.Path() / "one.hex", image);
+  // With auto-detection the scan lets messages run while the main window still takes input.
+  SendMessageA(form.cbAutoDetect.Handle(), BM_CLICK, 0, 0);
+  ASSERT_TRUE(form.cbAutoDetect.Checked());
+  HWND main = form.Handle();
+  PostMessageA(main, WM_COMMAND, ids::kOpenDownload, 0);
+  // Asked for while it runs: the shortcut, the menu items, a Recent Files item, then Exit.
+  PostMessageA(form.StatusBar1.Handle(), WM_KEYDOWN, VK_F9, 1);
+  PostMessageA(main, WM_COMMAND, ids::kRedownload, 0);
+  PostMessageA(main, WM_COMMAND, ids::kTesting, 0);
+  PostMessageA(main, WM_COMMAND, ids::kRecentFileFirst, 0);
+  PostMessageA(main, WM_COMMAND, ids::kExit, 0);
+  program.application.ProcessMessages();
+
+  EXPECT_EQ(dialogRuns, 1);
+  EXPECT_TRUE(program.errorBoxes.empty()) << program.errorBoxes[0].text;
+  EXPECT_EQ(BoardMemory(image.size()), image);
+  EXPECT_FALSE(program.Form3().Visible());
+  EXPECT_FALSE(form.Commands().Running());
+  // Exit was noted during the command; the loop ends now that it has returned.
+  EXPECT_TRUE(program.application.Terminated());
+  EXPECT_TRUE(IsWindow(main));
+}
+
 }  // namespace
 }  // namespace orvane::gui_test

@@ -105,6 +105,26 @@ TEST_F(FlatLookTest, DeactivatingGivesBackEverythingAndActivatingHooksAgain) {
   EXPECT_TRUE(ItemType(FileMenu(), 0) & MFT_OWNERDRAW);
 }
 
+TEST_F(FlatLookTest, UnhookingGivesBackOnlyTheLooksThatHookingChanged) {
+  ASSERT_TRUE(
+      program.PumpUntil([&] { return ui::menu::TXPMenuManager::Instance().Waiting().empty(); }));
+  // Hooked while hidden, shown by a run, then the painter off and on as every Recent Files
+  // rebuild does: the Close button stays shown, the testing window's box keeps its edge.
+  HWND close = program.Form2().BitBtn1;
+  ASSERT_FALSE(IsWindowVisible(close));
+  program.Form2().SetCloseButtonVisible(true);
+  EnableWindow(program.Form3().RichEdit1, FALSE);
+  program.Form1().XPMenu1.Deactivate();
+  EXPECT_TRUE(program.Form2().CloseButtonVisible());
+  EXPECT_FALSE(IsWindowEnabled(program.Form3().RichEdit1));
+  EXPECT_TRUE(ExStyle(program.Form3().RichEdit1) & WS_EX_CLIENTEDGE);
+  program.Form1().XPMenu1.Activate();
+  ASSERT_TRUE(
+      program.PumpUntil([&] { return ui::menu::TXPMenuManager::Instance().Waiting().empty(); }));
+  EXPECT_TRUE(program.Form2().CloseButtonVisible());
+  EnableWindow(program.Form3().RichEdit1, TRUE);
+}
+
 TEST_F(FlatLookTest, TagNineNineNineKeepsThePlatformsLook) {
   app::TForm1& f = program.Form1();
   f.XPMenu1.Deactivate();

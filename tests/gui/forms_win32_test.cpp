@@ -7,6 +7,7 @@
 #include <richedit.h>
 
 #include "app/control_ids.h"
+#include "app/win32_handles.h"
 #include "gui_test_support.h"
 
 namespace orvane::gui_test {
@@ -178,6 +179,48 @@ TEST_F(FormsTest, SystemCloseNeverLeavesTheMainWindowLockedOut) {
   SendMessageA(form2.Handle(), WM_CLOSE, 0, 0);
   EXPECT_FALSE(form2.Visible());
   EXPECT_TRUE(IsWindow(form2.Handle()));
+}
+
+// Makes `window` the active one as the user does by switching programs or clicking a window.
+void SwitchTo(RunningProgram& program, HWND window) {
+  SetForegroundWindow(window);
+  EXPECT_TRUE(program.PumpUntil([&] { return GetActiveWindow() == window; }));
+}
+
+TEST_F(FormsTest, SwitchingAwayAndBackLeavesTheWindowsAsTheyWere) {
+  app::TForm2& form2 = program.Form2();
+  app::TForm3& form3 = program.Form3();
+  // Another program's window, or one of ours that is not modal.
+  const app::UniqueWindow other(CreateWindowExA(0, "STATIC", "elsewhere", WS_POPUP | WS_VISIBLE,
+                                                600, 500, 80, 40, nullptr, nullptr, nullptr,
+                                                nullptr));
+  form2.Show();
+  ASSERT_TRUE(program.PumpUntil([&] { return GetActiveWindow() == form2.Handle(); }));
+  EXPECT_EQ(form2.LabelText(), "Downloading......please wait");  // the activation after the show
+  form2.pbDownload.SetPosition(60);
+  form2.SetLabelText("Downloading succeded");
+  SwitchTo(program, other.get());
+  SwitchTo(program, form2.Handle());
+  EXPECT_EQ(form2.LabelText(), "Downloading succeded");
+  EXPECT_EQ(form2.pbDownload.Position(), 60);
+  form2.SetCloseButtonVisible(true);
+  form2.BitBtn1Click();
+
+  form3.Show();
+  ASSERT_TRUE(program.PumpUntil([&] { return GetActiveWindow() == form3.Handle(); }));
+  form3.SetText("Selftest passed");
+  SwitchTo(program, other.get());
+  SwitchTo(program, form3.Handle());
+  EXPECT_EQ(form3.Text(), "Selftest passed");
+  EXPECT_FALSE(program.Form1().Enabled());
+  form3.BitBtn1Click();
+
+  // Shown again, the window starts afresh.
+  form2.Show();
+  ASSERT_TRUE(program.PumpUntil([&] { return GetActiveWindow() == form2.Handle(); }));
+  EXPECT_EQ(form2.LabelText(), "Downloading......please wait");
+  EXPECT_EQ(form2.pbDownload.Position(), 0);
+  form2.Close();
 }
 
 }  // namespace

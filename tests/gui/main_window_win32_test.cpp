@@ -228,9 +228,10 @@ std::string MenuText(HMENU menu, int position) {
 
 TEST_F(MainWindowTest, MenuHasItsItemsShortcutsAndAnEmptyRecentFilesAtFirstStart) {
   HMENU menu = GetMenu(Form1());
-  ASSERT_EQ(GetMenuItemCount(menu), 2);
+  ASSERT_EQ(GetMenuItemCount(menu), 3);
   EXPECT_EQ(MenuText(menu, 0), "&File");
   EXPECT_EQ(MenuText(menu, 1), "Option");
+  EXPECT_EQ(MenuText(menu, 2), "&View");
 
   HMENU file = GetSubMenu(menu, 0);
   ASSERT_EQ(GetMenuItemCount(file), 5);
@@ -251,6 +252,10 @@ TEST_F(MainWindowTest, MenuHasItsItemsShortcutsAndAnEmptyRecentFilesAtFirstStart
   ASSERT_EQ(GetMenuItemCount(option), 1);
   EXPECT_EQ(MenuText(option, 0), "&Testing\tF8");
   EXPECT_EQ(GetMenuItemID(option, 0), static_cast<UINT>(ids::kTesting));
+  HMENU view = GetSubMenu(menu, 2);
+  ASSERT_EQ(GetMenuItemCount(view), 1);
+  EXPECT_EQ(MenuText(view, 0), "&Serial Terminal");
+  EXPECT_EQ(GetMenuItemID(view, 0), static_cast<UINT>(ids::kSerialTerminal));
 
   // The images of the items, by image-list index, as the window gives them (the flat-look
   // painter keeps them while it draws the items).
@@ -269,6 +274,7 @@ TEST_F(MainWindowTest, MenuHasItsItemsShortcutsAndAnEmptyRecentFilesAtFirstStart
   EXPECT_EQ(image(file, 2), 6);
   EXPECT_EQ(image(file, 4), 3);
   EXPECT_EQ(image(option, 0), 2);
+  EXPECT_EQ(image(view, 0), -1);
 
   // First start: the open dialog starts in the folder the settings give by default.
   EXPECT_EQ(program.Form1().OpenDialog1.InitialDir(), "none");

@@ -42,7 +42,7 @@ class TControlSubClass {
   TControlSubClass(const TControlSubClass&) = delete;
   TControlSubClass& operator=(const TControlSubClass&) = delete;
 
-  // Gives back the window procedure, look and border style, and repaints the control.
+  // Gives back the window procedure, the 3-D look and the border, and repaints the control.
   void Restore();
   HWND Control() const { return control_; }
   std::uint32_t Kind() const { return kind_; }
@@ -59,8 +59,10 @@ class TControlSubClass {
   HWND control_;
   std::uint32_t kind_;
   TXPMenu& painter_;
-  LONG_PTR savedStyle_;
-  LONG_PTR savedExStyle_;
+  // The looks that hooking changes, as they were: the border and the 3-D edge. Only these are
+  // given back; the rest of the style (visible, enabled, ...) may change while hooked.
+  LONG_PTR savedBorder_;
+  LONG_PTR savedClientEdge_;
   UINT lastMessage_ = 0;
   bool hot_ = false;
   bool focused_ = false;

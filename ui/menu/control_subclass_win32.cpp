@@ -18,6 +18,12 @@ void SetFormattingInset(HWND richEdit, int inset) {
   SendMessageA(richEdit, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&rect));
 }
 
+// Sets the bits of `mask` in a style word to those of `value`, leaving every other bit as it is.
+void SetStyleBits(HWND control, int which, LONG_PTR mask, LONG_PTR value) {
+  const LONG_PTR style = GetWindowLongPtrA(control, which);
+  SetWindowLongPtrA(control, which, (style & ~mask) | (value & mask));
+}
+
 void FrameChanged(HWND control) {
   SetWindowPos(control, nullptr, 0, 0, 0, 0,
                SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -30,13 +36,13 @@ TControlSubClass::TControlSubClass(HWND control, std::uint32_t kind, TXPMenu& pa
     : control_(control),
       kind_(kind),
       painter_(painter),
-      savedStyle_(GetWindowLongPtrA(control, GWL_STYLE)),
-      savedExStyle_(GetWindowLongPtrA(control, GWL_EXSTYLE)) {
+      savedBorder_(GetWindowLongPtrA(control, GWL_STYLE) & WS_BORDER),
+      savedClientEdge_(GetWindowLongPtrA(control, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) {
   SetWindowSubclass(control_, Proc, kControlHookId, reinterpret_cast<DWORD_PTR>(this));
   if (kind_ == xcRichEdit) {
     // Its own sunken border gives way to a flat frame with the border's width inside it.
-    SetWindowLongPtrA(control_, GWL_EXSTYLE, savedExStyle_ & ~WS_EX_CLIENTEDGE);
-    SetWindowLongPtrA(control_, GWL_STYLE, savedStyle_ & ~WS_BORDER);
+    SetStyleBits(control_, GWL_EXSTYLE, WS_EX_CLIENTEDGE, 0);
+    SetStyleBits(control_, GWL_STYLE, WS_BORDER, 0);
     SetFormattingInset(control_, kRichEditBorder + 1);
   }
   FrameChanged(control_);
@@ -45,8 +51,8 @@ TControlSubClass::TControlSubClass(HWND control, std::uint32_t kind, TXPMenu& pa
 void TControlSubClass::Restore() {
   RemoveWindowSubclass(control_, Proc, kControlHookId);
   if (!IsWindow(control_)) return;
-  SetWindowLongPtrA(control_, GWL_STYLE, savedStyle_);
-  SetWindowLongPtrA(control_, GWL_EXSTYLE, savedExStyle_);
+  SetStyleBits(control_, GWL_STYLE, WS_BORDER, savedBorder_);
+  SetStyleBits(control_, GWL_EXSTYLE, WS_EX_CLIENTEDGE, savedClientEdge_);
   if (kind_ == xcRichEdit) SendMessageA(control_, EM_SETRECT, 0, 0);
   FrameChanged(control_);
 }

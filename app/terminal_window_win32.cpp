@@ -1,0 +1,279 @@
+#include <windows.h>
+// The common controls' and the rich-text box's headers need the definitions above.
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <iterator>
+#include <stdexcept>
+
+#include "app/bitmaps.h"
+#include "app/control_ids.h"
+#include "app/glyph_button.h"
+#include "app/terminal_window.h"
+
+namespace orvane::app {
+namespace {
+
+constexpr WindowPlace kDesignedPlace{200, 160, 600, 380};
+constexpr WindowPlace kLeastPlace{0, 0, 320, 160};
+constexpr int kBarHeight = 30;
+constexpr int kMargin = 4;
+constexpr UINT_PTR kTextBoxHookId = 0x5445;  // "TE"
+constexpr UINT_PTR kPasteTimerId = 1;
+// Enough for the kept bytes shown as escapes, and the slack before a redraw.
+constexpr LPARAM kTextLimit = 1 << 20;
+constexpr char kCopyKey = 0x03;   // Ctrl+C: copies the selection
+constexpr char kPasteKey = 0x16;  // Ctrl+V
+
+HFONT TerminalFont() {
+  static const UniqueFont font(
+      CreateFontA(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "Courier New"));
+  return font.get();
+}
+
+WindowPlace ScreenPlace() {
+  return {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+          GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+// The text box takes "\r\n" as its line end.
+std::string WithCrLf(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+// The clipboard's text, empty when it holds none.
+std::string ClipboardText(HWND owner) {
+  if (!OpenClipboard(owner)) return {};
+  std::string text;
+  if (HANDLE data = GetClipboardData(CF_TEXT)) {
+    if (const auto* chars = static_cast<const char*>(GlobalLock(data))) {
+      text = chars;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+}  // namespace
+
+TerminalWindow::TerminalWindow(HWND owner, serial::TCustomComPort& port, ui::CommandGuard& commands,
+                               const std::filesystem::path& settingsFile)
+    : settings_(settingsFile),
+      terminal_(port, commands, *this),
+      clearGlyph_(ClearGlyphPicture()),
+      clearIcon_(MakeIcon(clearGlyph_)) {
+  const WindowPlace place =
+      settings_.ReadPlace(kTerminalPlaceKey, kDesignedPlace, ScreenPlace(), kLeastPlace);
+  if (!CreateTopLevel(kTerminalCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, place.left,
+                      place.top, place.width, place.height, owner, nullptr)) {
+    throw std::runtime_error("Unable to create the serial terminal window");
+  }
+  // The place is the outer one, as it is kept.
+  SetWindowPos(Handle(), nullptr, place.left, place.top, place.width, place.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  CreateControls();
+  const auto lineEnd =
+      ui::LineEndFromName(settings_.ReadValue(kTerminalLineEndKey, "")).value_or(ui::LineEnd::Cr);
+  terminal_.SetLineEnd(lineEnd);
+  for (std::size_t i = 0; i < std::size(ui::kLineEnds); ++i) {
+    if (ui::kLineEnds[i] == lineEnd) SendMessageA(lineEnd_, CB_SETCURSEL, i, 0);
+  }
+  Layout();
+}
+
+TerminalWindow::~TerminalWindow() {
+  // Open when the program ends: it opens there again next time.
+  if (Visible()) settings_.WritePlace(kTerminalPlaceKey, CurrentPlace());
+  DestroyHandle();
+}
+
+void TerminalWindow::CreateControls() {
+  HWND form = Handle();
+  hex_ = CreateControl("BUTTON", "&Hex", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, form,
+                       ids::kTerminalHex, {8, 7, 50, 17});
+  clear_ = CreateGlyphButton(form, ids::kTerminalClear, "&Clear", {64, 3, 75, 24}, true,
+                             clearIcon_.get());
+  lineEndLabel_ = CreateControl("STATIC", "Enter sends", WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0,
+                                form, 0, {152, 9, 0, 0});
+  FitLabelToText(lineEndLabel_);
+  lineEnd_ = CreateControl("COMBOBOX", "", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
+                           0, form, ids::kTerminalLineEnd, {220, 5, 70, 120});
+  for (ui::LineEnd lineEnd : ui::kLineEnds)
+    SendMessageA(lineEnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ui::LineEndName(lineEnd)));
+  text_ = CreateControl(RICHEDIT_CLASSA, "",
+                        WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY |
+                            ES_AUTOVSCROLL | ES_NOHIDESEL,
+                        WS_EX_CLIENTEDGE, form, ids::kTerminalText, {0, 0, 10, 10});
+  SendMessageA(text_, WM_SETFONT, reinterpret_cast<WPARAM>(TerminalFont()), FALSE);
+  SendMessageA(text_, EM_EXLIMITTEXT, 0, kTextLimit);
+  SetWindowSubclass(text_, TextBoxProc, kTextBoxHookId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void TerminalWindow::Layout() {
+  RECT client{};
+  GetClientRect(Handle(), &client);
+  MoveWindow(text_, kMargin, kBarHeight, client.right - 2 * kMargin,
+             client.bottom - kBarHeight - kMargin, TRUE);
+}
+
+void TerminalWindow::Open() {
+  Window::Show();
+  SetFocus(text_);
+  terminal_.SetFollowing(true);
+}
+
+void TerminalWindow::CloseWindow() {
+  terminal_.SetFollowing(false);
+  if (Visible()) settings_.WritePlace(kTerminalPlaceKey, CurrentPlace());
+  Hide();
+}
+
+WindowPlace TerminalWindow::CurrentPlace() const {
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  GetWindowPlacement(Handle(), &placement);
+  const RECT& r = placement.rcNormalPosition;  // also when minimised or maximised
+  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+std::string TerminalWindow::ShownText() const {
+  std::string text;
+  for (char c : WindowText(text_)) {
+    if (c != '\r') text += c;
+  }
+  return text;
+}
+
+// New text goes at the end without disturbing the reader: a selection stays (to be copied), and
+// the view follows the end only when it was there already.
+void TerminalWindow::ShowChange(const ui::TerminalText::Change& change) {
+  if (!text_) return;
+  const std::string text = WithCrLf(change.text);
+  if (change.redraw) {
+    SetWindowTextA(text_, text.c_str());
+    SendMessageA(text_, WM_VSCROLL, SB_BOTTOM, 0);
+    return;
+  }
+  if (text.empty()) return;
+  SCROLLINFO scroll{};
+  scroll.cbSize = sizeof scroll;
+  scroll.fMask = SIF_ALL;
+  GetScrollInfo(text_, SB_VERT, &scroll);
+  const bool atEnd =
+      scroll.nPage == 0 || scroll.nPos + static_cast<int>(scroll.nPage) >= scroll.nMax;
+  CHARRANGE selection{};
+  SendMessageA(text_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+  SendMessageA(text_, WM_SETREDRAW, FALSE, 0);
+  const LRESULT end = GetWindowTextLengthA(text_);
+  SendMessageA(text_, EM_SETSEL, static_cast<WPARAM>(end), end);
+  SendMessageA(text_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+  SendMessageA(text_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+  SendMessageA(text_, WM_SETREDRAW, TRUE, 0);
+  if (atEnd) {
+    SendMessageA(text_, WM_VSCROLL, SB_BOTTOM, 0);
+  } else {
+    SendMessageA(text_, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, scroll.nPos), 0);
+  }
+  InvalidateRect(text_, nullptr, TRUE);
+}
+
+void TerminalWindow::PasteClipboard() {
+  terminal_.Paste(ClipboardText(Handle()));
+  PacePaste();
+}
+
+// Chunks go out on a timer, so a long paste never holds the window.
+void TerminalWindow::PacePaste() {
+  const bool waiting = terminal_.PasteWaiting() > 0;
+  if (waiting && !pasteTimer_) {
+    SetTimer(Handle(), kPasteTimerId, SerialTerminal::kPasteTickMs, nullptr);
+  } else if (!waiting && pasteTimer_) {
+    KillTimer(Handle(), kPasteTimerId);
+  }
+  pasteTimer_ = waiting;
+}
+
+bool TerminalWindow::OnCommand(int id, int code, HWND) {
+  if (id == ids::kTerminalHex && code == BN_CLICKED) {
+    terminal_.SetHex(SendMessageA(hex_, BM_GETCHECK, 0, 0) == BST_CHECKED);
+    return true;
+  }
+  if (id == ids::kTerminalClear && code == BN_CLICKED) {
+    terminal_.Clear();
+    SetFocus(text_);
+    return true;
+  }
+  if (id == ids::kTerminalLineEnd && code == CBN_SELCHANGE) {
+    const auto index = SendMessageA(lineEnd_, CB_GETCURSEL, 0, 0);
+    if (index >= 0 && index < static_cast<LRESULT>(std::size(ui::kLineEnds))) {
+      terminal_.SetLineEnd(ui::kLineEnds[index]);
+      settings_.WriteValue(kTerminalLineEndKey, ui::LineEndName(ui::kLineEnds[index]));
+    }
+    return true;
+  }
+  return false;
+}
+
+bool TerminalWindow::OnDrawItem(DRAWITEMSTRUCT& item) {
+  if (item.CtlID != static_cast<UINT>(ids::kTerminalClear)) return false;
+  DrawGlyphButton(item, clearGlyph_, false);
+  return true;
+}
+
+bool TerminalWindow::OnClose() {
+  CloseWindow();
+  return true;
+}
+
+LRESULT TerminalWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SIZE:
+      Layout();
+      return 0;
+    case WM_GETMINMAXINFO: {
+      auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+      limits->ptMinTrackSize = {kLeastPlace.width, kLeastPlace.height};
+      return 0;
+    }
+    case WM_TIMER:
+      if (wParam != kPasteTimerId) break;
+      terminal_.SendPastedChunk();
+      PacePaste();
+      return 0;
+    default:
+      break;
+  }
+  return Window::OnMessage(message, wParam, lParam);
+}
+
+// Keys typed into the text box go to the board instead of into the box; Ctrl+C still copies.
+LRESULT CALLBACK TerminalWindow::TextBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                             UINT_PTR id, DWORD_PTR self) {
+  auto* window = reinterpret_cast<TerminalWindow*>(self);
+  try {
+    if (message == WM_PASTE || (message == WM_CHAR && wParam == kPasteKey)) {
+      window->PasteClipboard();
+      return 0;
+    }
+    if (message == WM_CHAR && wParam != kCopyKey) {
+      const char key = static_cast<char>(wParam);
+      window->terminal_.Type(std::string_view(&key, 1));
+      return 0;
+    }
+  } catch (...) {
+    ReportEscapedException(std::current_exception());
+    return 0;
+  }
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, TextBoxProc, id);
+  return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+}  // namespace orvane::app
