@@ -18,7 +18,7 @@ constexpr int kClientWidth = ui::kLcdWidth + 16;
 constexpr int kClientHeight = 356;
 constexpr WindowPlace kDesignedPlace{652, 102, 0, 0};  // right of the main window's place
 constexpr const char* kPlaceKey = "VirtualBoard";
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr UINT_PTR kLookTimer = 1;
 // 30 looks a second at most; a look that finds nothing changed draws nothing.
 constexpr UINT kLookIntervalMs = 34;
@@ -169,8 +169,10 @@ void VirtualBoardWindow::Refresh() {
   if (!look.serial.empty()) {
     serialText_.Append(look.serial);
     SetWindowTextA(serial_, serialText_.Text().c_str());
-    SendMessageA(serial_, EM_SETSEL, serialText_.Text().size(), serialText_.Text().size());
-    SendMessageA(serial_, EM_SCROLLCARET, 0, 0);
+    // To the end, and drawn whole: an edit box that scrolls by copying its own pixels leaves
+    // stale ones below its last line under Wine.
+    SendMessageA(serial_, WM_VSCROLL, SB_BOTTOM, 0);
+    InvalidateRect(serial_, nullptr, TRUE);
   }
   const bool blink = (GetTickCount64() / kBlinkHalfPeriodMs) % 2 == 0;
   const bool blinkChanged = look.lcd.blinkOn && blink != blinkShown_;
