@@ -1,6 +1,7 @@
 #include "app/virtual_board_window.h"
 
 #include <commctrl.h>
+#include <richedit.h>
 #include <windowsx.h>
 
 #include <stdexcept>
@@ -142,7 +143,9 @@ void VirtualBoardWindow::CreateControls() {
                        {8, 120, ui::kLcdWidth, ui::kLcdHeight});
   CreateLabel(self, "Serial port (what the program sends; type here to send to it)",
               {8, 218, kClientWidth - 16, 14});
-  serial_ = CreateControl("EDIT", "",
+  // A rich-text box: it scrolls by drawing itself anew, where an edit box under Wine copies stale
+  // pixels of the window into its last line.
+  serial_ = CreateControl(RICHEDIT_CLASSA, "",
                           WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
                           WS_EX_CLIENTEDGE, self, kSerialId, {8, 234, kClientWidth - 16, 114});
   SetWindowSubclass(serial_, ControlProc, kSerialId, reinterpret_cast<DWORD_PTR>(this));
@@ -168,10 +171,10 @@ void VirtualBoardWindow::Refresh() {
   }
   if (!look.serial.empty()) {
     serialText_.Append(look.serial);
+    SendMessageA(serial_, WM_SETREDRAW, FALSE, 0);
     SetWindowTextA(serial_, serialText_.Text().c_str());
-    // To the end, and drawn whole: an edit box that scrolls by copying its own pixels leaves
-    // stale ones below its last line under Wine.
     SendMessageA(serial_, WM_VSCROLL, SB_BOTTOM, 0);
+    SendMessageA(serial_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(serial_, nullptr, TRUE);
   }
   const bool blink = (GetTickCount64() / kBlinkHalfPeriodMs) % 2 == 0;

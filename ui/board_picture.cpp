@@ -24,7 +24,7 @@ Rect CellOf(int bit) {
 // A round LED with a darker rim; an unlit one is its colour far dimmed, a half-lit one between.
 void DrawLed(Canvas& canvas, const Rect& cell, Rgb lit, LedLight light, Rgb background) {
   const Rgb off = Mix(Mix(lit, menu::kBlack, 70), background, 10);
-  const Rgb face = light == LedLight::On ? lit : light == LedLight::Half ? Mix(off, lit, 50) : off;
+  const Rgb face = light == LedLight::On ? lit : light == LedLight::Half ? Mix(off, lit, 60) : off;
   const Rgb rim = Mix(face, menu::kBlack, 35);
   const int cx2 = cell.left * 2 + cell.Width(), cy2 = cell.top * 2 + cell.Height();
   const int r2 = kLedDiameter * kLedDiameter;  // (2r)^2, in half pixels
@@ -44,7 +44,7 @@ void DrawSwitch(Canvas& canvas, const Rect& cell, bool high) {
   menu::FillRect(canvas, body, kSwitchBody);
   const int knobTop = high ? body.top + 1 : (body.top + body.bottom) / 2;
   menu::FillRect(canvas, {body.left + 1, knobTop, body.right - 1, knobTop + body.Height() / 2 - 1},
-           kSwitchKnob);
+                 kSwitchKnob);
 }
 
 }  // namespace
@@ -93,7 +93,7 @@ void DrawLcd(Canvas& canvas, const LcdPicture& lcd, bool blinkShown) {
         for (int dot = 0; dot < kLcdGlyphColumns; ++dot) {
           const menu::Point at = LcdDotOrigin(line, column, row, dot);
           menu::FillRect(canvas, {at.x, at.y, at.x + kLcdDot, at.y + kLcdDot},
-                   GlyphDot(glyph, row, dot) ? kLcdDotLit : kLcdDotDark);
+                         GlyphDot(glyph, row, dot) ? kLcdDotLit : kLcdDotDark);
         }
       }
     }
