@@ -98,16 +98,21 @@ std::string LcdCellGlyph(std::uint8_t code) {
 void BoardPicture::AddSerial(std::string_view bytes) {
   for (const char c : bytes) {
     const auto byte = static_cast<std::uint8_t>(c);
-    if (byte == '\n') {
+    const bool afterReturn = afterReturn_;
+    afterReturn_ = byte == '\r';
+    if (byte == '\r' || (byte == '\n' && !afterReturn)) {
       lines_.emplace_back();
       if (lines_.size() > kPaneLinesKept) lines_.pop_front();
-    } else if (byte != '\r') {
+    } else if (byte != '\n') {
       ui::AppendEscaped(lines_.back(), byte);
     }
   }
 }
 
-void BoardPicture::ClearSerial() { lines_.assign(1, std::string()); }
+void BoardPicture::ClearSerial() {
+  lines_.assign(1, std::string());
+  afterReturn_ = false;
+}
 
 std::string BoardPicture::PaneLines(int rows, int columns) const {
   // Long lines wrap; the newest rows show.

@@ -17,8 +17,8 @@ class BoardPicture {
   // Rows of the board above the serial pane.
   static constexpr int kBoardRows = 13;
 
-  // Bytes the program sent: a newline ends a pane line, a carriage return is dropped, anything
-  // else not plain text is escaped. The pane keeps as many lines as a tall terminal shows.
+  // Bytes the program sent: a line feed, a carriage return or the two together end a pane line;
+  // anything else not plain text is escaped. The pane keeps as many lines as a tall terminal shows.
   void AddSerial(std::string_view bytes);
   void ClearSerial();
   // The whole screen for a terminal of `rows` by `columns`, drawn from the top-left corner;
@@ -35,6 +35,7 @@ class BoardPicture {
   std::string PaneLines(int rows, int columns) const;
 
   std::deque<std::string> lines_{std::string()};
+  bool afterReturn_ = false;  // a line feed right after it ends no second line
 };
 
 // How an LCD character code shows on a terminal: itself for plain text, the controller's own
