@@ -49,6 +49,7 @@ class TerminalWindow : public Window, public TerminalDisplay {
   bool OnCommand(int id, int code, HWND control) override;
   bool OnDrawItem(DRAWITEMSTRUCT& item) override;
   bool OnClose() override;
+  void OnDestroy() override;
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
@@ -70,6 +71,7 @@ class TerminalWindow : public Window, public TerminalDisplay {
   HWND lineEndLabel_ = nullptr;
   HWND lineEnd_ = nullptr;
   bool pasteTimer_ = false;
+  bool open_ = false;  // opened by the user and not closed since
 };
 
 }  // namespace orvane::app

@@ -89,10 +89,13 @@ TerminalWindow::TerminalWindow(HWND owner, serial::TCustomComPort& port, ui::Com
   Layout();
 }
 
-TerminalWindow::~TerminalWindow() {
-  // Open when the program ends: it opens there again next time.
-  if (Visible()) settings_.WritePlace(kTerminalPlaceKey, CurrentPlace());
-  DestroyHandle();
+TerminalWindow::~TerminalWindow() { DestroyHandle(); }
+
+// Open when the program ends (the main window takes its owned windows with it): it opens there
+// again next time. The window is already hidden by now, so its own flag tells.
+void TerminalWindow::OnDestroy() {
+  if (open_) settings_.WritePlace(kTerminalPlaceKey, CurrentPlace());
+  open_ = false;
 }
 
 void TerminalWindow::CreateControls() {
@@ -125,6 +128,7 @@ void TerminalWindow::Layout() {
 }
 
 void TerminalWindow::Open() {
+  open_ = true;
   Window::Show();
   SetFocus(text_);
   terminal_.SetFollowing(true);
@@ -132,7 +136,8 @@ void TerminalWindow::Open() {
 
 void TerminalWindow::CloseWindow() {
   terminal_.SetFollowing(false);
-  if (Visible()) settings_.WritePlace(kTerminalPlaceKey, CurrentPlace());
+  if (open_) settings_.WritePlace(kTerminalPlaceKey, CurrentPlace());
+  open_ = false;
   Hide();
 }
 

@@ -98,6 +98,12 @@ TEST_F(SerialTerminalWindowTest, ShowsADownloadedProgramFromItsFirstLine) {
   SendMessageA(terminal.ClearButton(), BM_CLICK, 0, 0);
   EXPECT_EQ(terminal.ShownText().find("(paused"), std::string::npos);
   ASSERT_TRUE(Shows(terminal, "tick"));
+
+  // Open when the program ends, it keeps the place it had.
+  SetWindowPos(terminal.Handle(), nullptr, 100, 120, 500, 320, SWP_NOZORDER | SWP_NOACTIVATE);
+  program.application.DestroyForms();
+  const app::IniProfile settings(program.settingsFolder.Path() / app::kSettingsFileName);
+  EXPECT_EQ(settings.ReadString("Windows", "Terminal", ""), "100,120,500,320");
 }
 
 TEST_F(SerialTerminalWindowTest, TypedKeysAndAPasteReachTheEchoProgram) {
