@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -93,10 +95,15 @@ TEST_F(VirtualBoardWindowTest, ShowsWhatTheDownloadedProgramDrivesAndResetsToThe
   EXPECT_EQ(Shows(window->PinRow(Window::kPpiA), "PPI A 11111111"), "PPI A 11111111");
   EXPECT_EQ(Shows(window->SerialPane(), ""), "");
 
-  // Closed, it hides and comes back with the same item.
+  // Closed, it hides, keeps its place in the settings file and comes back with the same item.
+  SetWindowPos(window->Handle(), nullptr, 40, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   PostMessageA(window->Handle(), WM_CLOSE, 0, 0);
   program.application.ProcessMessages();
   EXPECT_FALSE(window->Visible());
+  std::ifstream settings(program.settingsFolder.Path() / app::kSettingsFileName);
+  const std::string kept((std::istreambuf_iterator<char>(settings)), {});
+  EXPECT_NE(kept.find("[Windows]"), std::string::npos) << kept;
+  EXPECT_NE(kept.find("VirtualBoard=40,50,"), std::string::npos) << kept;
   Command(ids::kVirtualBoard);
   EXPECT_EQ(program.Form1().VirtualBoardView(), window);
   EXPECT_TRUE(window->Visible());
