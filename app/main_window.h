@@ -33,6 +33,7 @@ class TApplication;
 class TForm2;
 class TForm3;
 class TerminalWindow;
+class VirtualBoardWindow;
 
 // The flat-look painter XPMenu1, seen by the recent-files logic as the view it deactivates and
 // reactivates around every rebuild of the sub-menu.
@@ -104,6 +105,8 @@ class TForm1 : public Window, public ui::WindowView, public ui::ErrorReporter, p
   void Exit1Click();
   void SerialTerminal1Click();  // View > Serial Terminal: opens (or brings up) the terminal
   TerminalWindow* SerialTerminal() { return terminal_.get(); }
+  void VirtualBoard1Click();  // View > Virtual Board: opens (or brings up) the live board
+  VirtualBoardWindow* VirtualBoardView() { return virtualBoard_.get(); }
 
   // ---- ui::WindowView, ui::ErrorReporter, ui::Waiter ----
   void SetEnabled(bool enabled) override;
@@ -142,6 +145,7 @@ class TForm1 : public Window, public ui::WindowView, public ui::ErrorReporter, p
   // Made the first time the View menu opens it; it listens to commands_ and handles the port's
   // received bytes, so it goes before both.
   std::unique_ptr<TerminalWindow> terminal_;
+  std::unique_ptr<VirtualBoardWindow> virtualBoard_;
 };
 
 }  // namespace orvane::app

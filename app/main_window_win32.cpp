@@ -18,8 +18,10 @@
 #include "app/settings_location.h"
 #include "app/terminal_window.h"
 #include "app/testing_window.h"
+#include "app/virtual_board_window.h"
 #include "app/win32_handles.h"
 #include "board/board_messages.h"
+#include "sim/virtual_board.h"
 #include "ui/main_window_controls.h"
 #include "ui/menu/menu_item_data.h"
 
@@ -72,6 +74,7 @@ struct ViewItem {
 };
 constexpr ViewItem kViewItems[] = {
     {{"&Serial Terminal", ids::kSerialTerminal, -1, 0, false}, &TForm1::SerialTerminal1Click},
+    {{"&Virtual Board", ids::kVirtualBoard, -1, 0, false}, &TForm1::VirtualBoard1Click},
 };
 
 struct ToolButton {
@@ -208,6 +211,8 @@ void TForm1::CreateMenus() {
     AppendCommand(view1, item.command);
     SetMenuImage(view1, static_cast<UINT>(item.command.id), FALSE, item.command.image);
   }
+  // The live board needs the in-process board, which only --virtual-board brings.
+  if (!options_.virtualBoard) EnableMenuItem(view1, ids::kVirtualBoard, MF_BYCOMMAND | MF_GRAYED);
 
   AppendMenuA(MainMenu1, MF_POPUP, reinterpret_cast<UINT_PTR>(file1), "&File");
   AppendMenuA(MainMenu1, MF_POPUP, reinterpret_cast<UINT_PTR>(testing1), "Option");
@@ -316,6 +321,7 @@ void TForm1::FormActivate() {
 void TForm1::FormDestroy() {
   // The terminal lets go of the port's events before the port closes.
   terminal_.reset();
+  virtualBoard_.reset();  // keeps its place while the settings are there
   ComPort1.Close();
 }
 
@@ -328,6 +334,16 @@ void TForm1::SerialTerminal1Click() {
     terminal_ = std::make_unique<TerminalWindow>(Handle(), ComPort1, commands_, SettingsFilePath());
   }
   terminal_->Open();
+}
+
+void TForm1::VirtualBoard1Click() {
+  std::shared_ptr<sim::VirtualBoard> board = sim::FindVirtualBoard(sim::kVirtualPortName);
+  if (!options_.virtualBoard || !board) return;  // the item is greyed then
+  if (!virtualBoard_) {
+    virtualBoard_ = std::make_unique<VirtualBoardWindow>(
+        Handle(), std::move(board), [this] { return commands_.Running(); }, SettingsFilePath());
+  }
+  virtualBoard_->Open();
 }
 
 void TForm1::cbAutoDetectClick() { link_.cbAutoDetectClick(); }

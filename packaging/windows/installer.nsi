@@ -5,6 +5,7 @@ Target amd64-unicode
 SetCompressor /SOLID lzma
 
 !define PRODUCT "Orvane Downloader"
+!define VIRTUAL_SHORTCUT "${PRODUCT} (Virtual Board)"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\OrvaneDownloader"
 ; What is installed: every file of the FILES folder, listed by scripts/package in FILE_LIST as
 ; the macro OrvaneFiles, one list for the installer and the uninstaller, so that the uninstaller
@@ -35,6 +36,9 @@ Section "Install"
   !insertmacro OrvaneFiles InstallFile
   WriteUninstaller "$INSTDIR\Uninstall.exe"
   CreateShortCut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\OrvaneDownloader.exe"
+  ; The same program with the in-process virtual board, for trying it without a board.
+  CreateShortCut "$SMPROGRAMS\${VIRTUAL_SHORTCUT}.lnk" "$INSTDIR\OrvaneDownloader.exe" \
+    "--virtual-board"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Orvane Downloader Team"
@@ -52,6 +56,7 @@ Section "Uninstall"
   !insertmacro OrvaneFiles RemoveFile
   Delete "$INSTDIR\Uninstall.exe"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
+  Delete "$SMPROGRAMS\${VIRTUAL_SHORTCUT}.lnk"
   ; Only when empty: a file the user put there is not ours to delete.
   RMDir "$INSTDIR"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"

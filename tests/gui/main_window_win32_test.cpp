@@ -253,9 +253,11 @@ TEST_F(MainWindowTest, MenuHasItsItemsShortcutsAndAnEmptyRecentFilesAtFirstStart
   EXPECT_EQ(MenuText(option, 0), "&Testing\tF8");
   EXPECT_EQ(GetMenuItemID(option, 0), static_cast<UINT>(ids::kTesting));
   HMENU view = GetSubMenu(menu, 2);
-  ASSERT_EQ(GetMenuItemCount(view), 1);
+  ASSERT_EQ(GetMenuItemCount(view), 2);
   EXPECT_EQ(MenuText(view, 0), "&Serial Terminal");
   EXPECT_EQ(GetMenuItemID(view, 0), static_cast<UINT>(ids::kSerialTerminal));
+  EXPECT_EQ(MenuText(view, 1), "&Virtual Board");
+  EXPECT_EQ(GetMenuItemID(view, 1), static_cast<UINT>(ids::kVirtualBoard));
 
   // The images of the items, by image-list index, as the window gives them (the flat-look
   // painter keeps them while it draws the items).
