@@ -18,7 +18,7 @@
 #include "app/window_settings.h"
 #include "sim/board_snapshot.h"
 #include "ui/board_picture.h"
-#include "ui/serial_pane_text.h"
+#include "ui/terminal_text.h"
 
 namespace orvane::sim {
 class VirtualBoard;
@@ -80,7 +80,7 @@ class VirtualBoardWindow : public Window {
   std::uint64_t run_ = 0;
   std::array<ui::PinRowPicture, kRows> rowPictures_{};
   ui::LcdPicture lcdPicture_;
-  ui::SerialPaneText serialText_;
+  ui::TerminalText serialText_;  // the serial terminal's text model, line ends and escapes
   std::array<bool, 2> pressed_{};
 
   std::array<HWND, kRows> rows_{};

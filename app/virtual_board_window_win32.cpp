@@ -172,7 +172,8 @@ void VirtualBoardWindow::Refresh() {
   if (!look.serial.empty()) {
     serialText_.Append(look.serial);
     SendMessageA(serial_, WM_SETREDRAW, FALSE, 0);
-    SetWindowTextA(serial_, serialText_.Text().c_str());
+    // The edit box wants CR LF.
+    SetWindowTextA(serial_, ui::WithLineEnds(serialText_.Render(), ui::LineEnd::CrLf).c_str());
     SendMessageA(serial_, WM_VSCROLL, SB_BOTTOM, 0);
     SendMessageA(serial_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(serial_, nullptr, TRUE);
