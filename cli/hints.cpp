@@ -9,8 +9,8 @@
 #include "serial/com_error.h"
 #include "serial/net_socket.h"
 #include "serial/network_address.h"
-#include "serial/port_details.h"
-#include "serial/port_list.h"
+#include "serial/numberdetails.h"
+#include "serial/numberlist.h"
 #include "serial/virtual_ports.h"
 
 namespace orvane::cli {
@@ -41,12 +41,14 @@ std::string NetworkOpenFailureHint(const std::string& port, serial::SysError err
     return "a network board is named rfc2217://HOST:PORT, the port number required (an IPv6 "
            "address in brackets: rfc2217://[::1]:4001)";
   }
-  const std::string where = address->host + " port " + std::to_string(address->port);
-  std::string text = error == serial::HostNotFoundError()
-                         ? "the host " + address->host + " was not found: check the address"
-                         : "no network serial server answered at " + where +
-                               ": is the server running there, are the address and port right";
-  return text + ", and does no firewall block port " + std::to_string(address->port) + "?";
+  if (error == serial::HostNotFoundError()) {
+    return "the host " + address->host + " was not found: check its name, or give its address";
+  }
+  const std::string number = std::to_string(address->port);
+  return "no network serial server answered at " + address->host + " port " + number +
+         ": is the server running there, are the address and port right, and does no firewall "
+         "block port " +
+         number + "?";
 }
 
 }  // namespace

@@ -88,6 +88,17 @@ bool NetworkBoard::StartServer() {
   return true;
 }
 
+std::uint64_t NetworkBoard::ServerBytesWritten() const {
+  if (serverPid_ <= 0) return 0;
+  std::ifstream io("/proc/" + std::to_string(serverPid_) + "/io");
+  for (std::string name; io >> name;) {
+    std::uint64_t value = 0;
+    io >> value;
+    if (name == "wchar:") return value;
+  }
+  return 0;
+}
+
 void NetworkBoard::KillServer() {
   if (serverPid_ <= 0) return;
   kill(serverPid_, SIGKILL);

@@ -25,6 +25,8 @@ class NetworkBoard {
   std::string PortName() const;  // rfc2217://127.0.0.1:<port>
   BoardServer& Board() { return board_; }
 
+  // Bytes ser2net has written so far, to the board and to its clients (0 when not running).
+  std::uint64_t ServerBytesWritten() const;
   // Ends ser2net at once (SIGKILL), as a server that dies; Start brings it back on the same port.
   void KillServer();
   bool StartServer();
