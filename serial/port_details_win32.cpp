@@ -4,9 +4,12 @@
 // whatever it gives is shown.
 #include "serial/port_details.h"
 
+// windows.h first: the two headers after it build on its definitions.
+#include <windows.h>
+// clang-format off
 #include <devguid.h>
 #include <setupapi.h>
-#include <windows.h>
+// clang-format on
 
 #include <algorithm>
 #include <memory>

@@ -28,6 +28,7 @@ void Cpu8051::Reset() {
   idle_ = false;
   stopped_ = false;
   waitLoop_ = false;
+  unrouted_.reset();
   sbufIn_ = 0;
   txActive_ = false;
   rxActive_ = false;

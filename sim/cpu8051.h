@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <optional>
 
 namespace orvane::sim {
 
@@ -64,8 +65,12 @@ class Cpu8051 {
   // One instruction, or the call of an interrupt that is due before it.
   void Step();
   // The program ended: an unconditional jump to itself with no interrupt enabled (and the
-  // serial port done sending), or power-down mode.
+  // serial port done sending), or power-down mode; or the core met an opcode it did not carry out.
   bool Stopped() const { return stopped_; }
+  // An opcode that fell through the dispatch without being carried out, if one did since the
+  // last reset. Every opcode is routed (0xA5, the undefined one, to a no-op), so this stays
+  // empty unless the dispatch itself is wrong.
+  std::optional<std::uint8_t> UnroutedOpcode() const { return unrouted_; }
 
   // Registers and memory as the program sees them; SetSfr acts as a program's write would.
   std::uint8_t Sfr(std::uint8_t address) { return ReadSfr(address); }
@@ -118,6 +123,14 @@ class Cpu8051 {
   std::uint8_t Pop();
 
   // ---- instructions (cpu8051_ops.cpp)
+  // Instruction bytes in order; the address wraps at the top of code memory as the PC does.
+  std::uint8_t Fetch() { return code_[pc_++]; }
+  std::uint16_t Fetch16() {
+    const std::uint8_t high = Fetch();
+    return static_cast<std::uint16_t>(high << 8 | Fetch());
+  }
+  // The end of a dispatch that nothing carried out: the CPU stops there, and says which.
+  void Unrouted(std::uint8_t op);
   void Execute(std::uint8_t op);
   void ExecuteRows0to3(std::uint8_t op);
   void ExecuteRows4to7(std::uint8_t op);
@@ -182,6 +195,7 @@ class Cpu8051 {
   bool stopped_ = false;
   bool waitLoop_ = false;  // jumped to itself with interrupts enabled: time may be skipped
   bool sent_ = false;
+  std::optional<std::uint8_t> unrouted_;
 
   // Timers and serial port, valid up to `lastSync_`.
   std::uint64_t lastSync_ = 0;
