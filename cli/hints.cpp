@@ -9,8 +9,8 @@
 #include "serial/com_error.h"
 #include "serial/net_socket.h"
 #include "serial/network_address.h"
-#include "serial/numberdetails.h"
-#include "serial/numberlist.h"
+#include "serial/port_details.h"
+#include "serial/port_list.h"
 #include "serial/virtual_ports.h"
 
 namespace orvane::cli {
