@@ -20,10 +20,13 @@ using Clock = std::chrono::steady_clock;
 namespace tn = serial::telnet;
 using Bytes = std::vector<std::uint8_t>;
 
-std::unique_ptr<serial::ComDevice> Open(const ComPortServer& server) {
+// Open once the server has taken the connection (its opening commands have come), so that what
+// the server sends next reaches this device.
+std::unique_ptr<serial::ComDevice> Open(ComPortServer& server) {
   serial::SysError error = serial::kSuccess;
   auto device = serial::OpenNetworkDevice(server.PortName(), &error);
   EXPECT_NE(device, nullptr) << "error " << error;
+  EXPECT_TRUE(server.WaitFor([](const auto& c) { return c.size() >= 2; }));
   return device;
 }
 
@@ -134,9 +137,9 @@ TEST(NetworkDevice, CarriesEveryByteValueAndQueuesDataOnly) {
   auto device = Open(server);
   Bytes all(256);
   for (int i = 0; i < 256; ++i) all[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
-  EXPECT_EQ(device->Write(all.data(), 256).transferred, 256);
-  // A notification amid the echo is no data.
+  // A notification ahead of the echo is no data.
   server.SendRaw({255, 250, 44, 107, 0x30, 255, 240});
+  EXPECT_EQ(device->Write(all.data(), 256).transferred, 256);
   WaitQueued(*device, 256);
   std::uint32_t errors = 0;
   std::uint32_t queued = 0;
