@@ -5,8 +5,8 @@
 # image), a test program, a server that cannot be reached, and one killed mid-download.
 #   run_wine_network_tests.sh <orvane.exe> <orvane-board> <work folder>
 set -euo pipefail
-exe="$1"
-board="$2"
+exe="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
+board="$(cd "$(dirname "$2")" && pwd)/$(basename "$2")"
 work="$(mkdir -p "$3" && cd "$3" && pwd)"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/../../.." && pwd)"
@@ -109,14 +109,20 @@ for algorithm in page page-verified byte byte-verified; do
   expect "download ($algorithm) memory" "$(cmp -n 3000 "$work/memory.bin" "$image" && echo same)" same
 done
 
+# The test programs lie beside the program, and a test finds its program in the current folder.
+cd "$(dirname "$exe")"
 start_board
 if run 0 --port "$name" test serial; then
   expect "test serial" "$(printf '%s' "$out" | tail -1)" "Serial testing done"
 fi
 
 # Killed once the transfer is under way: a clear failure within the read time-out and a second.
-(timeout 120 "$root/scripts/wine-run" "$exe" download "$(winepath -w "$root/tests/data/hex/objcopy-8192.hex" 2>/dev/null)" \
-  --algorithm byte-verified --port "$name" >"$work/killed.out" 2>"$work/killed.err"; echo $? >"$work/killed.status") &
+(
+  status=0
+  timeout 120 "$root/scripts/wine-run" "$exe" download "$(winepath -w "$root/tests/data/hex/objcopy-8192.hex" 2>/dev/null)" \
+    --algorithm byte-verified --port "$name" >"$work/killed.out" 2>"$work/killed.err" || status=$?
+  echo "$status" >"$work/killed.status"
+) &
 runner=$!
 for _ in $(seq 400); do
   written="$(sed -n 's/^wchar: //p' "/proc/$server_pid/io" 2>/dev/null || echo 0)"
