@@ -80,8 +80,15 @@ class Cpu8051 {
   std::uint8_t Psw();
 
   // Levels that something outside drives on a port's pins (all high by default: the pull-ups).
-  // A pin reads low when either its latch or the outside drives it low.
-  void SetPortInput(int port, std::uint8_t pins) { portInput_[port & 3] = pins; }
+  // A pin reads low when either its latch or the outside drives it low. On port 3 a change acts
+  // at once, after the timers have counted up to now at the old levels: P3.2 and P3.3 on the
+  // external interrupt flags (IE0, IE1: a falling edge, or a low level, as IT0 and IT1 choose),
+  // on GATE, and P3.4 and P3.5 as the inputs T0 and T1 of a timer that counts pulses.
+  void SetPortInput(int port, std::uint8_t pins);
+  // The levels on a port's pins.
+  std::uint8_t Pins(int port) const {
+    return sfr_[static_cast<std::size_t>((port & 3) << 4)] & portInput_[port & 3];
+  }
 
   // A byte arriving on RXD whose start bit begins no earlier than `notBefore` (a machine
   // cycle). The receiver takes bytes in order, each when it is free and REN is set.
@@ -172,6 +179,13 @@ class Cpu8051 {
   bool SerialOnTimer2() const;
   std::uint64_t SerialTicksPerByte() const;
   bool TimerRuns(int timer) const;
+  // Whether TRx (and GATE with its INTx pin) let the timer count, as a timer or as a counter.
+  bool TimerGateOpen(int timer) const;
+  bool CountsPulses(int timer) const;
+  // ---- port 3's pins acting inside the chip (cpu8051_timers.cpp)
+  void ChangePort3(std::uint8_t latch, std::uint8_t input);
+  void ExternalPinChanged(int source, bool fell, bool rose);
+  void CountPulse(int timer);
   void StartTransmit(std::uint8_t byte);
   void StartReceive();
   void FinishReceive();
