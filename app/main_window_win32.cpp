@@ -13,6 +13,7 @@
 #include "app/error_box.h"
 #include "app/main_window.h"
 #include "app/main_window_port.h"
+#include "app/network_boards.h"
 #include "app/product.h"
 #include "app/progress_window.h"
 #include "app/settings_location.h"
@@ -290,8 +291,11 @@ void TForm1::CreateControls() {
 void TForm1::FormCreate() {
   {
     std::vector<std::string> ports;
-    serial::ListPorts(ports);
-    serial::SortPortNames(ports);
+    try {
+      ports = PortsWithNetworkBoards(SettingsFilePath());  // sorted ports, then network boards
+    } catch (const std::exception&) {
+      serial::ListPorts(ports);  // no settings to read: the ports present alone
+    }
     for (const std::string& port : ports) cbCOMOption.AddItem(port);
     cbCOMOption.SetItemIndex(0);
   }

@@ -5,6 +5,7 @@
 #include "board/board_messages.h"
 #include "board/board_protocol.h"
 #include "serial/com_error.h"
+#include "serial/network_address.h"
 
 namespace orvane::board {
 namespace {
@@ -87,6 +88,9 @@ bool BoardLink::ScanForBoard(int repeatCount) {
       for (int r = rates.ItemCount() - 1; r >= 0; --r) {
         if (p >= ports.ItemCount() || r >= rates.ItemCount()) continue;
         const std::string portText = ports.Item(p);
+        // The scan looks for a board on a cable: a network board is named, never searched for
+        // (a server that is down would cost every rate its connection time-out).
+        if (serial::IsNetworkPortName(portText)) continue;
         const std::string baudText = rates.Item(r);
         statusBar.SetPanelText(ui::kPortPanel, portText);
         statusBar.SetPanelText(ui::kBaudRatePanel, baudText);

@@ -3,6 +3,8 @@
 #include <CLI/CLI.hpp>
 
 #include "app/main_window_port.h"
+#include "app/network_boards.h"
+#include "app/settings_location.h"
 #include "sim/virtual_board.h"
 
 namespace orvane::cli {
@@ -25,9 +27,7 @@ void PrepareVirtualBoard(const GlobalOptions& options) {
 }
 
 std::vector<std::string> PortsPresent() {
-  std::vector<std::string> ports;
-  serial::ListPorts(ports);
-  return ports;
+  return app::PortsWithNetworkBoards(app::SettingsFilePath());
 }
 
 BoardSession::BoardSession(const GlobalOptions& options, std::ostream& errorStream,

@@ -7,6 +7,8 @@
 #include "board/board_link.h"
 #include "board/board_protocol.h"
 #include "serial/com_error.h"
+#include "serial/net_socket.h"
+#include "serial/network_address.h"
 #include "serial/port_details.h"
 #include "serial/port_list.h"
 #include "serial/virtual_ports.h"
@@ -32,6 +34,23 @@ std::string Seconds(double seconds) {
   return text.str();
 }
 
+// Why a network board's connection was not made, and what to check.
+std::string NetworkOpenFailureHint(const std::string& port, serial::SysError error) {
+  const auto address = serial::ParseNetworkPortName(port);
+  if (!address) {
+    return "a network board is named rfc2217://HOST:PORT, the port number required (an IPv6 "
+           "address in brackets: rfc2217://[::1]:4001)";
+  }
+  if (error == serial::HostNotFoundError()) {
+    return "the host " + address->host + " was not found: check its name, or give its address";
+  }
+  const std::string number = std::to_string(address->port);
+  return "no network serial server answered at " + address->host + " port " + number +
+         ": is the server running there, are the address and port right, and does no firewall "
+         "block port " +
+         number + "?";
+}
+
 }  // namespace
 
 std::string SystemRoot() {
@@ -42,6 +61,7 @@ std::string SystemRoot() {
 std::optional<std::string> OpenFailureHint(const std::string& port, serial::SysError error,
                                            const std::vector<std::string>& portsPresent,
                                            const std::string& holders) {
+  if (serial::IsNetworkPortName(port)) return NetworkOpenFailureHint(port, error);
   const std::string present = portsPresent.empty()
                                   ? "no serial port is present (is the converter plugged in?)"
                                   : "the ports present: " + PortList(portsPresent);

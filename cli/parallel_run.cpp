@@ -9,6 +9,8 @@
 #include <streambuf>
 #include <thread>
 
+#include "app/network_boards.h"
+#include "app/settings_location.h"
 #include "cli/hints.h"
 #include "serial/com_port.h"
 
@@ -103,7 +105,7 @@ std::optional<std::vector<std::string>> ParsePortsOption(const std::string& text
                                                          std::string* error) {
   std::vector<std::string> ports;
   if (text == "all") {
-    serial::ListPorts(ports);
+    ports = app::PortsWithNetworkBoards(app::SettingsFilePath());
   } else {
     std::istringstream items(text);
     for (std::string port; std::getline(items, port, ',');) {

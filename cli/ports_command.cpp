@@ -5,9 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "app/network_boards.h"
+#include "app/settings_location.h"
 #include "cli/commands.h"
 #include "cli/hints.h"
 #include "serial/com_port.h"
+#include "serial/network_address.h"
 #include "serial/port_details.h"
 #include "serial/virtual_ports.h"
 #include "sim/virtual_board.h"
@@ -22,6 +25,10 @@ void PrintLong(const std::string& port) {
   serial::PortDetails details;
   if (std::find(virtualPorts.begin(), virtualPorts.end(), port) != virtualPorts.end()) {
     details.description = "in-process virtual board";
+  } else if (const auto address = serial::ParseNetworkPortName(port)) {
+    details.description = "network " + address->host + " port " + std::to_string(address->port);
+  } else if (serial::IsNetworkPortName(port)) {
+    details.description = "network (not a well-formed address)";
   } else {
     details = serial::DescribePort(port, SystemRoot());
   }
@@ -32,7 +39,9 @@ void PrintLong(const std::string& port) {
 }  // namespace
 
 void AddPortsCommand(CLI::App& app, CliContext& context) {
-  auto* command = app.add_subcommand("ports", "List the serial ports present, one a line");
+  auto* command = app.add_subcommand(
+      "ports",
+      "List the serial ports present and the network boards of the settings file, one a line");
   auto longForm = std::make_shared<bool>(false);
   command->add_flag("--long,-l", *longForm,
                     "Also say what each port is, tab-separated: description (USB manufacturer "
@@ -40,8 +49,7 @@ void AddPortsCommand(CLI::App& app, CliContext& context) {
                     "serial number");
   command->callback([&context, longForm] {
     if (context.options.virtualBoard) sim::EnableVirtualBoard(true);
-    std::vector<std::string> ports;
-    serial::ListPorts(ports);
+    const std::vector<std::string> ports = app::PortsWithNetworkBoards(app::SettingsFilePath());
     for (const std::string& port : ports) {
       if (*longForm) {
         PrintLong(port);

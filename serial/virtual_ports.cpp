@@ -3,6 +3,9 @@
 #include <map>
 #include <mutex>
 
+#include "serial/network_address.h"
+#include "serial/network_device.h"
+
 namespace orvane::serial {
 namespace {
 
@@ -55,6 +58,7 @@ std::vector<std::string> ListedVirtualPorts() {
 
 std::unique_ptr<ComDevice> OpenDefaultDevice(const std::string& port, SysError* error) {
   if (auto device = OpenVirtualPort(port)) return device;
+  if (IsNetworkPortName(port)) return OpenNetworkDevice(port, error);
   return OpenPlatformDevice(port, error);
 }
 

@@ -23,7 +23,8 @@ std::unique_ptr<ComDevice> OpenVirtualPort(const std::string& name);
 // Names of the registered ports that are listed.
 std::vector<std::string> ListedVirtualPorts();
 
-// Opens a port name: first the in-process virtual ports (exact name), then the platform.
+// Opens a port name: first the in-process virtual ports (exact name), then a network address
+// ("rfc2217://HOST:PORT"), then the platform.
 std::unique_ptr<ComDevice> OpenDefaultDevice(const std::string& port, SysError* error);
 
 }  // namespace orvane::serial

@@ -276,6 +276,15 @@ TEST(ScanForBoard, HeldPortIsReportedOncePerRateAndTheScanGoesOn) {
   EXPECT_EQ(bench.StatusBar1.panels[3], "57600");
 }
 
+TEST(ScanForBoard, NetworkBoardsInTheListAreNotSearched) {
+  BoardBench bench;
+  bench.AddBoard("COM2");
+  bench.SetPortList({"rfc2217://lab1:4001", "COM2", "RFC2217://lab1:4002"});
+  ASSERT_TRUE(bench.link.ScanForBoard(1));
+  EXPECT_EQ(bench.openAttempts, std::vector<std::string>{"COM2"});
+  EXPECT_EQ(Attempts(bench).size(), 1u);
+}
+
 TEST(ScanForBoard, RepeatCountRepeatsTheWholeWalk) {
   BoardBench bench;
   bench.AddHeldPort("COM1");

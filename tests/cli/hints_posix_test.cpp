@@ -55,6 +55,31 @@ TEST(Hints, EachCauseOfAPortThatDidNotOpen) {
   }
 }
 
+TEST(Hints, ANetworkBoardThatDidNotConnect) {
+  struct Case {
+    const char* port;
+    serial::SysError error;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"rfc2217://lab1:4001", ENXIO,
+       "the host lab1 was not found: check its name, or give its address"},
+      {"rfc2217://10.0.0.7:4001", ECONNREFUSED,
+       "no network serial server answered at 10.0.0.7 port 4001: is the server running there, "
+       "are the address and port right, and does no firewall block port 4001?"},
+      {"rfc2217://[::1]:4002", ETIMEDOUT,
+       "no network serial server answered at ::1 port 4002: is the server running there, are the "
+       "address and port right, and does no firewall block port 4002?"},
+      {"rfc2217://lab1", EINVAL,
+       "a network board is named rfc2217://HOST:PORT, the port number required (an IPv6 address "
+       "in brackets: rfc2217://[::1]:4001)"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(OpenFailureHint(c.port, c.error, {"/dev/ttyS0"}, "").value_or(""), c.expected)
+        << c.port;
+  }
+}
+
 TEST(Hints, ABoardThatDidNotAnswer) {
   const std::string one = SilentBoardHint("/dev/ttyUSB0", "57600", false, true);
   EXPECT_TRUE(Contains(one, "did not answer on /dev/ttyUSB0 at 57600 bit/s")) << one;
