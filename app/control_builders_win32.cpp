@@ -45,8 +45,11 @@ HWND CreateLabel(HWND parent, int id, const char* caption, int left, int top) {
 }
 
 HWND CreateComboBox(HWND parent, int id, const Bounds& closed, int listHeight) {
-  HWND combo = CreateControl("COMBOBOX", "", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN, 0,
-                             parent, id, {closed.left, closed.top, closed.width, listHeight});
+  // The field scrolls as one types: a network address is longer than the box is wide, and
+  // without the scroll the field would drop the keys that no longer fit.
+  HWND combo = CreateControl("COMBOBOX", "",
+                             WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
+                             0, parent, id, {closed.left, closed.top, closed.width, listHeight});
   // The closed box is as high as designed, whatever height the font would give it.
   RECT rect{};
   GetWindowRect(combo, &rect);

@@ -6,6 +6,7 @@
 
 #include "app/win32_controls.h"
 #include "app/win32_window.h"
+#include "ui/win32_handles.h"
 
 namespace orvane::app {
 
@@ -27,6 +28,21 @@ std::string Win32ComboBox::Item(int index) const {
 
 void Win32ComboBox::AddItem(const std::string& text) {
   SendMessageA(handle_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  // The list opens as wide as its longest entry: network boards of one host differ only at
+  // the end of their addresses, which a list as narrow as the box would cut off.
+  SIZE size{};
+  {
+    ui::WindowDC dc(handle_);
+    ui::Selected font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageA(handle_, WM_GETFONT, 0, 0)));
+    if (dc.get()) {
+      GetTextExtentPoint32A(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+    }
+  }
+  const LONG needed = size.cx + 2 * GetSystemMetrics(SM_CXEDGE) + 8;
+  const LRESULT width = SendMessageA(handle_, CB_GETDROPPEDWIDTH, 0, 0);
+  if (width != CB_ERR && needed > width) {
+    SendMessageA(handle_, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(needed), 0);
+  }
 }
 
 std::string Win32ComboBox::Text() const { return WindowText(handle_); }

@@ -24,17 +24,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string Environment(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
-
-// A path of the build machine as this program sees it (Wine shows the Unix root as Z:).
-std::string WindowsPath(std::string path) {
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  return path.starts_with("\\") ? "Z:" + path : path;
-}
-
 std::vector<std::string> Split(const std::string& list) {
   std::vector<std::string> parts;
   std::size_t start = 0;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -44,6 +45,18 @@ class ScopedEnvironment {
   bool had_ = false;
   std::string old_;
 };
+
+// An environment variable of this process; empty when it is not set.
+inline std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+// A path of the build machine as this program sees it (Wine shows the Unix root as Z:).
+inline std::string WindowsPath(std::string path) {
+  for (char& c : path) c = c == '/' ? '\\' : c;
+  return path.starts_with("\\") ? "Z:" + path : path;
+}
 
 // Runs pending messages through the application until `done` holds; false when `limit` passed.
 inline bool PumpUntil(app::TApplication& application, const std::function<bool()>& done,

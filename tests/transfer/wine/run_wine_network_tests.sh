@@ -2,12 +2,14 @@
 # orvane.exe under Wine (Winsock) against boards over the network: orvane-board of the Linux build
 # on a pseudo-terminal behind ser2net (with the modem-line shim, so the DTR pulse reaches the
 # board), on a free loopback port. Downloads with each algorithm (the board's memory must equal the
-# image), a test program, a server that cannot be reached, and one killed mid-download.
-#   run_wine_network_tests.sh <orvane.exe> <orvane-board> <work folder>
+# image), a test program, a server that cannot be reached, and one killed mid-download. With
+# gui_tests.exe, the window too: WineNetworkBoard.* downloads to the address typed into its port box.
+#   run_wine_network_tests.sh <orvane.exe> <orvane-board> <work folder> [<gui_tests.exe>]
 set -euo pipefail
 exe="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
 board="$(cd "$(dirname "$2")" && pwd)/$(basename "$2")"
 work="$(mkdir -p "$3" && cd "$3" && pwd)"
+window_tests="${4:-}"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/../../.." && pwd)"
 export WINEPREFIX="$work/wineprefix"
@@ -108,6 +110,21 @@ for algorithm in page page-verified byte byte-verified; do
   stop_board
   expect "download ($algorithm) memory" "$(cmp -n 3000 "$work/memory.bin" "$image" && echo same)" same
 done
+
+if [ -n "$window_tests" ]; then
+  start_board
+  if ORVANE_NETWORK_BOARD="$name" ORVANE_NETWORK_HEX="$hex" timeout 120 "$root/scripts/wine-run" \
+      "$window_tests" --gtest_filter='WineNetworkBoard.*' --gtest_color=no >"$work/window.log" 2>&1 \
+      && grep -q '^\[  PASSED  \] 1 test' "$work/window.log"; then
+    echo "ok: the window's download to the typed address"
+  else
+    echo "FAIL: the window's download to the typed address" >&2
+    cat "$work/window.log" >&2
+    failures=$((failures + 1))
+  fi
+  stop_board
+  expect "the window's download: memory" "$(cmp -n 3000 "$work/memory.bin" "$image" && echo same)" same
+fi
 
 # The test programs lie beside the program, and a test finds its program in the current folder.
 cd "$(dirname "$exe")"
