@@ -12,13 +12,13 @@
 #include "app/control_ids.h"
 #include "app/error_box.h"
 #include "app/main_window.h"
-#include "app/main_window_port.h"
 #include "app/product.h"
 #include "app/progress_window.h"
 #include "app/settings_location.h"
 #include "app/testing_window.h"
 #include "app/win32_handles.h"
 #include "board/board_messages.h"
+#include "board/port_defaults.h"
 #include "ui/main_window_controls.h"
 #include "ui/menu/menu_item_data.h"
 
@@ -132,7 +132,7 @@ TForm1::TForm1(TApplication& application, const StartupOptions& options)
                 rgTestingOption, rgDownloadAlg,    StatusBar1,   *this,
                 *this,           application,      *this},
       link_(ComPort1, controls_) {
-  ApplyMainWindowDesign(ComPort1);
+  board::ApplyPortDefaults(ComPort1);
   OpenDialog1.Filter = kOpenDialogFilter;
   CreateMenus();
   UniqueMenu menuUntilOwned(MainMenu1);  // the window owns it once it exists
