@@ -39,6 +39,18 @@ inline constexpr int kUsbConverterWaitMs = 5;  // after the rise, with a USB con
 inline constexpr int kHandshakeTimeoutMs = 100;
 inline constexpr int kScanPauseMs = 50;  // after each failed scan attempt
 
+// Read time-outs within which the board answers, in milliseconds.
+// The transfers: each echo until the first page acknowledgement, then everything after it (the
+// board writes a page into its memory chip before it acknowledges, and may still be writing).
+inline constexpr int kTransferEchoTimeoutMs = 100;
+inline constexpr int kPageAcknowledgeTimeoutMs = 300;
+// The self-test: the memory type, then the result, each counted from the start of its read.
+inline constexpr int kSelftestAnswerTimeoutMs = 1000;
+// The running test programs: each echo of the serial test's program, and the longest gap
+// between the memory test program's reports.
+inline constexpr int kEchoProgramTimeoutMs = 100;
+inline constexpr int kMemoryReportTimeoutMs = 1000;
+
 // One byte on the line at 8 data bits, no parity, one stop bit.
 inline constexpr int kBitsPerByte = 10;
 

@@ -20,6 +20,9 @@
 #include "download/download_run.h"
 #include "download/hex_file.h"
 #include "download/load_for_download.h"
+#include "sim/live_boards.h"
+#include "sim/view_screen.h"
+#include "sim/virtual_board_registry.h"
 
 namespace orvane::cli {
 namespace {
@@ -30,8 +33,37 @@ namespace {
 // --monitor and --seconds.
 struct MonitorOptions {
   bool enabled = false;
+  bool view = false;    // --view: the in-process board shown live instead
   double seconds = -1;  // no limit
 };
+
+// --view after the download: the in-process board live until --seconds, Ctrl+C, or (plain
+// frames) the program's end.
+int ViewBoard(BoardSession& session, const MonitorOptions& monitor) {
+  const auto board = sim::FindVirtualBoard(session.ComPort1.Port());
+  if (!board) return kExitFailure;
+  sim::RealClock clock;
+  const std::unique_ptr<sim::ViewScreen> screen = sim::OpenViewScreen();
+  sim::LiveViewOptions view;
+  if (monitor.seconds >= 0) view.seconds = monitor.seconds;
+  view.endWithProgram = !screen->Drawn();
+  sim::VirtualLiveBoard live(board);
+  sim::RunLiveView(live, *screen, clock, view);
+  return kExitOk;
+}
+
+// --view names the in-process board and nothing else: a usage error otherwise.
+std::optional<std::string> ViewUsageError(const GlobalOptions& options,
+                                          const MonitorOptions& monitor, const std::string& ports) {
+  if (!monitor.view) return std::nullopt;
+  if (monitor.enabled) return "--view and --monitor exclude each other";
+  if (!ports.empty()) return "--view shows one board: it excludes --ports";
+  if (options.port != sim::kVirtualPortName || options.autoDetect) {
+    return std::string("--view shows the in-process virtual board: it needs --port ") +
+           sim::kVirtualPortName + " (and no --auto)";
+  }
+  return std::nullopt;
+}
 
 std::unique_ptr<download::MemoryImage> LoadImage(const std::string& fileName) {
   download::HexFile file;
@@ -87,6 +119,8 @@ int RunDownload(const GlobalOptions& options, const download::MemoryImage& image
     });
   }
   BoardSession session(options, std::cerr);
+  // Nothing acts on the port's line events while the view shows the board.
+  if (monitor.view) session.ComPort1.SetEvents({});
   // The monitor goes before the session: it closes the port whose handler it is.
   std::unique_ptr<SerialMonitor> monitorPtr;
   if (monitor.enabled) {
@@ -103,6 +137,7 @@ int RunDownload(const GlobalOptions& options, const download::MemoryImage& image
   const bool succeeded = Download(session, image, std::cerr, StandardErrorIsTerminal());
   std::cout << (succeeded ? kDownloadSucceededText : kDownloadFailureText) << std::endl;
   if (!succeeded) return kExitFailure;
+  if (monitor.view) return ViewBoard(session, monitor);
   if (monitorPtr) {
     running.store(monitorPtr.get());
     const int status = monitorPtr->Run(monitor.seconds, std::cerr);
@@ -151,17 +186,31 @@ void AddDownloadCommand(CLI::App& app, CliContext& context) {
       "--monitor", arguments->monitor.enabled,
       "After a successful download, copy every byte the board sends to standard output, raw, "
       "until Ctrl+C (or --seconds); a failing port ends it with exit status 1");
+  command->add_flag("--view", arguments->monitor.view,
+                    "After a successful download to the in-process virtual board (--port "
+                    "VIRTUAL), show it live until Ctrl+C (or --seconds): on a terminal drawn, "
+                    "with keys to the program and F1/F2 for the INT0/INT1 buttons; otherwise "
+                    "plain-text frames");
   command
       ->add_option("--seconds", arguments->monitor.seconds,
-                   "With --monitor: stop monitoring after N seconds")
-      ->check(CLI::NonNegativeNumber)
-      ->needs(monitorFlag);
+                   "With --monitor or --view: stop after N seconds")
+      ->check(CLI::NonNegativeNumber);
   command
       ->add_option("--ports", arguments->ports,
                    "Download to every board of this comma-separated port list at once ('all': "
                    "every port 'orvane ports' lists); one result line per port")
       ->excludes(monitorFlag);
   command->callback([&context, arguments] {
+    const MonitorOptions& monitor = arguments->monitor;
+    std::optional<std::string> usage = ViewUsageError(context.options, monitor, arguments->ports);
+    if (!usage && monitor.seconds >= 0 && !monitor.enabled && !monitor.view) {
+      usage = "--seconds belongs to --monitor or --view";
+    }
+    if (usage) {
+      std::cerr << *usage << std::endl;
+      context.exitCode = kExitUsage;
+      return;
+    }
     const auto image = LoadImage(arguments->fileName);
     if (!image) {
       context.exitCode = kExitFailure;

@@ -53,7 +53,7 @@ bool Transfer::PageDownload(std::uint16_t start, bool verify) {
   if (!TransferRangeFits(image_, start)) return false;
   const std::uint32_t end = image_.EndAddress;
   PrepareProgress();
-  SetReadTimeout(kEchoTimeoutMs);
+  SetReadTimeout(board::kTransferEchoTimeoutMs);
   // The board takes the end address without echoing it, in both variants.
   if (!Send(HighByte(end)) || !Send(LowByte(end))) return false;
 
@@ -69,7 +69,7 @@ bool Transfer::PageDownload(std::uint16_t start, bool verify) {
     }
     // The acknowledgement's value carries nothing; only its coming counts. From here on every
     // answer may wait behind a page write, so the longer time-out stays.
-    SetReadTimeout(kPageAcknowledgeTimeoutMs);
+    SetReadTimeout(board::kPageAcknowledgeTimeoutMs);
     if (!link_.ReadReceiveByte()) return false;
     if (pageEnd == end) return true;
     page = pageEnd;
@@ -80,7 +80,7 @@ bool Transfer::ByteDownload(std::uint16_t start, bool verify) {
   if (!TransferRangeFits(image_, start)) return false;
   const std::uint32_t end = image_.EndAddress;
   PrepareProgress();
-  SetReadTimeout(kEchoTimeoutMs);
+  SetReadTimeout(board::kTransferEchoTimeoutMs);
   // The two addresses go out interleaved: both high bytes, then both low bytes.
   if (!SendChecked(HighByte(start), verify)) return false;
   if (!SendChecked(HighByte(end), verify)) return false;

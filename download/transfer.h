@@ -24,11 +24,6 @@
 
 namespace orvane::download {
 
-// Read time-outs in milliseconds: for echoes until the first page acknowledgement, then for
-// everything after it (the board writes a page into its memory chip before it acknowledges).
-inline constexpr int kEchoTimeoutMs = 100;
-inline constexpr int kPageAcknowledgeTimeoutMs = 300;
-
 // Whether the image's range from `start` up to its EndAddress lies inside the 8 KB program
 // memory with at least one byte in it. The algorithms send nothing for any other range.
 bool TransferRangeFits(const MemoryImage& image, std::uint32_t start);

@@ -101,15 +101,31 @@ void BoardModel::WriteData(std::uint16_t address, std::uint8_t value, std::uint6
   }
 }
 
-void BoardModel::PortWritten(int port, std::uint8_t before, std::uint8_t after, std::uint64_t) {
-  if (port != 1) return;
-  const std::uint8_t changed = before ^ after;
+void BoardModel::CountEdges(std::array<std::uint64_t, 8>& edges, std::uint8_t changed) {
   for (int pin = 0; pin < 8; ++pin) {
-    if (changed & (1u << pin)) ++p1Edges_[pin];
+    if (changed & (1u << pin)) ++edges[static_cast<std::size_t>(pin)];
   }
 }
 
+void BoardModel::PortWritten(int port, std::uint8_t before, std::uint8_t after, std::uint64_t) {
+  if (port == 1) CountEdges(p1Edges_, before ^ after);
+  // A pressed button holds its pin low whatever the latch says.
+  if (port == 3) CountEdges(p3Edges_, (before ^ after) & ButtonLevels());
+}
+
+void BoardModel::SetButton(int button, bool pressed) {
+  const std::uint8_t bit = static_cast<std::uint8_t>(1u << (button & 1));
+  buttons_ = pressed ? buttons_ | bit : buttons_ & ~bit;
+  const std::uint8_t before = cpu_.Pins(3);
+  cpu_.SetPortInput(3, ButtonLevels());
+  CountEdges(p3Edges_, before ^ cpu_.Pins(3));
+}
+
 void BoardModel::SerialSent(std::uint8_t byte, std::uint64_t cycle) {
+  ++serialCount_;
+  serialTail_ += static_cast<char>(byte);
+  // Trimmed by halves, so that keeping the tail costs little per byte.
+  if (serialTail_.size() >= 2 * kSerialKept) serialTail_.erase(0, serialTail_.size() - kSerialKept);
   if (serialSink_) serialSink_(byte, cycle);
 }
 

@@ -9,7 +9,10 @@
 //   xdata 0x3000-0x3003 the LCD (HD44780): write instruction, write data, read busy flag and
 //                      address, read data (address bit 0 is RS, bit 1 is R/W)
 //   xdata 0x8000-0xFFFF 32 KB of external RAM
-//   P1                 eight pins brought out to the connector; their level changes are counted
+//   P1                 eight pins brought out to the connector, each with an LED that lights
+//                      while the pin is low; their level changes are counted
+//   P3.2, P3.3         two push buttons (INT0, INT1) that pull the pin low while pressed
+//   PPI connectors     a switch on every line, read on the lines the program sets as inputs
 //
 // Other external data addresses read 0xFF and ignore writes. The monitor itself is not 8051 code
 // here: the firmware model (board_firmware.h) plays it, and StartProgram leaves the CPU as the
@@ -17,6 +20,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -59,6 +63,7 @@ class BoardModel final : public Cpu8051Bus {
   BoardModel();
 
   Cpu8051& Cpu() { return cpu_; }
+  const Cpu8051& Cpu() const { return cpu_; }
   void SetStuckBit(std::optional<StuckBit> stuck) { stuck_ = stuck; }
   // Every byte the program's serial port finishes sending, with its machine cycle.
   void OnSerialSent(std::function<void(std::uint8_t, std::uint64_t)> sink) {
@@ -72,7 +77,19 @@ class BoardModel final : public Cpu8051Bus {
   // with TH1 and SMOD for `baud`.
   void StartProgram(std::uint32_t baud);
 
+  // The buttons on P3.2 (0) and P3.3 (1), and the switches on a PPI port's lines (0 A, 1 B,
+  // 2 C; a bit set is a switch open, the line high).
+  void SetButton(int button, bool pressed);
+  bool ButtonPressed(int button) const { return (buttons_ >> button) & 1; }
+  void SetSwitches(int port, std::uint8_t levels) { ppi_.SetInputs(port, levels); }
+
   std::uint64_t P1Edges(int pin) const { return p1Edges_[pin]; }
+  std::uint64_t P3Edges(int pin) const { return p3Edges_[pin]; }
+  // The bytes the program's serial port has sent: their count, and the latest of them (at least
+  // the last kSerialKept).
+  static constexpr std::size_t kSerialKept = 4096;
+  std::uint64_t SerialCount() const { return serialCount_; }
+  const std::string& SerialTail() const { return serialTail_; }
   const Ppi8255& Ppi() const { return ppi_; }
   const LcdHd44780& Lcd() const { return lcd_; }
   // The report lines `orvane-board --run --report` prints.
@@ -86,6 +103,9 @@ class BoardModel final : public Cpu8051Bus {
 
  private:
   void InstallMonitorVectors();
+  void CountEdges(std::array<std::uint64_t, 8>& edges, std::uint8_t changed);
+  // What the buttons drive on port 3: low where one is pressed.
+  std::uint8_t ButtonLevels() const { return static_cast<std::uint8_t>(~(buttons_ << 2)); }
 
   Cpu8051 cpu_;
   std::array<std::uint8_t, 0x8000> ram_{};
@@ -93,6 +113,10 @@ class BoardModel final : public Cpu8051Bus {
   Ppi8255 ppi_;
   LcdHd44780 lcd_;
   std::array<std::uint64_t, 8> p1Edges_{};
+  std::array<std::uint64_t, 8> p3Edges_{};
+  std::uint8_t buttons_ = 0;
+  std::uint64_t serialCount_ = 0;
+  std::string serialTail_;
   std::function<void(std::uint8_t, std::uint64_t)> serialSink_;
 };
 

@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 #include <atomic>
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -53,6 +54,7 @@ struct Options {
   long idleResetMs = 1500;
   bool verbose = false;
   orvane::sim::RunCommandOptions run;
+  std::string speed;
   std::string stuckBit;
 };
 
@@ -185,6 +187,11 @@ void AddRunOptions(CLI::App& app, Options& o) {
                "With --run: print the pins' edge counts and the LCD's lines on standard error");
   app.add_flag("--stdin", o.run.feedStdin,
                "With --run: feed standard input to the program's serial port");
+  app.add_flag("--view", o.run.view,
+               "With --run: show the board live (LEDs, PPI, LCD, serial output) in "
+               "real time; on a terminal keys go to the program, F1/F2 press the "
+               "INT0/INT1 buttons and Ctrl+C ends; otherwise plain-text frames");
+  app.add_option("--speed", o.speed, "With --run --view: N times the board's speed, or 'max'");
   app.add_option("--stuck-bit", o.stuckBit,
                  "External RAM bit that reads as a fixed value: ADDRESS:BIT:VALUE, e.g. "
                  "0x9234:3:1");
@@ -194,6 +201,16 @@ void AddOptions(CLI::App& app, Options& o) {
   AddBoardOptions(app, o);
   AddFaultOptions(app, o);
   AddRunOptions(app, o);
+}
+
+// --speed: a positive number, or "max" (0 here).
+std::optional<double> ParseSpeed(const std::string& text) {
+  if (text.empty()) return 1.0;
+  if (text == "max") return 0.0;
+  char* end = nullptr;
+  const double speed = std::strtod(text.c_str(), &end);
+  if (end == text.c_str() || *end != '\0' || !(speed > 0) || speed > 1e6) return std::nullopt;
+  return speed;
 }
 
 // --run: the first of the rates is the connection's, whose serial set-up the program finds.
@@ -207,6 +224,7 @@ int RunHexFile(Options& o) {
 // Serves until SIGINT or SIGTERM; the exit status.
 int Serve(const Options& o, const BoardConfig& config) {
   auto board = std::make_shared<VirtualBoard>(config, std::make_shared<orvane::sim::RealClock>());
+  board->SetRealTime(true);  // the server's own wait paces it (a look every millisecond)
   orvane::sim::PtyBoardServer server(
       board, {o.link, o.dump, o.idleResetMs, o.verbose, o.vanishAfterBytes, o.replug});
   if (!server.Failure().empty()) {
@@ -246,6 +264,22 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", "orvane-board v" ORVANE_VERSION);
   AddOptions(app, o);
   CLI11_PARSE(app, argc, argv);
+  o.run.cyclesGiven = app.count("--cycles") > 0;
+  if (o.run.view && o.run.file.empty()) {
+    std::cerr << "orvane-board: --view shows a program run: it needs --run FILE\n";
+    return 2;
+  }
+  if (!o.speed.empty() && !o.run.view) {
+    // Elsewhere it would put the served line out of step with the host.
+    std::cerr << "orvane-board: --speed belongs to --run --view\n";
+    return 2;
+  }
+  if (const auto speed = ParseSpeed(o.speed)) {
+    o.run.speed = *speed;
+  } else {
+    std::cerr << "orvane-board: --speed wants a number above 0 or 'max'\n";
+    return 2;
+  }
   if (!o.stuckBit.empty()) {
     o.run.stuckBit = orvane::sim::ParseStuckBit(o.stuckBit);
     if (!o.run.stuckBit) {

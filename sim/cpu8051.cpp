@@ -28,6 +28,7 @@ void Cpu8051::Reset() {
   idle_ = false;
   stopped_ = false;
   waitLoop_ = false;
+  unrouted_.reset();
   sbufIn_ = 0;
   txActive_ = false;
   rxActive_ = false;
@@ -82,7 +83,11 @@ void Cpu8051::WriteSfr(std::uint8_t address, std::uint8_t value) {
     case sfr::P2:
     case sfr::P3: {
       const std::uint8_t before = SfrRaw(address);
-      SfrRaw(address) = value;
+      if (address == sfr::P3) {
+        ChangePort3(value, portInput_[3]);  // its pins act inside the chip too
+      } else {
+        SfrRaw(address) = value;
+      }
       if (before != value) bus_.PortWritten((address - sfr::P0) >> 4, before, value, cycles_);
       return;
     }
@@ -194,6 +199,8 @@ void Cpu8051::Vector(int source, int level) {
     // The timers up to now first: overflows while the flag stood set are part of this call.
     Sync();
     SfrRaw(sfr::TCON) &= static_cast<std::uint8_t>(~kClearedInTcon[source]);
+    // A low level that still stands asks again at once.
+    if (source == 0 || source == 2) ExternalPinChanged(source / 2, false, false);
     Reschedule();  // with its flag clear, the timer's next overflow is an event again
   }
   Push(static_cast<std::uint8_t>(pc_));

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <optional>
 
 namespace orvane::sim {
 
@@ -64,8 +65,12 @@ class Cpu8051 {
   // One instruction, or the call of an interrupt that is due before it.
   void Step();
   // The program ended: an unconditional jump to itself with no interrupt enabled (and the
-  // serial port done sending), or power-down mode.
+  // serial port done sending), or power-down mode; or the core met an opcode it did not carry out.
   bool Stopped() const { return stopped_; }
+  // An opcode that fell through the dispatch without being carried out, if one did since the
+  // last reset. Every opcode is routed (0xA5, the undefined one, to a no-op), so this stays
+  // empty unless the dispatch itself is wrong.
+  std::optional<std::uint8_t> UnroutedOpcode() const { return unrouted_; }
 
   // Registers and memory as the program sees them; SetSfr acts as a program's write would.
   std::uint8_t Sfr(std::uint8_t address) { return ReadSfr(address); }
@@ -75,8 +80,15 @@ class Cpu8051 {
   std::uint8_t Psw();
 
   // Levels that something outside drives on a port's pins (all high by default: the pull-ups).
-  // A pin reads low when either its latch or the outside drives it low.
-  void SetPortInput(int port, std::uint8_t pins) { portInput_[port & 3] = pins; }
+  // A pin reads low when either its latch or the outside drives it low. On port 3 a change acts
+  // at once, after the timers have counted up to now at the old levels: P3.2 and P3.3 on the
+  // external interrupt flags (IE0, IE1: a falling edge, or a low level, as IT0 and IT1 choose),
+  // on GATE, and P3.4 and P3.5 as the inputs T0 and T1 of a timer that counts pulses.
+  void SetPortInput(int port, std::uint8_t pins);
+  // The levels on a port's pins.
+  std::uint8_t Pins(int port) const {
+    return sfr_[static_cast<std::size_t>((port & 3) << 4)] & portInput_[port & 3];
+  }
 
   // A byte arriving on RXD whose start bit begins no earlier than `notBefore` (a machine
   // cycle). The receiver takes bytes in order, each when it is free and REN is set.
@@ -118,6 +130,14 @@ class Cpu8051 {
   std::uint8_t Pop();
 
   // ---- instructions (cpu8051_ops.cpp)
+  // Instruction bytes in order; the address wraps at the top of code memory as the PC does.
+  std::uint8_t Fetch() { return code_[pc_++]; }
+  std::uint16_t Fetch16() {
+    const std::uint8_t high = Fetch();
+    return static_cast<std::uint16_t>(high << 8 | Fetch());
+  }
+  // The end of a dispatch that nothing carried out: the CPU stops there, and says which.
+  void Unrouted(std::uint8_t op);
   void Execute(std::uint8_t op);
   void ExecuteRows0to3(std::uint8_t op);
   void ExecuteRows4to7(std::uint8_t op);
@@ -159,6 +179,13 @@ class Cpu8051 {
   bool SerialOnTimer2() const;
   std::uint64_t SerialTicksPerByte() const;
   bool TimerRuns(int timer) const;
+  // Whether TRx (and GATE with its INTx pin) let the timer count, as a timer or as a counter.
+  bool TimerGateOpen(int timer) const;
+  bool CountsPulses(int timer) const;
+  // ---- port 3's pins acting inside the chip (cpu8051_timers.cpp)
+  void ChangePort3(std::uint8_t latch, std::uint8_t input);
+  void ExternalPinChanged(int source, bool fell, bool rose);
+  void CountPulse(int timer);
   void StartTransmit(std::uint8_t byte);
   void StartReceive();
   void FinishReceive();
@@ -182,6 +209,7 @@ class Cpu8051 {
   bool stopped_ = false;
   bool waitLoop_ = false;  // jumped to itself with interrupts enabled: time may be skipped
   bool sent_ = false;
+  std::optional<std::uint8_t> unrouted_;
 
   // Timers and serial port, valid up to `lastSync_`.
   std::uint64_t lastSync_ = 0;

@@ -16,16 +16,14 @@ void Cpu8051::ExecuteRows0to3(std::uint8_t op) {
   switch (op) {
     case 0x00:  // NOP
       return;
-    case 0x02: {  // LJMP
-      const std::uint16_t target = static_cast<std::uint16_t>(code_[pc_] << 8 | code_[pc_ + 1u]);
-      return Jump(target);
-    }
+    case 0x02:  // LJMP
+      return Jump(Fetch16());
     case 0x03:  // RR A
       a = static_cast<std::uint8_t>(a >> 1 | a << 7);
       return;
     case 0x10: {  // JBC bit,rel
-      const std::uint8_t bit = code_[pc_++];
-      const std::int8_t rel = Rel(code_[pc_++]);
+      const std::uint8_t bit = Fetch();
+      const std::int8_t rel = Rel(Fetch());
       // Tests the latch, as its clearing is a read-modify-write.
       const std::uint8_t address = bit < 0x80 ? 0x20 + (bit >> 3) : bit & 0xF8;
       if ((ReadDirectLatch(address) >> (bit & 7)) & 1) {
@@ -34,11 +32,8 @@ void Cpu8051::ExecuteRows0to3(std::uint8_t op) {
       }
       return;
     }
-    case 0x12: {  // LCALL
-      const std::uint16_t target = static_cast<std::uint16_t>(code_[pc_] << 8 | code_[pc_ + 1u]);
-      pc_ = static_cast<std::uint16_t>(pc_ + 2);
-      return Call(target);
-    }
+    case 0x12:  // LCALL
+      return Call(Fetch16());
     case 0x13: {  // RRC A
       const bool carry = a & 1;
       a = static_cast<std::uint8_t>(a >> 1 | ((psw & kCy) ? 0x80 : 0));
@@ -47,8 +42,8 @@ void Cpu8051::ExecuteRows0to3(std::uint8_t op) {
     }
     case 0x20:    // JB bit,rel
     case 0x30: {  // JNB bit,rel
-      const bool set = ReadBit(code_[pc_++]);
-      const std::int8_t rel = Rel(code_[pc_++]);
+      const bool set = ReadBit(Fetch());
+      const std::int8_t rel = Rel(Fetch());
       if (set == (op == 0x20)) JumpRelative(rel);
       return;
     }
@@ -68,7 +63,7 @@ void Cpu8051::ExecuteRows0to3(std::uint8_t op) {
       return;
     }
     default:
-      return;
+      return Unrouted(op);
   }
 }
 
@@ -76,7 +71,7 @@ void Cpu8051::ExecuteRows4to7(std::uint8_t op) {
   const int row = op >> 4;
   switch (op & 0x0F) {
     case 0x0: {  // JC, JNC, JZ, JNZ
-      const std::int8_t rel = Rel(code_[pc_++]);
+      const std::int8_t rel = Rel(Fetch());
       const bool carry = PswRaw() & kCy;
       const bool zero = Acc() == 0;
       const bool taken = row == 4 ? carry : row == 5 ? !carry : row == 6 ? zero : !zero;
@@ -85,7 +80,7 @@ void Cpu8051::ExecuteRows4to7(std::uint8_t op) {
     }
     case 0x2:
       if (row == 7) {  // ORL C,bit
-        if (ReadBit(code_[pc_++])) PswRaw() |= kCy;
+        if (ReadBit(Fetch())) PswRaw() |= kCy;
         return;
       }
       [[fallthrough]];
@@ -95,51 +90,51 @@ void Cpu8051::ExecuteRows4to7(std::uint8_t op) {
         return;
       }
       // ORL, ANL, XRL direct with A (x2) or with #data (x3)
-      const std::uint8_t address = code_[pc_++];
-      const std::uint8_t operand = (op & 1) ? code_[pc_++] : Acc();
+      const std::uint8_t address = Fetch();
+      const std::uint8_t operand = (op & 1) ? Fetch() : Acc();
       std::uint8_t value = ReadDirectLatch(address);
       value = row == 4 ? value | operand : row == 5 ? value & operand : value ^ operand;
       WriteDirect(address, value);
       return;
     }
     default:
-      return;
+      return Unrouted(op);
   }
 }
 
 void Cpu8051::ExecuteRows8toB(std::uint8_t op) {
   std::uint8_t& psw = PswRaw();
   switch (op) {
-    case 0x80:  // SJMP
-      return Jump(static_cast<std::uint16_t>(pc_ + 1 + Rel(code_[pc_])));
+    case 0x80: {  // SJMP
+      const std::int8_t rel = Rel(Fetch());
+      return Jump(static_cast<std::uint16_t>(pc_ + rel));
+    }
     case 0x82:  // ANL C,bit
-      if (!ReadBit(code_[pc_++])) psw &= ~kCy;
+      if (!ReadBit(Fetch())) psw &= ~kCy;
       return;
     case 0x83:  // MOVC A,@A+PC
       Acc() = code_[static_cast<std::uint16_t>(pc_ + Acc())];
       return;
     case 0x90:  // MOV DPTR,#data16
-      SetDptr(static_cast<std::uint16_t>(code_[pc_] << 8 | code_[pc_ + 1u]));
-      pc_ = static_cast<std::uint16_t>(pc_ + 2);
-      return;
+      return SetDptr(Fetch16());
     case 0x92:  // MOV bit,C
-      return WriteBit(code_[pc_++], psw & kCy);
+      return WriteBit(Fetch(), psw & kCy);
     case 0x93:  // MOVC A,@A+DPTR
       Acc() = code_[static_cast<std::uint16_t>(Dptr() + Acc())];
       return;
     case 0xA0:  // ORL C,/bit
-      if (!ReadBit(code_[pc_++])) psw |= kCy;
+      if (!ReadBit(Fetch())) psw |= kCy;
       return;
     case 0xA2:  // MOV C,bit
-      psw = ReadBit(code_[pc_++]) ? psw | kCy : psw & ~kCy;
+      psw = ReadBit(Fetch()) ? psw | kCy : psw & ~kCy;
       return;
     case 0xA3:  // INC DPTR
       return SetDptr(static_cast<std::uint16_t>(Dptr() + 1));
     case 0xB0:  // ANL C,/bit
-      if (ReadBit(code_[pc_++])) psw &= ~kCy;
+      if (ReadBit(Fetch())) psw &= ~kCy;
       return;
     case 0xB2: {  // CPL bit
-      const std::uint8_t bit = code_[pc_++];
+      const std::uint8_t bit = Fetch();
       const std::uint8_t address = bit < 0x80 ? 0x20 + (bit >> 3) : bit & 0xF8;
       return WriteBit(bit, !((ReadDirectLatch(address) >> (bit & 7)) & 1));
     }
@@ -147,22 +142,22 @@ void Cpu8051::ExecuteRows8toB(std::uint8_t op) {
       psw ^= kCy;
       return;
     default:
-      return;
+      return Unrouted(op);
   }
 }
 
 void Cpu8051::ExecuteRowsCtoF(std::uint8_t op) {
   switch (op) {
     case 0xC0:  // PUSH direct
-      return Push(ReadDirect(code_[pc_++]));
+      return Push(ReadDirect(Fetch()));
     case 0xC2:  // CLR bit
     case 0xD2:  // SETB bit
-      return WriteBit(code_[pc_++], op == 0xD2);
+      return WriteBit(Fetch(), op == 0xD2);
     case 0xC3:  // CLR C
       PswRaw() &= ~kCy;
       return;
     case 0xD0: {  // POP direct
-      const std::uint8_t address = code_[pc_++];
+      const std::uint8_t address = Fetch();
       return WriteDirect(address, Pop());
     }
     case 0xD3:  // SETB C
@@ -182,7 +177,7 @@ void Cpu8051::ExecuteRowsCtoF(std::uint8_t op) {
       return bus_.WriteData(static_cast<std::uint16_t>(SfrRaw(sfr::P2) << 8 | R(op & 1)), Acc(),
                             cycles_);
     default:
-      return;
+      return Unrouted(op);
   }
 }
 

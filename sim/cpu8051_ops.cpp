@@ -53,7 +53,7 @@ void Cpu8051::Run(std::uint64_t until, bool returnOnSend) {
       continue;
     }
     opPc_ = pc_;
-    const std::uint8_t op = code_[pc_++];
+    const std::uint8_t op = Fetch();
     Execute(op);
     cycles_ += kCycles[op];
     if (waitLoop_) {
@@ -82,6 +82,11 @@ void Cpu8051::Jump(std::uint16_t target) {
     }
   }
   pc_ = target;
+}
+
+void Cpu8051::Unrouted(std::uint8_t op) {
+  unrouted_ = op;
+  stopped_ = true;
 }
 
 void Cpu8051::Call(std::uint16_t target) {
@@ -133,9 +138,9 @@ void Cpu8051::Compare(std::uint8_t left, std::uint8_t right, std::int8_t rel) {
 std::uint8_t Cpu8051::Source(std::uint8_t op) {
   switch (op & 0x0F) {
     case 4:
-      return code_[pc_++];
+      return Fetch();
     case 5:
-      return ReadDirect(code_[pc_++]);
+      return ReadDirect(Fetch());
     case 6:
     case 7:
       return At(op & 1);
@@ -155,7 +160,7 @@ void Cpu8051::Execute(std::uint8_t op) {
     return;
   }
   if ((op & 0x0F) == 1) {  // AJMP, ACALL: 11 address bits within the current 2 KB page
-    const std::uint16_t low = static_cast<std::uint16_t>((op & 0xE0) << 3 | code_[pc_++]);
+    const std::uint16_t low = static_cast<std::uint16_t>((op & 0xE0) << 3 | Fetch());
     const std::uint16_t target = static_cast<std::uint16_t>((pc_ & 0xF800) | low);
     if (op & 0x10) {
       Call(target);

@@ -12,7 +12,7 @@ void Cpu8051::IncrementRow(std::uint8_t op, int delta) {
       Acc() = static_cast<std::uint8_t>(Acc() + delta);
       return;
     case 5: {
-      const std::uint8_t address = code_[pc_++];
+      const std::uint8_t address = Fetch();
       WriteDirect(address, static_cast<std::uint8_t>(ReadDirectLatch(address) + delta));
       return;
     }
@@ -32,23 +32,23 @@ void Cpu8051::CompareRow(std::uint8_t op) {
   switch (op & 0x0F) {
     case 4:
       left = Acc();
-      right = code_[pc_++];
+      right = Fetch();
       break;
     case 5:
       left = Acc();
-      right = ReadDirect(code_[pc_++]);
+      right = ReadDirect(Fetch());
       break;
     case 6:
     case 7:
       left = At(op & 1);
-      right = code_[pc_++];
+      right = Fetch();
       break;
     default:
       left = R(op & 7);
-      right = code_[pc_++];
+      right = Fetch();
       break;
   }
-  Compare(left, right, static_cast<std::int8_t>(code_[pc_++]));
+  Compare(left, right, static_cast<std::int8_t>(Fetch()));
 }
 
 void Cpu8051::ExchangeRow(std::uint8_t op) {
@@ -57,7 +57,7 @@ void Cpu8051::ExchangeRow(std::uint8_t op) {
       Acc() = static_cast<std::uint8_t>(Acc() << 4 | Acc() >> 4);
       return;
     case 5: {
-      const std::uint8_t address = code_[pc_++];
+      const std::uint8_t address = Fetch();
       const std::uint8_t value = ReadDirect(address);
       WriteDirect(address, Acc());
       Acc() = value;
@@ -79,8 +79,8 @@ void Cpu8051::DecrementJumpRow(std::uint8_t op) {
       DecimalAdjust();
       return;
     case 5: {
-      const std::uint8_t address = code_[pc_++];
-      const std::int8_t rel = static_cast<std::int8_t>(code_[pc_++]);
+      const std::uint8_t address = Fetch();
+      const std::int8_t rel = static_cast<std::int8_t>(Fetch());
       const std::uint8_t value = static_cast<std::uint8_t>(ReadDirectLatch(address) - 1);
       WriteDirect(address, value);
       if (value != 0) JumpRelative(rel);
@@ -95,7 +95,7 @@ void Cpu8051::DecrementJumpRow(std::uint8_t op) {
       return;
     }
     default: {
-      const std::int8_t rel = static_cast<std::int8_t>(code_[pc_++]);
+      const std::int8_t rel = static_cast<std::int8_t>(Fetch());
       if (--R(op & 7) != 0) JumpRelative(rel);
       return;
     }
@@ -155,13 +155,13 @@ void Cpu8051::ExecuteAluRow(std::uint8_t op) {
         Acc() = Source(op);  // MOV A,src (MOV A,ACC included)
       }
       return;
-    default:  // 0xF
+    case 0xF:
       switch (op & 0x0F) {
         case 4:
           Acc() = static_cast<std::uint8_t>(~Acc());  // CPL A
           return;
         case 5:
-          WriteDirect(code_[pc_++], Acc());
+          WriteDirect(Fetch(), Acc());
           return;
         case 6:
         case 7:
@@ -171,15 +171,18 @@ void Cpu8051::ExecuteAluRow(std::uint8_t op) {
           R(op & 7) = Acc();
           return;
       }
+    default:  // rows 7, 8 and A are moves
+      return Unrouted(op);
   }
 }
 
 void Cpu8051::ExecuteMoveRow(std::uint8_t op) {
   const int row = op >> 4;
   const int lo = op & 0x0F;
+  if (row != 0x7 && row != 0x8 && row != 0xA) return Unrouted(op);
   if (lo == 4) {
     if (row == 0x7) {
-      Acc() = code_[pc_++];  // MOV A,#data
+      Acc() = Fetch();  // MOV A,#data
     } else {
       MultiplyDivide(row == 0x8);  // 0x84 DIV AB, 0xA4 MUL AB
     }
@@ -189,17 +192,17 @@ void Cpu8051::ExecuteMoveRow(std::uint8_t op) {
   if (row == 0x8) {                   // MOV direct,src
     std::uint8_t value = 0;
     if (lo == 5) {
-      value = ReadDirect(code_[pc_++]);  // source first, then destination
+      value = ReadDirect(Fetch());  // source first, then destination
     } else {
       value = lo < 8 ? At(op & 1) : R(op & 7);
     }
-    WriteDirect(code_[pc_++], value);
+    WriteDirect(Fetch(), value);
     return;
   }
   // 0x7: MOV dst,#data; 0xA: MOV dst,direct
-  const std::uint8_t operand = code_[pc_++];
+  const std::uint8_t operand = Fetch();
   if (row == 0x7 && lo == 5) {
-    WriteDirect(operand, code_[pc_++]);
+    WriteDirect(operand, Fetch());
     return;
   }
   const std::uint8_t value = row == 0x7 ? operand : ReadDirect(operand);

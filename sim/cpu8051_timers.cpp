@@ -1,6 +1,8 @@
 // Timers 0, 1 and 2 and the serial port, brought up to date lazily: Sync() counts what happened
 // since the last call, Reschedule() finds the next machine cycle at which one of them raises a
-// flag or finishes a byte, and the run loop calls Sync() again when that cycle has come.
+// flag or finishes a byte, and the run loop calls Sync() again when that cycle has come. Port 3's
+// pins that act inside the chip (the external interrupts, GATE, the counters' inputs) are here
+// too: a change of them is such a moment.
 #include <algorithm>
 
 #include "sim/cpu8051.h"
@@ -92,25 +94,35 @@ void Store(std::array<std::uint8_t, 128>& s, int timer, const Counter& c) {
 
 }  // namespace
 
-bool Cpu8051::TimerRuns(int timer) const {
+bool Cpu8051::TimerGateOpen(int timer) const {
   const std::uint8_t tmod = sfr_[sfr::TMOD - 0x80];
   const std::uint8_t tcon = sfr_[sfr::TCON - 0x80];
-  const std::uint8_t pins = sfr_[sfr::P3 - 0x80] & portInput_[3];
-  const bool timer0Split = (tmod & 0x03) == 3;
+  const std::uint8_t pins = Pins(3);
+  if (timer == 0) return (tcon & kTr0) && (!(tmod & 0x08) || (pins & 0x04));
+  if (((tmod >> 4) & 3) == 3) return false;
+  // While timer 0 is split, TR1 belongs to TH0 and timer 1 runs whenever it is not in mode 3.
+  if ((tmod & 0x03) == 3) return true;
+  return (tcon & kTr1) && (!(tmod & 0x80) || (pins & 0x08));
+}
+
+bool Cpu8051::CountsPulses(int timer) const {
+  const std::uint8_t counterBit = timer == 0 ? 0x04 : 0x40;
+  return (sfr_[sfr::TMOD - 0x80] & counterBit) && TimerGateOpen(timer);
+}
+
+bool Cpu8051::TimerRuns(int timer) const {
+  const std::uint8_t tmod = sfr_[sfr::TMOD - 0x80];
   switch (timer) {
-    case 0:  // counting external pulses (C/T) counts nothing: no pulses reach T0 or T1
-      return (tcon & kTr0) && !(tmod & 0x04) && (!(tmod & 0x08) || (pins & 0x04));
+    case 0:  // as a counter (C/T) it counts pulses on T0 instead (CountPulse)
+      return !(tmod & 0x04) && TimerGateOpen(0);
     case 1:
-      if (((tmod >> 4) & 3) == 3) return false;
-      // While timer 0 is split, TR1 belongs to TH0 and timer 1 runs whenever it is not in mode 3.
-      if (timer0Split) return !(tmod & 0x40);
-      return (tcon & kTr1) && !(tmod & 0x40) && (!(tmod & 0x80) || (pins & 0x08));
+      return !(tmod & 0x40) && TimerGateOpen(1);
     case 2: {
       const std::uint8_t t2con = sfr_[sfr::T2CON - 0x80];
       return (t2con & kTr2) && !(t2con & kCt2);
     }
     default:  // TH0 of the split timer 0
-      return timer0Split && (tcon & kTr1);
+      return (tmod & 0x03) == 3 && (sfr_[sfr::TCON - 0x80] & kTr1);
   }
 }
 
@@ -288,6 +300,65 @@ void Cpu8051::Reschedule() {
     next = std::min(next, rxQueue_.front().notBefore - cycles_);
   }
   nextEvent_ = next == kNever ? kNever : cycles_ + std::max<std::uint64_t>(next, 1);
+}
+
+void Cpu8051::SetPortInput(int port, std::uint8_t pins) {
+  port &= 3;
+  if (port == 3) {
+    ChangePort3(SfrRaw(sfr::P3), pins);
+  } else {
+    portInput_[static_cast<std::size_t>(port)] = pins;
+  }
+}
+
+void Cpu8051::ChangePort3(std::uint8_t latch, std::uint8_t input) {
+  constexpr std::uint8_t kActing = 0x3C;  // INT0, INT1, T0, T1
+  const std::uint8_t before = Pins(3);
+  const std::uint8_t after = latch & input;
+  if (((before ^ after) & kActing) == 0) {
+    SfrRaw(sfr::P3) = latch;
+    portInput_[3] = input;
+    return;
+  }
+  Sync();  // counted up to now at the old levels
+  SfrRaw(sfr::P3) = latch;
+  portInput_[3] = input;
+  const std::uint8_t fell = before & ~after;
+  const std::uint8_t rose = after & ~before;
+  ExternalPinChanged(0, fell & 0x04, rose & 0x04);
+  ExternalPinChanged(1, fell & 0x08, rose & 0x08);
+  if (fell & 0x10) CountPulse(0);
+  if (fell & 0x20) CountPulse(1);
+  Reschedule();
+}
+
+// IE0 or IE1 (`source` 0 or 1): set by a falling edge, or while the pin is low when IT0 or IT1
+// asks for the level; in level mode the flag follows the pin back up too.
+void Cpu8051::ExternalPinChanged(int source, bool fell, bool rose) {
+  const std::uint8_t edgeMode = source == 0 ? 0x01 : 0x04;
+  const std::uint8_t flag = source == 0 ? 0x02 : 0x08;
+  const std::uint8_t pin = source == 0 ? 0x04 : 0x08;
+  std::uint8_t& tcon = SfrRaw(sfr::TCON);
+  const bool levelLow = !(tcon & edgeMode) && !(Pins(3) & pin);
+  if (fell || levelLow) {
+    tcon |= flag;
+    checkInterrupts_ = true;
+  } else if (rose && !(tcon & edgeMode)) {
+    tcon &= static_cast<std::uint8_t>(~flag);
+  }
+}
+
+// A falling edge on T0 or T1 while the timer counts pulses: one count.
+void Cpu8051::CountPulse(int timer) {
+  if (!CountsPulses(timer)) return;
+  Counter c = Load(sfr_, timer);
+  const std::uint64_t overflows = Count(c, 1);
+  Store(sfr_, timer, c);
+  if (overflows == 0) return;
+  // While timer 0 is split, TF1 is TH0's.
+  if (timer == 1 && (SfrRaw(sfr::TMOD) & 0x03) == 3) return;
+  SfrRaw(sfr::TCON) |= timer == 0 ? kTf0 : kTf1;
+  checkInterrupts_ = true;
 }
 
 }  // namespace orvane::sim

@@ -10,6 +10,8 @@ void LcdHd44780::PowerOn() {
   increment_ = true;
   shiftOnWrite_ = false;
   displayOn_ = false;
+  cursorOn_ = false;
+  blinkOn_ = false;
   shift_ = 0;
   busyUntil_ = 0;
 }
@@ -55,6 +57,8 @@ void LcdHd44780::WriteInstruction(std::uint8_t value, std::uint64_t cycle) {
     }
   } else if (value & 0x08) {  // display on/off control
     displayOn_ = (value & 0x04) != 0;
+    cursorOn_ = (value & 0x02) != 0;
+    blinkOn_ = (value & 0x01) != 0;
   } else if (value & 0x04) {  // entry mode set
     increment_ = (value & 0x02) != 0;
     shiftOnWrite_ = (value & 0x01) != 0;
@@ -104,12 +108,31 @@ std::string LcdHd44780::Line(int line) const {
   std::string text;
   const int base = line == 0 ? 0x00 : 0x40;
   for (int column = 0; column < kColumns; ++column) {
-    const int offset = ((column + shift_) % 40 + 40) % 40;
-    const std::uint8_t c = ddram_[static_cast<std::size_t>(base + offset)];
+    const std::uint8_t c = ddram_[static_cast<std::size_t>(base + OffsetOfColumn(column))];
     text += (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '?';
   }
   text.erase(text.find_last_not_of(' ') + 1);
   return text;
+}
+
+std::array<std::uint8_t, LcdHd44780::kColumns> LcdHd44780::Visible(int line) const {
+  std::array<std::uint8_t, kColumns> cells{};
+  const int base = line == 0 ? 0x00 : 0x40;
+  for (int column = 0; column < kColumns; ++column) {
+    cells[static_cast<std::size_t>(column)] =
+        ddram_[static_cast<std::size_t>(base + OffsetOfColumn(column))];
+  }
+  return cells;
+}
+
+std::optional<std::pair<int, int>> LcdHd44780::CursorCell() const {
+  if (cgramSelected_) return std::nullopt;
+  const int line = address_ >= 0x40 ? 1 : 0;
+  const int offset = address_ - (line == 0 ? 0x00 : 0x40);
+  for (int column = 0; column < kColumns; ++column) {
+    if (OffsetOfColumn(column) == offset) return std::pair{line, column};
+  }
+  return std::nullopt;
 }
 
 }  // namespace orvane::sim

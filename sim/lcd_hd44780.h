@@ -6,7 +6,9 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace orvane::sim {
 
@@ -31,12 +33,25 @@ class LcdHd44780 {
   // removed; characters outside printable ASCII show as '?'.
   std::string Line(int line) const;
   bool DisplayOn() const { return displayOn_; }
+  bool CursorOn() const { return cursorOn_; }
+  bool BlinkOn() const { return blinkOn_; }
   std::uint64_t LostWrites() const { return lostWrites_; }
+
+  // The character codes line 0 or 1 shows with the display shift applied, whether the display
+  // is on or off.
+  std::array<std::uint8_t, kColumns> Visible(int line) const;
+  // The cell the cursor stands in (line, column); empty while the address counter points into
+  // the character-generator RAM or at a DDRAM cell shifted out of view.
+  std::optional<std::pair<int, int>> CursorCell() const;
+  // The eight custom characters, eight rows of five dots (the low bits) each.
+  const std::array<std::uint8_t, 64>& Cgram() const { return cgram_; }
 
  private:
   bool Busy(std::uint64_t cycle) const { return cycle < busyUntil_; }
   void Advance();
   void MoveAddress(bool forward);
+  // The DDRAM offset within its line that visible column `column` shows.
+  int OffsetOfColumn(int column) const { return ((column + shift_) % 40 + 40) % 40; }
 
   std::array<std::uint8_t, 0x80> ddram_{};
   std::array<std::uint8_t, 64> cgram_{};
@@ -45,6 +60,8 @@ class LcdHd44780 {
   bool increment_ = true;
   bool shiftOnWrite_ = false;
   bool displayOn_ = false;
+  bool cursorOn_ = false;
+  bool blinkOn_ = false;
   int shift_ = 0;
   std::uint64_t busyUntil_ = 0;
   std::uint64_t lostWrites_ = 0;

@@ -10,9 +10,7 @@ void Ppi8255::Reset() {
 
 std::uint8_t Ppi8255::Read(int offset) const {
   if (offset == kControl) return control_;
-  // Nothing drives the connector's input pins: they read high.
-  const std::uint8_t out = outputMask_[offset];
-  return static_cast<std::uint8_t>((latch_[offset] & out) | (0xFF & ~out));
+  return Levels(offset);
 }
 
 void Ppi8255::SetLatch(int port, std::uint8_t value) {

@@ -23,12 +23,22 @@ class Ppi8255 {
   std::uint64_t Edges(int port, int pin) const { return edges_[port][pin]; }
   std::uint8_t OutputMask(int port) const { return outputMask_[port]; }
   std::uint8_t Latch(int port) const { return latch_[port]; }
+  // What the connector's switches drive on port `port`'s pins (high when open); only the pins
+  // set as inputs read them.
+  void SetInputs(int port, std::uint8_t levels) { inputs_[port] = levels; }
+  std::uint8_t Inputs(int port) const { return inputs_[port]; }
+  // The levels on the port's pins: the latch on outputs, the switches on inputs.
+  std::uint8_t Levels(int port) const {
+    const std::uint8_t out = outputMask_[port];
+    return static_cast<std::uint8_t>((latch_[port] & out) | (inputs_[port] & ~out));
+  }
 
  private:
   void SetLatch(int port, std::uint8_t value);
 
   std::array<std::uint8_t, 3> latch_{};
   std::array<std::uint8_t, 3> outputMask_{};
+  std::array<std::uint8_t, 3> inputs_{0xFF, 0xFF, 0xFF};
   std::uint8_t control_ = 0x9B;
   std::array<std::array<std::uint64_t, 8>, 3> edges_{};
 };

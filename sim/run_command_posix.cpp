@@ -10,6 +10,8 @@
 
 #include "download/hex_file.h"
 #include "download/hex_loader.h"
+#include "sim/live_boards.h"
+#include "sim/view_screen.h"
 
 namespace orvane::sim {
 
@@ -50,6 +52,23 @@ void WriteAll(std::uint8_t byte, std::uint64_t) {
   }
 }
 
+// The board shown live until the user ends the view; plain-text frames end as a run ends.
+int ViewProgram(BoardModel& board, const RunCommandOptions& options) {
+  board.StartProgram(options.limits.baud);
+  RealClock clock;
+  std::unique_ptr<ViewScreen> screen = OpenViewScreen();
+  LiveViewOptions view;
+  view.endWithProgram = !screen->Drawn();
+  if (options.cyclesGiven || !screen->Drawn()) view.cycles = options.limits.maxCycles;
+  PacedBoard paced(board, options.speed, view.cycles, clock.Now());
+  const ViewEnd end = RunLiveView(paced, *screen, clock, view);
+  const bool drawn = screen->Drawn();
+  screen.reset();  // the terminal back first
+  std::cerr << "cycles: " << board.Cpu().Cycles() << "\n";
+  if (options.report) std::cerr << board.Report();
+  return end == ViewEnd::Stopped && !drawn ? 130 : 0;
+}
+
 }  // namespace
 
 int RunCommand(const RunCommandOptions& options) {
@@ -76,6 +95,7 @@ int RunCommand(const RunCommandOptions& options) {
   BoardModel board;
   board.SetStuckBit(options.stuckBit);
   board.LoadProgram(image.bytes);
+  if (options.view) return ViewProgram(board, options);
   StdinSource stdinSource;
   ByteSource input;
   if (options.feedStdin) input = [&](bool& ended) { return stdinSource.Next(ended); };

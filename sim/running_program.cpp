@@ -63,4 +63,21 @@ bool RunningProgram::Receive(std::uint8_t byte, Micros start, std::uint32_t host
   return true;
 }
 
+bool RunningProgram::ReceiveAtOwnRate(std::uint8_t byte, Micros start) {
+  if (board_->Cpu().SerialCyclesPerBit() <= 0) return false;
+  board_->Cpu().SerialReceive(byte, CycleAt(start));
+  return true;
+}
+
+Micros RunningProgram::OwnByteTime() const {
+  const double cyclesPerBit = board_->Cpu().SerialCyclesPerBit();
+  const double micros = cyclesPerBit * 10 * 1e6 / kMachineCyclesPerSecond;
+  return Micros(static_cast<std::int64_t>(std::llround(micros)));
+}
+
+void RunningProgram::DropLag(Micros now, Micros limit) {
+  const Micros reached = Now();
+  if (now - reached > limit) start_ += now - reached;
+}
+
 }  // namespace orvane::sim

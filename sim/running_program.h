@@ -42,6 +42,17 @@ class RunningProgram {
   Micros Now() const;
   bool Ended() const { return board_->Cpu().Stopped(); }
   const BoardModel& Board() const { return *board_; }
+  // For the inputs (buttons, switches): change them only between runs.
+  BoardModel& Board() { return *board_; }
+  // A byte typed to the program at the rate it has set, its start bit at `start`; false when
+  // its serial port has no rate (its timer stands).
+  bool ReceiveAtOwnRate(std::uint8_t byte, Micros start);
+  // Bytes typed at the program's own rate take this long each (zero without a rate).
+  Micros OwnByteTime() const;
+  // Lets the board time jump to `now` without running the CPU over the gap, when the program
+  // has fallen more than `limit` behind: time lost (the host was suspended, or too slow) is
+  // dropped rather than caught up in a burst.
+  void DropLag(Micros now, Micros limit);
 
  private:
   std::uint64_t CycleAt(Micros time) const;

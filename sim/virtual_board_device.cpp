@@ -13,12 +13,38 @@ namespace orvane::sim {
 using serial::kSuccess;
 using serial::SysError;
 
+ProgramPacer::ProgramPacer(std::shared_ptr<VirtualBoard> board)
+    : board_(std::move(board)), thread_([this] { Pace(); }) {}
+
+ProgramPacer::~ProgramPacer() {
+  {
+    std::lock_guard lock(mutex_);
+    stop_ = true;
+  }
+  wake_.notify_all();
+  thread_.join();
+}
+
+void ProgramPacer::Pace() {
+  std::unique_lock lock(mutex_);
+  while (!stop_) {
+    lock.unlock();
+    board_->CatchUp();
+    lock.lock();
+    wake_.wait_for(lock, VirtualBoard::kPaceStep, [this] { return stop_; });
+  }
+}
+
 VirtualBoardDevice::VirtualBoardDevice(std::shared_ptr<VirtualBoard> board)
     : board_(std::move(board)) {
   board_->HostOpened();
+  if (board_->RealTime()) pacer_ = std::make_unique<ProgramPacer>(board_);
 }
 
-VirtualBoardDevice::~VirtualBoardDevice() { board_->HostClosed(); }
+VirtualBoardDevice::~VirtualBoardDevice() {
+  pacer_.reset();  // before the close stops the program
+  board_->HostClosed();
+}
 
 SysError VirtualBoardDevice::Setup(std::int32_t inputSize, std::int32_t outputSize) {
   if (SysError error = board_->CheckCall(false)) return error;

@@ -3,13 +3,37 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "serial/com_device.h"
 #include "sim/virtual_line.h"
 
 namespace orvane::sim {
+
+// Runs a real-time board's program up to the present every VirtualBoard::kPaceStep, sleeping in
+// between, for as long as it lives. Each open device owns one: the program runs while a port
+// holds the board (closing the port drops DTR, which stops it), and no process-wide object owns
+// a thread that exit could stop while it holds the board's lock.
+class ProgramPacer {
+ public:
+  explicit ProgramPacer(std::shared_ptr<VirtualBoard> board);
+  ~ProgramPacer();
+  ProgramPacer(const ProgramPacer&) = delete;
+  ProgramPacer& operator=(const ProgramPacer&) = delete;
+
+ private:
+  void Pace();
+
+  std::shared_ptr<VirtualBoard> board_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool stop_ = false;
+  std::thread thread_;  // last: it starts once the rest is ready
+};
 
 // A serial device (one open handle) on a virtual board, for the serial port object.
 class VirtualBoardDevice final : public serial::ComDevice {
@@ -38,6 +62,7 @@ class VirtualBoardDevice final : public serial::ComDevice {
   // Held jointly with the event waits, which may outlive this handle (a thread let go by its port).
   std::shared_ptr<std::atomic<std::uint32_t>> eventMask_ =
       std::make_shared<std::atomic<std::uint32_t>>(0);
+  std::unique_ptr<ProgramPacer> pacer_;  // in real time only
 };
 
 // Opens a device on `board` as a port opener would, with the platform's numbers: fails with

@@ -12,11 +12,28 @@ namespace orvane::sim {
 using serial::kSuccess;
 using serial::SysError;
 
+namespace {
+
+struct InProcess {
+  std::mutex mutex;
+  std::shared_ptr<VirtualBoard> board;
+};
+
+InProcess& TheBoard() {
+  static InProcess inProcess;
+  return inProcess;
+}
+
+}  // namespace
+
 std::shared_ptr<VirtualBoard> EnableVirtualBoard(bool listed, const BoardConfig& config) {
-  static std::mutex mutex;
-  static std::shared_ptr<VirtualBoard> board;
-  std::lock_guard lock(mutex);
-  if (!board) board = std::make_shared<VirtualBoard>(config, std::make_shared<RealClock>());
+  InProcess& in = TheBoard();
+  std::lock_guard lock(in.mutex);
+  std::shared_ptr<VirtualBoard>& board = in.board;
+  if (!board) {
+    board = std::make_shared<VirtualBoard>(config, std::make_shared<RealClock>());
+    board->SetRealTime(true);
+  }
   std::shared_ptr<VirtualBoard> shared = board;
   serial::RegisterVirtualPort(
       kVirtualPortName,
@@ -26,6 +43,13 @@ std::shared_ptr<VirtualBoard> EnableVirtualBoard(bool listed, const BoardConfig&
       },
       listed);
   return board;
+}
+
+std::shared_ptr<VirtualBoard> FindVirtualBoard(const std::string& portName) {
+  if (portName != kVirtualPortName) return nullptr;
+  InProcess& in = TheBoard();
+  std::lock_guard lock(in.mutex);
+  return in.board;
 }
 
 bool VirtualBoardRequestedByEnvironment() {

@@ -114,6 +114,7 @@ void VirtualBoard::ResetLocked(Micros at) {
   program_.reset();  // back in the monitor
   firmware_.Reset();
   ++resets_;
+  ++run_;
   hearFrom_ = at + config_.bootTime;
   // What the board had not yet begun to send is never sent.
   std::erase_if(toHost_, [&](const Outgoing& out) {
@@ -157,14 +158,23 @@ void VirtualBoard::HostWrite(const std::uint8_t* data, std::size_t count) {
     }
     if (!wasStarted && firmware_.ProgramStarted() && config_.program == ProgramBehaviour::Run) {
       // The monitor jumps to the program once its last answer has gone out.
-      program_ = std::make_unique<RunningProgram>(firmware_.Memory(), hostBaud_,
-                                                  std::max(end, boardLineFree_), config_.stuckBit);
+      StartProgramLocked(std::max(end, boardLineFree_));
     }
   }
 }
 
+void VirtualBoard::StartProgramLocked(Micros start) {
+  program_ =
+      std::make_unique<RunningProgram>(firmware_.Memory(), hostBaud_, start, config_.stuckBit);
+  ++run_;
+  BoardModel& board = program_->Board();
+  for (int button = 0; button < 2; ++button) board.SetButton(button, (buttons_ >> button) & 1);
+  for (int port = 0; port < 3; ++port) board.SetSwitches(port, switches_[port]);
+}
+
 void VirtualBoard::AdvanceProgramLocked(Micros until, std::size_t stopAfter) {
   if (!program_) return;
+  if (realTime_) program_->DropLag(clock_->Now(), kMaxLag);
   std::vector<SentByte> sent;
   program_->AdvanceTo(until, stopAfter, sent);
   const Micros byteTime = ByteTime(hostBaud_);
@@ -239,6 +249,63 @@ void VirtualBoard::HostPurgeInput() {
   AdvanceProgramLocked(now);
   std::erase_if(toHost_, [&](const Outgoing& out) { return out.arrival <= now; });
   RecordLocked({now, LineEventKind::InputPurged});
+}
+
+void VirtualBoard::SetButton(int button, bool pressed) {
+  std::lock_guard lock(mutex_);
+  const Micros now = clock_->Now();
+  AdvanceProgramLocked(now);  // the press acts at the present, not where the CPU stands
+  const std::uint8_t bit = static_cast<std::uint8_t>(1u << (button & 1));
+  buttons_ = pressed ? buttons_ | bit : buttons_ & ~bit;
+  if (program_) program_->Board().SetButton(button & 1, pressed);
+}
+
+void VirtualBoard::SetSwitches(int port, std::uint8_t levels) {
+  if (port < 0 || port > 2) return;
+  std::lock_guard lock(mutex_);
+  AdvanceProgramLocked(clock_->Now());
+  switches_[static_cast<std::size_t>(port)] = levels;
+  if (program_) program_->Board().SetSwitches(port, levels);
+}
+
+bool VirtualBoard::TypeToProgram(const std::uint8_t* data, std::size_t count) {
+  std::lock_guard lock(mutex_);
+  if (!program_) return false;
+  const Micros now = clock_->Now();
+  AdvanceProgramLocked(now);
+  const Micros byteTime = program_->OwnByteTime();
+  if (byteTime <= Micros(0)) return false;
+  for (std::size_t i = 0; i < count; ++i) {
+    const Micros start = std::max(now, hostLineFree_);
+    hostLineFree_ = start + byteTime;
+    program_->ReceiveAtOwnRate(data[i], start);
+    RecordLocked({start, LineEventKind::HostByte, data[i], hostBaud_, true});
+  }
+  return true;
+}
+
+BoardSnapshot VirtualBoard::Snapshot() {
+  std::lock_guard lock(mutex_);
+  AdvanceProgramLocked(clock_->Now());
+  BoardSnapshot snapshot =
+      program_ ? ReadBoard(program_->Board()) : MonitorSnapshot(buttons_, switches_);
+  snapshot.run = run_;
+  return snapshot;
+}
+
+void VirtualBoard::SetRealTime(bool on) {
+  std::lock_guard lock(mutex_);
+  realTime_ = on;
+}
+
+bool VirtualBoard::RealTime() const {
+  std::lock_guard lock(mutex_);
+  return realTime_;
+}
+
+void VirtualBoard::CatchUp() {
+  std::lock_guard lock(mutex_);
+  AdvanceProgramLocked(clock_->Now());
 }
 
 std::array<std::uint8_t, download::ImageSize> VirtualBoard::Memory() const {

@@ -21,6 +21,7 @@
 #include "serial/com_device.h"
 #include "sim/board_config.h"
 #include "sim/board_firmware.h"
+#include "sim/board_snapshot.h"
 #include "sim/clock.h"
 #include "sim/running_program.h"
 
@@ -92,6 +93,32 @@ class VirtualBoard {
   // (tests time the host's reads with it).
   void BoardSend(const std::vector<std::uint8_t>& bytes, Micros start);
 
+  // ---- the board's own controls, and the views
+  // A button (0: INT0 on P3.2, 1: INT1 on P3.3) held down or let go, and the switches on a PPI
+  // port's lines (0 A, 1 B, 2 C; a bit set: the line high). They stay as set across programs and
+  // resets, as on the board.
+  void SetButton(int button, bool pressed);
+  void SetSwitches(int port, std::uint8_t levels);
+  // Bytes typed to the running program's serial port at the rate it has set, after what the host
+  // has sent. False, and nothing sent, in the monitor (whose protocol they would break) or while
+  // the program's serial port has no rate.
+  bool TypeToProgram(const std::uint8_t* data, std::size_t count);
+  // The board as it stands now, its program first run up to the clock's present. The Reset
+  // button is ResetNow().
+  BoardSnapshot Snapshot();
+
+  // ---- real time
+  // In real time (the program's board, and orvane-board, on the real clock) a running program
+  // keeps up with the clock whoever looks: each open device runs it up to the present every
+  // kPaceStep (CatchUp), and a program more than kMaxLag behind (the process was suspended, or
+  // the machine too slow) skips the time it lost rather than catching up in a burst. Off, the
+  // program moves only when the host's calls need it to, as tests on virtual time want.
+  static constexpr Micros kMaxLag{100000};
+  static constexpr Micros kPaceStep{10000};
+  void SetRealTime(bool on);
+  bool RealTime() const;
+  void CatchUp();
+
   // ---- inspection
   std::array<std::uint8_t, download::ImageSize> Memory() const;
   // The byte at a board address of the program memory.
@@ -131,6 +158,7 @@ class VirtualBoard {
   void SetDtrLocked(bool high, Micros now);
   void SendLocked(std::uint8_t byte, Micros earliest, Micros byteTime);
   void AdvanceProgramLocked(Micros until, std::size_t stopAfter = 0);
+  void StartProgramLocked(Micros start);
 
   mutable std::mutex mutex_;
   std::shared_ptr<Clock> clock_;
@@ -151,6 +179,10 @@ class VirtualBoard {
   std::deque<Outgoing> toHost_;
   // The downloaded program while the CPU runs it; empty in the monitor.
   std::unique_ptr<RunningProgram> program_;
+  bool realTime_ = false;
+  std::uint64_t run_ = 0;  // fresh starts: programs started and resets
+  std::uint8_t buttons_ = 0;
+  std::array<std::uint8_t, 3> switches_{0xFF, 0xFF, 0xFF};
   std::uint64_t nextId_ = 0;
   struct Recorded {
     LineEvent event;

@@ -27,10 +27,6 @@
 
 namespace orvane::boardtest {
 
-// Read time-outs of the exchanges, in milliseconds.
-inline constexpr int kSelftestAnswerTimeoutMs = 1000;
-inline constexpr int kEchoTimeoutMs = 100;
-inline constexpr int kMemoryReportTimeoutMs = 1000;
 // What a silent read counts as in the memory report: the test failed.
 inline constexpr std::uint8_t kNoReport = 'X';
 // A memory report that goes on with bytes that mean nothing ends as failed after this many of

@@ -23,7 +23,7 @@ bool BoardTests::RunSelftestExchange() {
   communicated &= link_.WriteSendByte();
 
   serial::TComTimeouts& timeouts = link_.Port().Timeouts();
-  timeouts.SetReadTotalConstant(kSelftestAnswerTimeoutMs);
+  timeouts.SetReadTotalConstant(board::kSelftestAnswerTimeoutMs);
   const bool gotMemory = link_.ReadReceiveByte();
   communicated &= gotMemory;
   if (gotMemory && link_.ReceiveByte == board::kMemoryAt28c64b) Form3_.SetText(kMemoryAt28c64bLine);
@@ -31,7 +31,7 @@ bool BoardTests::RunSelftestExchange() {
   // The memory line shows while the board tests itself.
   Form3_.RepaintText();
 
-  timeouts.SetReadTotalConstant(kSelftestAnswerTimeoutMs);
+  timeouts.SetReadTotalConstant(board::kSelftestAnswerTimeoutMs);
   const bool gotResult = link_.ReadReceiveByte();
   communicated &= gotResult;
   const bool completed = gotResult && link_.ReceiveByte == board::kSelftestCompleted;
@@ -59,7 +59,7 @@ void BoardTests::PrepareExchange(int maximum, int readTimeoutMs) {
 
 bool BoardTests::RunEcho() {
   constexpr int kValues = 256;
-  PrepareExchange(kValues, kEchoTimeoutMs);
+  PrepareExchange(kValues, board::kEchoProgramTimeoutMs);
   bool allEchoed = true;
   for (int value = 0; value < kValues; ++value) {
     link_.SendByte = static_cast<std::uint8_t>(value);
@@ -79,7 +79,7 @@ bool BoardTests::RunEcho() {
 bool BoardTests::RunMemoryReport() {
   // The program reports a quarter of the memory done with each 'L'.
   constexpr int kQuarters = 4;
-  PrepareExchange(kQuarters, kMemoryReportTimeoutMs);
+  PrepareExchange(kQuarters, board::kMemoryReportTimeoutMs);
   bool passed = false;
   for (int ignored = 0; ignored <= kMaxIgnoredReportBytes;) {
     const std::uint8_t report = link_.ReadReceiveByte() ? link_.ReceiveByte : kNoReport;

@@ -1,23 +1,15 @@
 ; The Windows installer. scripts/package runs makensis with VERSION (the project version), FILES
-; (the folder that holds the programs and test programs) and OUTFILE defined.
+; (the folder that holds the programs and test programs), FILE_LIST and OUTFILE defined.
 ; A 64-bit installer: the programs are 64-bit, and Wine without 32-bit support runs it too.
 Target amd64-unicode
 SetCompressor /SOLID lzma
 
 !define PRODUCT "Orvane Downloader"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\OrvaneDownloader"
-; What is installed, one list for the installer and the uninstaller, so that the uninstaller
+; What is installed: every file of the FILES folder, listed by scripts/package in FILE_LIST as
+; the macro OrvaneFiles, one list for the installer and the uninstaller, so that the uninstaller
 ; removes exactly what was installed (the user's settings file lives elsewhere and stays).
-!macro OrvaneFiles Do
-  !insertmacro ${Do} "OrvaneDownloader.exe"
-  !insertmacro ${Do} "orvane.exe"
-  !insertmacro ${Do} "wave1.hex"
-  !insertmacro ${Do} "wave2.hex"
-  !insertmacro ${Do} "echo.hex"
-  !insertmacro ${Do} "memrw.hex"
-  !insertmacro ${Do} "dispmsg.hex"
-  !insertmacro ${Do} "ReadMe.txt"
-!macroend
+!include "${FILE_LIST}"
 !macro InstallFile Name
   File "${FILES}\${Name}"
 !macroend

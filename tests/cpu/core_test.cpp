@@ -1,6 +1,8 @@
 // Addressing, ports, interrupts, timers and the serial port of the core.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "cpu_machine.h"
 
 namespace orvane::sim::test {
@@ -58,6 +60,45 @@ TEST(Opcodes, UndefinedA5IsAOneByteOneCycleNoOp) {
   EXPECT_EQ(m.cpu.Pc(), 0x4001);
   EXPECT_EQ(m.cpu.Cycles() - before, 1u);
   EXPECT_EQ(m.A(), 0);
+}
+
+// Every opcode reaches code that carries it out: the dispatch lets none fall through.
+TEST(Opcodes, EveryOpcodeIsRouted) {
+  for (int op = 0; op < 256; ++op) {
+    Machine m;
+    m.Load({static_cast<std::uint8_t>(op), 0x00, 0x00});
+    m.Steps(1);
+    EXPECT_EQ(m.cpu.UnroutedOpcode(), std::nullopt) << "opcode " << op;
+  }
+}
+
+// Operands past 0xFFFF come from 0x0000 on, as the program counter wraps.
+TEST(Opcodes, OperandsWrapAtTheTopOfCodeMemory) {
+  struct Case {
+    const char* what;
+    std::uint16_t start;
+    std::initializer_list<std::uint8_t> bytes;
+    std::uint16_t pc;            // after the instruction
+    std::uint8_t direct, value;  // a byte the instruction set (direct address)
+  };
+  const Case cases[] = {
+      {"LJMP", 0xFFFE, {0x02, 0x12, 0x34}, 0x1234, sfr::ACC, 0x00},
+      {"LCALL", 0xFFFE, {0x12, 0x12, 0x34}, 0x1234, 0x08, 0x01},  // return address 0x0001
+      {"MOV DPTR", 0xFFFE, {0x90, 0x12, 0x34}, 0x0001, sfr::DPL, 0x34},
+      {"MOV dir,#", 0xFFFF, {0x75, 0x30, 0x77}, 0x0002, 0x30, 0x77},
+  };
+  for (const Case& c : cases) {
+    Machine m;
+    m.cpu.Reset();
+    m.cpu.SetIram(0x00, 0xEE);  // what a read past the code array would find first
+    std::uint16_t at = c.start;
+    for (std::uint8_t byte : c.bytes) m.cpu.Code()[at++] = byte;
+    m.cpu.SetPc(c.start);
+    m.Steps(1);
+    EXPECT_EQ(m.cpu.Pc(), c.pc) << c.what;
+    const std::uint8_t set = c.direct < 0x80 ? m.cpu.Iram(c.direct) : m.cpu.Sfr(c.direct);
+    EXPECT_EQ(set, c.value) << c.what;
+  }
 }
 
 TEST(Opcodes, MachineCyclesOfEachKind) {

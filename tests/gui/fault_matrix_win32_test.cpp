@@ -110,11 +110,10 @@ TEST_F(WineFaultMatrix, TheFaultIsReportedAndTheNextDownloadSucceeds) {
   EXPECT_TRUE(form.Enabled());
   EXPECT_FALSE(program.Form2().Visible());
 
-  // The board is back (sound again after a short quiet time; the connection's DTR pulse restarts
-  // it even when the faulty run left its program running): the same program downloads without
-  // being restarted.
+  // The board is back (sound from its second handshake on; the connection's DTR pulse restarts
+  // it even when the faulty run left it in a command or its program running): the same program
+  // downloads without being restarted, with nothing to wait for first.
   const std::size_t boxes = program.errorBoxes.size();
-  Sleep(600);
   Download();
   EXPECT_EQ(program.errorBoxes.size(), boxes) << AllTexts(program.errorBoxes);
   EXPECT_EQ(program.Form2().LabelText(), "Downloading succeded");

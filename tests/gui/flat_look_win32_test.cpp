@@ -6,8 +6,6 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdlib>
 #include <vector>
 
 #include "app/control_ids.h"
@@ -219,29 +217,6 @@ TEST_F(FlatLookTest, TheOpenMenuShowsTheWorkingColoursOfTheSystemColours) {
     const Rgb ink = exitIcon.At(opaque.x, opaque.y);
     EXPECT_EQ(rgb(sample.icon), high ? ui::menu::LightenColor(ink, 30) : ink);
   }
-}
-
-}  // namespace
-}  // namespace orvane::gui_test
-
-namespace orvane::gui_test {
-namespace {
-
-// Not a test: scripts/screenshot-menus runs it to show the testing window as a finished Port1
-// test leaves it, for as many seconds as ORVANE_HOLD_SECONDS says.
-TEST(FlatLookPicture, DISABLED_HoldTheTestingWindow) {
-  RunningProgram program;
-  program.Form1().SetEnabled(false);
-  app::TForm3& form = program.Form3();
-  form.SetPanelText("Port1 Testing");
-  form.SetProgressBarVisible(false);
-  form.Show();  // activating the window clears its text, as before every test
-  form.SetText("This test output squarewave\r\nsignal at Port1(0..7)");
-  char seconds[16] = {};
-  GetEnvironmentVariableA("ORVANE_HOLD_SECONDS", seconds, sizeof seconds);
-  const int hold = atoi(seconds) > 0 ? atoi(seconds) : 5;
-  PumpUntil(
-      program.application, [] { return false; }, std::chrono::seconds(hold));
 }
 
 }  // namespace

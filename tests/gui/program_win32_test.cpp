@@ -5,8 +5,8 @@
 #include <windows.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
-#include <thread>
 
 #include "app/control_ids.h"
 #include "gui_test_support.h"
@@ -71,15 +71,27 @@ class ProgramProcess {
 
   bool Started() const { return started_; }
 
-  // Polls for a window of the program; null when none came within the limit.
-  HWND WaitForWindow(const char* caption, bool visible, int limitMs = 30000) {
+  // Looks at another process's windows, which send us no event: a bounded poll that gives up
+  // at once when the program ends. True when `done` came within the limit.
+  bool WaitFor(const std::function<bool()>& done, int limitMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
     while (std::chrono::steady_clock::now() < deadline) {
-      HWND window = FindProcessWindow(info_.dwProcessId, caption);
-      if (window && (!visible || IsWindowVisible(window))) return window;
-      if (WaitForSingleObject(info_.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
+      if (done()) return true;
+      if (WaitForSingleObject(info_.hProcess, 50) == WAIT_OBJECT_0) return false;
     }
-    return nullptr;
+    return done();
+  }
+
+  // A window of the program; null when none came within the limit.
+  HWND WaitForWindow(const char* caption, bool visible, int limitMs = 30000) {
+    HWND window = nullptr;
+    const bool came = WaitFor(
+        [&] {
+          window = FindProcessWindow(info_.dwProcessId, caption);
+          return window && (!visible || IsWindowVisible(window));
+        },
+        limitMs);
+    return came ? window : nullptr;
   }
 
   // The exit code, or -1 when the program is still running after the limit.
@@ -142,10 +154,7 @@ TEST_F(ProgramTest, StartsWithItsThreeWindowsAndEndsByCtrlX) {
 
   // Ctrl+X from the keyboard, with the main window in front.
   SetForegroundWindow(form1);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (GetForegroundWindow() != form1 && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
+  program.WaitFor([form1] { return GetForegroundWindow() == form1; }, 10000);
   INPUT keys[4] = {};
   for (INPUT& key : keys) key.type = INPUT_KEYBOARD;
   keys[0].ki.wVk = VK_CONTROL;

@@ -1,6 +1,7 @@
 // The colour arithmetic of the flat look and the bitmap conversions built on it.
 #include <gtest/gtest.h>
 
+#include "support/menu_colour_printing.h"
 #include "ui/menu/bitmap.h"
 #include "ui/menu/colour.h"
 

@@ -2,6 +2,7 @@
 // menu-bar box with its shadow, disabled items, separators and the low-colour variant.
 #include <gtest/gtest.h>
 
+#include "support/menu_colour_printing.h"
 #include "ui/menu/menu_item_drawing.h"
 
 namespace orvane::ui::menu {

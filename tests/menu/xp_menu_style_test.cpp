@@ -2,6 +2,7 @@
 // rules of a menu item.
 #include <gtest/gtest.h>
 
+#include "support/menu_colour_printing.h"
 #include "ui/menu/menu_measure.h"
 #include "ui/menu/xp_menu_style.h"
 
@@ -20,23 +21,64 @@ SystemColors Palette() {
   return s;
 }
 
-TEST(WorkingColorsTest, FromSystemColorsInBothVariants) {
-  const SystemColors s = Palette();
-  const WorkingColors high = ComputeWorkingColors(MainWindowMenuProperties(), s, true);
-  EXPECT_EQ(high.menuBackground, LightenColor(s.buttonFace, 86));
-  EXPECT_EQ(high.iconBackground, LightenColor(s.buttonFace, 16));
-  EXPECT_EQ(high.selectFill, LightenColor(s.highlight, 68));
-  EXPECT_EQ(high.selectBorder, s.highlight);
-  EXPECT_EQ(high.selectFont, s.windowText);
-  EXPECT_EQ(high.checkBackground, LightenColor(s.highlight, 80));
-  EXPECT_EQ(high.checkSelectedBackground, LightenColor(s.highlight, 50));
-  EXPECT_EQ(high.checkBorder, s.highlight);
-  EXPECT_EQ(high.menuBar, s.buttonFace);
-  EXPECT_EQ(high.disabledText, LightenColor(s.buttonShadow, 10));
-  EXPECT_EQ(high.separator, LightenColor(s.buttonShadow, 25));
-  EXPECT_EQ(high.popupBorder, DarkenColor(s.buttonFace, 90));
-  EXPECT_EQ(high.popupShadow, DarkenColor(s.buttonFace, 76));
+Rgb C(int r, int g, int b) {
+  return {static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(b)};
+}
 
+// The high-colour working colours of a few system colour sets, worked out by hand: lightening
+// by p % takes x to x + (255 - x) * p / 100, nearest integer, an exact half to the even one.
+TEST(WorkingColorsTest, HighColourFromSystemColoursWorkedOutByHand) {
+  struct Case {
+    const char* name;
+    Rgb face, highlight, shadow;
+    Rgb menu, icon, fill, check, checkSelected, disabled, separator, border, popupShadow;
+  };
+  // face, highlight, shadow; then face +86 %, +16 %; highlight +68 %, +80 %, +50 %;
+  // shadow +10 %, +25 %; face darkened by 90, by 76
+  const Case cases[] = {
+      // highlight +50 %: 132.5, 145.5, 180.5 give 132, 146, 180
+      {"classic", C(212, 208, 200), C(10, 36, 106), C(128, 128, 128), C(249, 248, 247),
+       C(219, 216, 209), C(177, 185, 207), C(206, 211, 225), C(132, 146, 180), C(141, 141, 141),
+       C(160, 160, 160), C(122, 120, 110), C(136, 134, 124)},
+      // shadow +25 %: blue 178.5 gives 178
+      {"beige", C(236, 233, 216), C(49, 106, 197), C(172, 168, 153), C(252, 252, 250),
+       C(239, 237, 222), C(189, 207, 236), C(214, 225, 243), C(152, 180, 226), C(180, 177, 163),
+       C(193, 190, 178), C(146, 145, 126), C(160, 159, 140)},
+      // highlight +50 %: 191.5 and 127.5 give 192 and 128; darkening stops at 0
+      {"high contrast", C(0, 0, 0), C(128, 0, 128), C(128, 128, 128), C(219, 219, 219),
+       C(41, 41, 41), C(214, 173, 214), C(230, 204, 230), C(192, 128, 192), C(141, 141, 141),
+       C(160, 160, 160), C(0, 0, 0), C(0, 0, 0)},
+      // face +86 %: 251.5, 244.5, 237.5 give 252, 244, 238; shadow +10 %: 106.5, 115.5 give
+      // 106, 116; highlight +50 %: 127.5, 187.5 give 128, 188
+      {"own", C(230, 180, 130), C(0, 120, 215), C(90, 95, 100), C(252, 244, 238), C(234, 192, 150),
+       C(173, 212, 242), C(204, 228, 247), C(128, 188, 235), C(106, 111, 116), C(131, 135, 139),
+       C(140, 92, 40), C(154, 106, 54)},
+  };
+  for (const Case& c : cases) {
+    SystemColors s = Palette();
+    s.buttonFace = c.face;
+    s.highlight = c.highlight;
+    s.buttonShadow = c.shadow;
+    const WorkingColors expected{.menuBackground = c.menu,
+                                 .iconBackground = c.icon,
+                                 .selectFill = c.fill,
+                                 .selectBorder = c.highlight,
+                                 .selectFont = s.windowText,
+                                 .font = s.windowText,
+                                 .checkBackground = c.check,
+                                 .checkSelectedBackground = c.checkSelected,
+                                 .checkBorder = c.highlight,
+                                 .menuBar = c.face,
+                                 .disabledText = c.disabled,
+                                 .separator = c.separator,
+                                 .popupBorder = c.border,
+                                 .popupShadow = c.popupShadow};
+    EXPECT_EQ(ComputeWorkingColors(MainWindowMenuProperties(), s, true), expected) << c.name;
+  }
+}
+
+TEST(WorkingColorsTest, LowColourTakesTheSystemColoursAsTheyAre) {
+  const SystemColors s = Palette();
   const WorkingColors low = ComputeWorkingColors(MainWindowMenuProperties(), s, false);
   const WorkingColors expected{.menuBackground = kWhite,
                                .iconBackground = s.buttonFace,
@@ -71,7 +113,8 @@ TEST(WorkingColorsTest, WithoutSystemColorsThePropertiesAreUsedAndOnlyTheSelecti
   };
   const Case cases[] = {
       {true, false, select, select, select},
-      {true, true, LightenColor(select, 68), LightenColor(select, 80), LightenColor(select, 50)},
+      // +68 %: 186.2, 199, 211.8; +80 %: 212, 220, 228; +50 %: 147.5, 167.5, 187.5
+      {true, true, {186, 199, 212}, {212, 220, 228}, {148, 168, 188}},
       {false, false, select, kWhite, kSilver},
       {false, true, select, kWhite, kSilver},
   };

@@ -97,7 +97,8 @@ std::vector<unsigned char> BoardServer::Dump() const {
 }
 
 ProgramResult RunProgram(const std::vector<std::string>& argv,
-                         const std::vector<std::string>& environment, int timeoutMs) {
+                         const std::vector<std::string>& environment, int timeoutMs,
+                         const OutputWatcher& watch) {
   ProgramResult result;
   Pipe out, err;
   if (!out.Open() || !err.Open()) return result;
@@ -139,6 +140,7 @@ ProgramResult RunProgram(const std::vector<std::string>& argv,
         --open;
       } else {
         (i == 0 ? result.out : result.err).append(buffer, static_cast<std::size_t>(n));
+        if (i == 0 && watch) watch(result.out);
       }
     }
   }

@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,10 +43,14 @@ struct ProgramResult {
   std::string err;
 };
 
+// What a running program has written to standard output so far, each time it writes more.
+using OutputWatcher = std::function<void(const std::string& out)>;
+
 // Runs a program (argv[0] is its path) with the extra environment entries ("NAME=value"), waits
-// at most `timeoutMs`, and collects what it wrote.
+// at most `timeoutMs`, and collects what it wrote; `watch` sees the output as it comes.
 ProgramResult RunProgram(const std::vector<std::string>& argv,
-                         const std::vector<std::string>& environment = {}, int timeoutMs = 30000);
+                         const std::vector<std::string>& environment = {}, int timeoutMs = 30000,
+                         const OutputWatcher& watch = nullptr);
 
 // Paths of the programs of this build.
 std::string OrvanePath();

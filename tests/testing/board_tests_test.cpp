@@ -57,7 +57,7 @@ TEST_P(SelftestAnswers, ShowTheirLines) {
   EXPECT_TRUE(b.bench.errors.messages.empty());
   // The port stays open with the self-test's read time-out; the status bar is left alone.
   EXPECT_TRUE(b.bench.ComPort1.Connected());
-  EXPECT_EQ(b.bench.ComPort1.Timeouts().ReadTotalConstant(), kSelftestAnswerTimeoutMs);
+  EXPECT_EQ(b.bench.ComPort1.Timeouts().ReadTotalConstant(), 1000);
   EXPECT_TRUE(b.bench.StatusBar1.history.empty());
   EXPECT_EQ(b.bench.StatusBar1.panels[ui::kFileNamePanel], "mine.hex");
   EXPECT_EQ(b.form2.shows, 0);
@@ -264,7 +264,7 @@ TEST_P(Echo, EndsAsTheEchoesCame) {
   EXPECT_EQ(b.form3.ProgressBar().Position(), c.bar);
   EXPECT_EQ(b.form3.repaints, 1);
   EXPECT_EQ(b.bench.Form1.repaints, 1);
-  EXPECT_EQ(b.bench.ComPort1.Timeouts().ReadTotalConstant(), kEchoTimeoutMs);
+  EXPECT_EQ(b.bench.ComPort1.Timeouts().ReadTotalConstant(), 100);
   // The values the program got: 0, 1, ... up to where the exchange stopped.
   const Bytes all = b.board->HostBytes();
   ASSERT_GE(all.size(), c.sent);
@@ -307,7 +307,7 @@ TEST_P(MemoryReport, EndsOnTheOutcomeOrASecondOfSilence) {
                                 (c.passed ? "Memory testing done" : "Memory testing failed"));
   EXPECT_EQ(b.form3.ProgressBar().Max(), 4);
   EXPECT_EQ(b.form3.ProgressBar().Position(), c.bar);
-  EXPECT_EQ(b.bench.ComPort1.Timeouts().ReadTotalConstant(), kMemoryReportTimeoutMs);
+  EXPECT_EQ(b.bench.ComPort1.Timeouts().ReadTotalConstant(), 1000);
 }
 
 INSTANTIATE_TEST_SUITE_P(BoardTests, MemoryReport,

@@ -13,13 +13,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <future>
 #include <iterator>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "board/board_messages.h"
+#include "support/board_program.h"
 #include "support/board_server_posix.h"
 #include "support/hint_lines.h"
 #include "support/temp_folder.h"
@@ -209,10 +208,10 @@ TEST(DownloadEndToEnd, MonitorEndsOnCtrlCOrWhenTheBoardGoesAway) {
   std::vector<std::string> argv = {OrvanePath(), "--port", server.LinkPath()};
   argv.insert(argv.end(), monitor.begin(), monitor.end());
   const auto start = std::chrono::steady_clock::now();
-  auto running = std::async(std::launch::async, [&] { return RunProgram(argv); });
-  std::this_thread::sleep_for(std::chrono::seconds(2));  // the download and its report are done
-  server.Stop();
-  const auto result = running.get();
+  // The board goes away once the download and the program's report are through.
+  const auto result = RunProgram(argv, {}, 30000, [&server](const std::string& out) {
+    if (out.ends_with("LLLLS")) server.Stop();
+  });
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(result.out, "Downloading succeded\nLLLLS");
   EXPECT_NE(result.err.find("function failed"), std::string::npos) << result.err;
@@ -228,6 +227,35 @@ TEST(DownloadEndToEnd, MonitorNeedsNoBoardProgramOnTheVirtualBoard) {
   const auto orphan = RunProgram(
       {OrvanePath(), "download", DataFile("objcopy-1.hex"), "--port", "VIRTUAL", "--seconds", "1"});
   EXPECT_EQ(orphan.exitCode, 2);  // --seconds needs --monitor
+}
+
+TEST(DownloadEndToEnd, ViewShowsTheInProcessBoardAsFramesToAScript) {
+  const std::string program = test_support::TestProgramPath("dispmsg");
+  const auto result = RunProgram({OrvanePath(), "download", program, "--virtual-board", "--port",
+                                  "VIRTUAL", "--view", "--seconds", "5"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out.rfind("Downloading succeded\nP1    11111111\n", 0), 0u) << result.out;
+  // The program ends with its text on the LCD, and the frames with it.
+  const std::string last = "\nLCD 2 |Orvane LCD test |\n";
+  EXPECT_EQ(result.out.substr(result.out.size() - last.size()), last) << result.out;
+}
+
+TEST(DownloadEndToEnd, ViewElsewhereThanTheInProcessBoardIsAUsageError) {
+  const std::string program = test_support::TestProgramPath("dispmsg");
+  const std::vector<std::vector<std::string>> cases = {
+      {OrvanePath(), "download", program, "--port", "/dev/ttyS0", "--view"},
+      {OrvanePath(), "download", program, "--port", "VIRTUAL", "--view", "--monitor"},
+      {OrvanePath(), "download", program, "--port", "VIRTUAL", "--view", "--ports", "VIRTUAL"},
+      {OrvanePath(), "download", program, "--port", "VIRTUAL", "--view", "--auto"},
+      {test_support::BoardServerPath(), "--view"},
+      {test_support::BoardServerPath(), "--run", program, "--speed", "2"},
+      {test_support::BoardServerPath(), "--run", program, "--view", "--speed", "fast"}};
+  for (const auto& argv : cases) {
+    const auto result = RunProgram(argv);
+    EXPECT_EQ(result.exitCode, 2) << argv[3] << " " << argv.back();
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err, "");
+  }
 }
 
 }  // namespace

@@ -18,8 +18,9 @@ inline constexpr Rgb kBlack{0, 0, 0};
 inline constexpr Rgb kSilver{192, 192, 192};
 inline constexpr Rgb kGrey{128, 128, 128};
 
-// Each channel moves `percent` of the way to 255 (percent capped at 0...100), rounded to the
-// nearest integer with halves going to the even neighbour.
+// Each channel x moves `percent` (capped at 0...100) of the way to 255: x + (255 - x) * p / 100,
+// rounded to the nearest integer, an exact half to the even neighbour (10 lightened 50 % is
+// 132.5, so 132; 36 lightened 50 % is 145.5, so 146). Whole arithmetic, no floating point.
 Rgb LightenColor(Rgb colour, int percent);
 // Red and blue lose `amount`, green loses 2 less; each channel is clamped to 0...255.
 Rgb DarkenColor(Rgb colour, int amount);

@@ -138,6 +138,9 @@ struct WorkingColors {
 inline constexpr int kHighColorBits = 16;
 inline bool IsHighColor(int bitsPerPixel) { return bitsPerPixel >= kHighColorBits; }
 
+// Lightened working colours round as LightenColor does (an exact half to the even neighbour);
+// darkened ones are clamped to 0...255. A half can only arise at 50 %, 25 %, 10 % and, for a few
+// channel values, 86 % (a channel of 230, 180, 130, 80 or 30).
 WorkingColors ComputeWorkingColors(const XPMenuProperties& properties, const SystemColors& system,
                                    bool highColor);
 

@@ -1,0 +1,215 @@
+// The board as the views see it: snapshots of a running program, the inputs a view drives, and
+// real time on the virtual clock.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "board/board_protocol.h"
+#include "sim/board_model.h"
+#include "sim/board_snapshot.h"
+#include "sim/virtual_board.h"
+
+namespace orvane::sim {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// The LCD's and the PPI's registers written as a program writes them, each after the one before
+// has finished.
+struct Bus {
+  BoardModel board;
+  std::uint64_t cycle = 0;
+  void Write(std::uint16_t address, std::uint8_t value) {
+    board.WriteData(address, value, cycle);
+    cycle += LcdHd44780::kLongBusy;
+  }
+  void Text(const char* text) {
+    for (; *text; ++text) Write(kLcdBase + 1, static_cast<std::uint8_t>(*text));
+  }
+};
+
+std::string Cells(const LcdSnapshot& lcd, int line) {
+  const auto& cells = lcd.cells[static_cast<std::size_t>(line)];
+  return std::string(cells.begin(), cells.end());
+}
+
+TEST(BoardSnapshot, PinLevelsDirectionsAndSwitches) {
+  Bus bus;
+  bus.Write(kPpiBase + 3, 0x83);  // A out, B in, C upper out, lower in
+  bus.Write(kPpiBase + 0, 0xA5);
+  bus.Write(kPpiBase + 2, 0x5F);
+  bus.board.SetSwitches(1, 0x3C);
+  bus.board.SetSwitches(2, 0x06);
+  bus.board.Cpu().SetSfr(sfr::P1, 0xE6);
+  bus.board.SetButton(1, true);
+
+  const BoardSnapshot s = ReadBoard(bus.board);
+  EXPECT_EQ(s.levels[Index(PinGroup::P1)], 0xE6);
+  EXPECT_EQ(s.levels[Index(PinGroup::P3)], 0xF7);  // INT1 held low
+  EXPECT_EQ(s.buttonsPressed, 2);
+  EXPECT_EQ(s.levels[Index(PinGroup::PpiA)], 0xA5);
+  EXPECT_EQ(s.levels[Index(PinGroup::PpiB)], 0x3C);  // the switches
+  EXPECT_EQ(s.levels[Index(PinGroup::PpiC)], 0x56);  // latch above, switches below
+  EXPECT_EQ(s.outputs[Index(PinGroup::PpiA)], 0xFF);
+  EXPECT_EQ(s.outputs[Index(PinGroup::PpiB)], 0x00);
+  EXPECT_EQ(s.outputs[Index(PinGroup::PpiC)], 0xF0);
+}
+
+TEST(BoardSnapshot, LcdWithShiftCustomCharactersAndCursor) {
+  Bus bus;
+  bus.Write(kLcdBase, 0x38);
+  bus.Write(kLcdBase, 0x0F);  // display, cursor and blink on
+  bus.Write(kLcdBase, 0x40);  // custom character 0: a frame
+  for (std::uint8_t row : {0x1F, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x1F}) {
+    bus.Write(kLcdBase + 1, row);
+  }
+  bus.Write(kLcdBase, 0x80);
+  bus.Text("Hello");
+  bus.Write(kLcdBase + 1, 0x00);
+  bus.Write(kLcdBase, 0xC0);
+  bus.Text("line 2");
+  bus.Write(kLcdBase, 0x18);  // the display one place to the left
+
+  LcdSnapshot lcd = ReadBoard(bus.board).lcd;
+  EXPECT_TRUE(lcd.displayOn && lcd.cursorOn && lcd.blinkOn);
+  EXPECT_EQ(Cells(lcd, 0), "ello" + std::string(1, '\0') + std::string(11, ' '));
+  EXPECT_EQ(Cells(lcd, 1), "ine 2           ");
+  EXPECT_EQ(lcd.cgram[0], 0x1F);
+  EXPECT_EQ(lcd.cgram[1], 0x11);
+  EXPECT_EQ(lcd.cursorLine, 1);
+  EXPECT_EQ(lcd.cursorColumn, 5);  // after "line 2", one place left
+
+  bus.Write(kLcdBase, 0x08);  // display off: the cells stay for when it comes on again
+  lcd = ReadBoard(bus.board).lcd;
+  EXPECT_FALSE(lcd.displayOn || lcd.cursorOn || lcd.blinkOn);
+  EXPECT_EQ(Cells(lcd, 1), "ine 2           ");
+  bus.Write(kLcdBase, 0x1C);  // two places right: column 0 shows the end of the line's memory
+  bus.Write(kLcdBase, 0x1C);
+  lcd = ReadBoard(bus.board).lcd;
+  EXPECT_EQ(Cells(lcd, 1), " line 2         ");
+  EXPECT_EQ(lcd.cursorColumn, 7);
+}
+
+TEST(BoardLooker, BusyPinsAndSerialSinceTheLastLook) {
+  BoardModel board;
+  BoardLooker looker;
+  Cpu8051& cpu = board.Cpu();
+  board.SerialSent('a', 0);
+  BoardSnapshot first = looker.Look(ReadBoard(board));
+  EXPECT_EQ(first.serial, "a");
+  EXPECT_EQ(first.busy, (std::array<std::uint8_t, kPinGroups>{}));
+
+  for (int i = 0; i < 3; ++i) cpu.SetSfr(sfr::P1, static_cast<std::uint8_t>(i % 2 ? 0xFF : 0xFE));
+  cpu.SetSfr(sfr::P1, 0xFD);  // P1.0 four times, P1.1 once
+  board.SerialSent('b', 0);
+  board.SerialSent('\n', 0);
+  const BoardSnapshot second = looker.Look(ReadBoard(board));
+  EXPECT_EQ(second.busy[Index(PinGroup::P1)], 0x01);
+  EXPECT_EQ(second.serial, "b\n");
+  EXPECT_FALSE(ShowsSame(first, second));
+
+  const BoardSnapshot third = looker.Look(ReadBoard(board));
+  EXPECT_EQ(third.busy[Index(PinGroup::P1)], 0x00);
+  EXPECT_EQ(third.serial, "");
+  BoardSnapshot fresh = ReadBoard(board);
+  fresh.run = 7;  // a new start counts from nothing: everything it sent is new
+  EXPECT_EQ(looker.Look(fresh).serial, "ab\n");
+}
+
+// A board on the virtual clock whose program memory holds `code`, started as a download starts
+// it (its last byte, the first of the code, written again by a byte transfer).
+struct Started {
+  explicit Started(const Bytes& code) {
+    auto memory = board->Memory();
+    std::copy(code.begin(), code.end(), memory.begin());
+    board->SetMemory(memory);
+    serial::SysError error = 0;
+    device = OpenBoardDevice(board, &error);
+    serial::Dcb dcb;
+    dcb.BaudRate = 57600;
+    dcb.Flags = 1u << serial::dcb_flags::kDtrControlShift;
+    device->SetState(dcb);
+    const Bytes download{board::kSync,
+                         board::kCommandStart,
+                         board::kCommandStart,
+                         board::kByteDownloadUnverified,
+                         0x40,
+                         0x40,
+                         0x00,
+                         0x01,
+                         code[0]};
+    device->Write(download.data(), static_cast<std::int32_t>(download.size()));
+    clock->Advance(Ms(5));
+    EXPECT_TRUE(board->CpuRunning());
+  }
+  std::uint64_t Cycles() { return board->Snapshot().cycles; }
+
+  std::shared_ptr<VirtualClock> clock = std::make_shared<VirtualClock>();
+  std::shared_ptr<VirtualBoard> board = std::make_shared<VirtualBoard>(BoardConfig{}, clock);
+  std::unique_ptr<serial::ComDevice> device;
+};
+
+// MOV P1,#0x5A; MOV DPTR,#0x2003; MOV A,#0x82 (A out, B in, C out); MOVX @DPTR,A; SJMP $
+const Bytes kShowAndEnd{0x75, 0x90, 0x5A, 0x90, 0x20, 0x03, 0x74, 0x82, 0xF0, 0x80, 0xFE};
+// INC P1; SJMP back: never ends
+const Bytes kCountForever{0x05, 0x90, 0x80, 0xFC};
+// Echo: JNB RI,$; CLR RI; MOV A,SBUF; CLR TI; MOV SBUF,A; JNB TI,$; SJMP to the start
+const Bytes kEcho{0x30, 0x98, 0xFD, 0xC2, 0x98, 0xE5, 0x99, 0xC2,
+                  0x99, 0xF5, 0x99, 0x30, 0x99, 0xFD, 0x80, 0xF0};
+
+TEST(LiveBoard, SnapshotOfTheProgramInputsAndReset) {
+  Started started(kShowAndEnd);
+  VirtualBoard& board = *started.board;
+  board.SetSwitches(1, 0x81);
+  board.SetButton(0, true);
+  BoardSnapshot s = board.Snapshot();
+  EXPECT_TRUE(s.programRunning && s.programEnded);
+  EXPECT_EQ(s.levels[Index(PinGroup::P1)], 0x5A);
+  EXPECT_EQ(s.levels[Index(PinGroup::P3)], 0xFB);
+  EXPECT_EQ(s.levels[Index(PinGroup::PpiB)], 0x81);
+  EXPECT_EQ(s.outputs[Index(PinGroup::PpiB)], 0x00);
+  EXPECT_EQ(s.outputs[Index(PinGroup::PpiA)], 0xFF);
+
+  const std::uint64_t run = s.run;
+  board.ResetNow();  // the Reset button: back in the monitor, the inputs as they were set
+  s = board.Snapshot();
+  EXPECT_NE(s.run, run);
+  EXPECT_FALSE(s.programRunning);
+  EXPECT_EQ(s.levels[Index(PinGroup::P1)], 0xFF);
+  EXPECT_EQ(s.levels[Index(PinGroup::P3)], 0xFB);
+  EXPECT_EQ(s.levels[Index(PinGroup::PpiB)], 0x81);
+  EXPECT_FALSE(board.TypeToProgram(reinterpret_cast<const std::uint8_t*>("x"), 1));
+}
+
+TEST(LiveBoard, TypedBytesReachTheProgramAtItsRate) {
+  Started started(kEcho);
+  BoardLooker looker;
+  looker.Look(started.board->Snapshot());
+  const Bytes typed{'h', 'i', 0x1B};
+  ASSERT_TRUE(started.board->TypeToProgram(typed.data(), typed.size()));
+  started.clock->Advance(Ms(10));
+  EXPECT_EQ(looker.Look(started.board->Snapshot()).serial, "hi\x1B");
+}
+
+TEST(LiveBoard, RealTimeKeepsUpAndDropsALagOverTheLimit) {
+  Started started(kCountForever);
+  VirtualBoard& board = *started.board;
+  board.SetRealTime(true);  // after the open: the test paces, no thread of the device's
+  const auto cyclesOver = [&](Micros time) {
+    const std::uint64_t before = started.Cycles();
+    started.clock->Advance(time);
+    board.CatchUp();
+    return started.Cycles() - before;
+  };
+  EXPECT_NEAR(static_cast<double>(cyclesOver(Ms(50))), 46080, 3);
+  EXPECT_NEAR(static_cast<double>(cyclesOver(Ms(100))), 92160, 3);
+  EXPECT_LT(cyclesOver(Ms(101)), 3u);  // lost, not caught up
+  EXPECT_NEAR(static_cast<double>(cyclesOver(Ms(50))), 46080, 3);
+
+  board.SetRealTime(false);  // for the tests on virtual time: the host's time is the board's
+  EXPECT_NEAR(static_cast<double>(cyclesOver(Ms(500))), 460800, 3);
+}
+
+}  // namespace
+}  // namespace orvane::sim
