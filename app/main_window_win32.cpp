@@ -12,7 +12,6 @@
 #include "app/control_ids.h"
 #include "app/error_box.h"
 #include "app/main_window.h"
-#include "app/main_window_port.h"
 #include "app/network_boards.h"
 #include "app/product.h"
 #include "app/progress_window.h"
@@ -22,6 +21,7 @@
 #include "app/virtual_board_window.h"
 #include "app/win32_handles.h"
 #include "board/board_messages.h"
+#include "board/port_defaults.h"
 #include "sim/virtual_board.h"
 #include "ui/main_window_controls.h"
 #include "ui/menu/menu_item_data.h"
@@ -147,7 +147,7 @@ TForm1::TForm1(TApplication& application, const StartupOptions& options)
                 rgTestingOption, rgDownloadAlg,    StatusBar1,   *this,
                 *this,           application,      *this},
       link_(ComPort1, controls_) {
-  ApplyMainWindowDesign(ComPort1);
+  board::ApplyPortDefaults(ComPort1);
   OpenDialog1.Filter = kOpenDialogFilter;
   CreateMenus();
   UniqueMenu menuUntilOwned(MainMenu1);  // the window owns it once it exists

@@ -20,8 +20,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/main_window_port.h"
 #include "board/board_link.h"
+#include "board/port_defaults.h"
 #include "board_server_posix_bench.h"
 #include "download/download_run.h"
 #include "serial/com_port.h"
@@ -112,7 +112,7 @@ double DownloadOnce(const download::MemoryImage& image, int algorithm, const std
   ui::MainWindowControls controls{ports,  baud,  autoDetect, usb,  testing, algorithmGroup,
                                   status, form1, errors,     pump, sleeper};
   serial::TComPort comPort;
-  app::ApplyMainWindowDesign(comPort);
+  board::ApplyPortDefaults(comPort);
   board::BoardLink boardLink(comPort, controls);
   ui::MemoryProgressWindow form2(form1);
   algorithmGroup.SetItemIndex(algorithm);

@@ -15,8 +15,8 @@
 #include <memory>
 #include <string>
 
-#include "app/main_window_port.h"
 #include "board/board_link.h"
+#include "board/port_defaults.h"
 #include "download/download_run.h"
 #include "serial/com_port.h"
 #include "ui/main_window_controls.h"
@@ -90,7 +90,7 @@ inline int RunSoak(const std::string& portName, int downloads, ui::MessagePump& 
   ui::MainWindowControls controls{port,   baud,  autoDetect, usb,  testing, algorithm,
                                   status, form1, errors,     pump, sleeper};
   serial::TComPort comPort;
-  app::ApplyMainWindowDesign(comPort);
+  board::ApplyPortDefaults(comPort);
   board::BoardLink boardLink(comPort, controls);
   algorithm.SetItemIndex(0);
 

@@ -8,6 +8,11 @@
 //
 // For comparison it first measures the bare pseudo-terminal: one byte out and back between two
 // processes with raw system calls and nothing else, which is the least any answer can cost here.
+//
+// Last it sets the command-line tool against a minimal native host: the same file downloaded
+// with the byte-verified algorithm, each a process of its own on a fresh board, the least CPU
+// time of three runs per image byte. The minimal host is this program again (--minimal-host), and
+// it does nothing but the protocol with raw system calls.
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -27,11 +32,13 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window_port.h"
 #include "board/board_link.h"
 #include "board/board_protocol.h"
+#include "board/port_defaults.h"
 #include "board_server_posix_bench.h"
 #include "download/download_run.h"
+#include "download/hex_file.h"
+#include "download/load_for_download.h"
 #include "serial/com_port.h"
 #include "ui/main_window_controls.h"
 #include "ui/memory_progress_window.h"
@@ -142,7 +149,7 @@ Figures DownloadOnce(const download::MemoryImage& image, int algorithm, const st
     return device ? std::make_unique<CountingDevice>(std::move(device), count)
                   : std::unique_ptr<serial::ComDevice>();
   });
-  app::ApplyMainWindowDesign(comPort);
+  board::ApplyPortDefaults(comPort);
   board::BoardLink boardLink(comPort, controls);
   ui::MemoryProgressWindow form2(form1);
   algorithmGroup.SetItemIndex(algorithm);
@@ -200,11 +207,110 @@ void MeasureBareTerminal(int rounds) {
       wall / rounds, cpu.user * 1e6 / rounds, cpu.system * 1e6 / rounds);
 }
 
+// ---- the tool against a minimal native host ----
+
+// One byte out; with `answer`, one byte back within 100 ms, which must equal `expected`.
+bool Exchange(int fd, std::uint8_t out, bool answer, std::uint8_t expected) {
+  if (write(fd, &out, 1) != 1) return false;
+  if (!answer) return true;
+  pollfd entry{fd, POLLIN, 0};
+  std::uint8_t in = 0;
+  if (poll(&entry, 1, board::kHandshakeTimeoutMs) != 1 || read(fd, &in, 1) != 1) return false;
+  return in == expected;
+}
+
+// The byte-verified download with nothing around it: handshake, command, the interleaved
+// addresses and every data byte, each checked against its echo.
+bool MinimalHostDownload(const std::string& link, const download::MemoryImage& image) {
+  const int fd = open(link.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  termios raw{};
+  if (fd < 0 || tcgetattr(fd, &raw) != 0) return false;
+  cfmakeraw(&raw);
+  cfsetspeed(&raw, B57600);
+  if (tcsetattr(fd, TCSANOW, &raw) != 0 || tcflush(fd, TCIOFLUSH) != 0) return false;
+  const auto echoed = [fd](std::uint8_t byte) { return Exchange(fd, byte, true, byte); };
+  const std::uint32_t start = download::ImageBase;
+  const std::uint32_t end = image.EndAddress;
+  bool ok = Exchange(fd, board::kSync, false, 0) &&
+            Exchange(fd, board::kCommandStart, true, board::kHandshakeAnswer) &&
+            Exchange(fd, board::kCommandStart, false, 0) &&
+            Exchange(fd, board::kByteDownloadVerified, false, 0) && echoed(start >> 8) &&
+            echoed(end >> 8) && echoed(start & 0xFF) && echoed(end & 0xFF);
+  for (std::uint32_t address = start; ok && address < end; ++address) {
+    ok = echoed(image.bytes[address - start]);
+  }
+  close(fd);
+  return ok;
+}
+
+struct ProcessRun {
+  bool ok = false;
+  double cpu = 0;  // user + system seconds
+};
+
+// This program's folder: orvane and orvane-board are built beside it.
+std::string Folder() {
+  return std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
+}
+
+ProcessRun RunProcess(std::vector<std::string> args) {
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (std::freopen("/dev/null", "w", stdout) == nullptr) _exit(127);
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  const CpuTime cpu{static_cast<double>(usage.ru_utime.tv_sec) + usage.ru_utime.tv_usec / 1e6,
+                    static_cast<double>(usage.ru_stime.tv_sec) + usage.ru_stime.tv_usec / 1e6};
+  return {WIFEXITED(status) && WEXITSTATUS(status) == 0, cpu.user + cpu.system};
+}
+
+// The least CPU time of three runs, each on a fresh board; negative when every run failed.
+double LeastCpu(const std::string& link, const std::vector<std::string>& args) {
+  double least = -1;
+  for (int run = 0; run < 3; ++run) {
+    BoardServer server(link, {});
+    const ProcessRun result = RunProcess(args);
+    if (result.ok && (least < 0 || result.cpu < least)) least = result.cpu;
+  }
+  return least;
+}
+
+void CompareWithMinimalHost(const std::string& link) {
+  const std::string file = std::string(ORVANE_SOURCE_DIR) + "/tests/data/hex/objcopy-8192.hex";
+  const double tool =
+      LeastCpu(link, {Folder() + "/orvane", "download", file, "--port", link, "--baud",
+                      std::to_string(kRate), "--algorithm", "byte-verified"});
+  const double minimal =
+      LeastCpu(link, {Folder() + "/transfer_posix_bench", "--minimal-host", link, file});
+  std::printf("\nbyte-verified, %s, CPU us per image byte (least of 3, whole process):\n",
+              "objcopy-8192.hex");
+  std::printf("  orvane download   %6.2f\n", tool * 1e6 / download::ImageSize);
+  std::printf("  minimal host      %6.2f\n", minimal * 1e6 / download::ImageSize);
+  if (tool > 0 && minimal > 0) std::printf("  tool / minimal    %6.2f\n", tool / minimal);
+}
+
+int MinimalHostMain(const std::string& link, const std::string& file) {
+  download::HexFile hex;
+  download::MemoryImage image;
+  if (download::LoadForDownload(hex, file, image)) return 1;
+  return MinimalHostDownload(link, image) ? 0 : 1;
+}
+
 }  // namespace
 
 // Arguments are passed on to orvane-board (for example --no-pacing, to see the cost of the
 // terminal and the programs alone).
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--minimal-host")
+    return MinimalHostMain(argv[2], argv[3]);
   const std::vector<std::string> serverOptions(argv + 1, argv + argc);
   auto image = std::make_unique<download::MemoryImage>();
   std::mt19937 random(1);
@@ -242,6 +348,7 @@ int main(int argc, char** argv) {
                 (f.wall - bound) * 1e6 / static_cast<double>(std::max(1L, f.line.read)),
                 f.cpu.user * 1e6 / download::ImageSize, f.cpu.system * 1e6 / download::ImageSize);
   }
+  CompareWithMinimalHost(link);
   std::filesystem::remove_all(folder);
   return failures == 0 ? 0 : 1;
 }

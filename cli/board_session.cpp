@@ -2,9 +2,9 @@
 
 #include <CLI/CLI.hpp>
 
-#include "app/main_window_port.h"
 #include "app/network_boards.h"
 #include "app/settings_location.h"
+#include "board/port_defaults.h"
 #include "sim/virtual_board.h"
 
 namespace orvane::cli {
@@ -34,7 +34,8 @@ BoardSession::BoardSession(const GlobalOptions& options, std::ostream& errorStre
                            std::optional<std::vector<std::string>> ports)
     : ui(errorStream) {
   PrepareVirtualBoard(options);
-  app::ApplyMainWindowDesign(ComPort1);
+  board::ApplyPortDefaults(ComPort1);
+  ComPort1.SetEvents({});
   if (!ports) {
     ports.emplace();
     if (options.autoDetect || options.port.empty()) *ports = PortsPresent();
@@ -42,6 +43,8 @@ BoardSession::BoardSession(const GlobalOptions& options, std::ostream& errorStre
   ui.ApplyOptions(options, *ports);
   if (options.autoDetect) link.cbAutoDetectClick();
 }
+
+void BoardSession::WatchLineEvents() { ComPort1.SetEvents(serial::kAllComEvents); }
 
 namespace {
 
@@ -53,8 +56,6 @@ GlobalOptions NamingPort(GlobalOptions options, const std::string& port) {
 }  // namespace
 
 PortSession::PortSession(const GlobalOptions& all, const std::string& port, std::ostream& messages)
-    : options(NamingPort(all, port)), session(options, messages, std::vector<std::string>{port}) {
-  session.ComPort1.SetEvents({});
-}
+    : options(NamingPort(all, port)), session(options, messages, std::vector<std::string>{port}) {}
 
 }  // namespace orvane::cli

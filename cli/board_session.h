@@ -26,23 +26,29 @@ void PrepareVirtualBoard(const GlobalOptions& options);
 
 class BoardSession {
  public:
-  // Registers the virtual board, designs the port as the window's, and fills the controls from
-  // the options. The port list is `ports` when given; otherwise the ports present, listed only
-  // where they matter: for --auto, or when no --port names one (the window then offers the
-  // first port present).
+  // Registers the virtual board, designs the port as the window's but without line events, and
+  // fills the controls from the options. The port list is `ports` when given; otherwise the ports
+  // present, listed only where they matter: for --auto, or when no --port names one (the window
+  // then offers the first port present).
   BoardSession(const GlobalOptions& options, std::ostream& errorStream,
                std::optional<std::vector<std::string>> ports = std::nullopt);
   BoardSession(const BoardSession&) = delete;
   BoardSession& operator=(const BoardSession&) = delete;
+
+  // The switch for whatever acts on the port's line events (the serial monitor, a live view of
+  // the board): call it before the port opens, and the port's event thread runs while it is
+  // open. A plain download or test acts on none, so its port runs no thread: one would wake for
+  // every byte the board answers and only look at the input queue.
+  void WatchLineEvents();
 
   ConsoleUi ui;
   serial::TComPort ComPort1;
   board::BoardLink link{ComPort1, ui.Controls()};
 };
 
-// One port's own session in a parallel run (--ports): options that name that port, and a port
-// without line events, whose hand-over to the one user-interface thread would tie the ports
-// together (nothing in such a run acts on them).
+// One port's own session in a parallel run (--ports): options that name that port. Its port never
+// watches line events: their hand-over to the one user-interface thread would tie the ports
+// together.
 struct PortSession {
   PortSession(const GlobalOptions& all, const std::string& port, std::ostream& messages);
   GlobalOptions options;

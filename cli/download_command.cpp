@@ -119,11 +119,12 @@ int RunDownload(const GlobalOptions& options, const download::MemoryImage& image
     });
   }
   BoardSession session(options, std::cerr);
-  // Nothing acts on the port's line events while the view shows the board.
-  if (monitor.view) session.ComPort1.SetEvents({});
   // The monitor goes before the session: it closes the port whose handler it is.
   std::unique_ptr<SerialMonitor> monitorPtr;
-  if (monitor.enabled) monitorPtr = std::make_unique<SerialMonitor>(session.ComPort1, stdout);
+  if (monitor.enabled) {
+    session.WatchLineEvents();
+    monitorPtr = std::make_unique<SerialMonitor>(session.ComPort1, stdout);
+  }
   std::optional<std::string> hint;
   if (!Connect(session, options, "", algorithm, &hint)) {
     PrintHint(std::cerr, hint);

@@ -164,5 +164,11 @@ std::unique_ptr<ComDevice> OpenPlatformDevice(const std::string& port, SysError*
 // The numbers the platform gives for a call on a device that is not open, and for a bad argument.
 SysError InvalidHandleError();
 SysError InvalidParameterError();
+// The numbers the platform gives for a port that does not exist, one that another program holds,
+// and a device gone from under its open handle (a USB converter pulled out). Devices that stand in
+// for the platform's (the virtual board) report these, so messages and hints read the same.
+SysError PortAbsentError();  // ERROR_FILE_NOT_FOUND; ENOENT
+SysError PortHeldError();    // ERROR_ACCESS_DENIED; EBUSY
+SysError DeviceGoneError();  // ERROR_BAD_COMMAND; EIO
 
 }  // namespace orvane::serial

@@ -117,7 +117,7 @@ class PosixComDevice final : public ComDevice {
 
   SysError Setup(std::int32_t inputSize, std::int32_t) override {
     // The kernel keeps its own queue sizes; the input size only sets when evRx80Full comes.
-    events_.inputSize.store(inputSize);
+    events_->inputSize.store(inputSize);
     return kSuccess;
   }
 
@@ -140,7 +140,7 @@ class PosixComDevice final : public ComDevice {
     if (rx && ioctl(fd_.Get(), TIOCINQ, &queued) != 0) queued = 0;
     const int queue = rx && tx ? TCIOFLUSH : rx ? TCIFLUSH : TCOFLUSH;
     if (tcflush(fd_.Get(), queue) != 0) return LastError();
-    if (queued > 0) events_.Took(static_cast<std::uint64_t>(queued));
+    if (queued > 0) events_->Took(static_cast<std::uint64_t>(queued));
     return kSuccess;
   }
 
@@ -168,7 +168,7 @@ class PosixComDevice final : public ComDevice {
   }
 
   SysError SetEventMask(std::uint32_t mask) override {
-    events_.mask.store(mask);
+    events_->mask.store(mask);
     return kSuccess;
   }
 
@@ -214,7 +214,7 @@ class PosixComDevice final : public ComDevice {
   bool discardNull_ = false;
   serial_icounter_struct counters_{};
   bool hasCounters_ = false;  // asked once: most USB adapters and every pty keep none
-  PosixEventLine events_;     // shared with the event thread's wait
+  std::shared_ptr<PosixEventLine> events_ = std::make_shared<PosixEventLine>();  // and its waits
 };
 
 bool PosixComDevice::WaitReady(short events, Clock::time_point deadline, SysError* error) {
@@ -250,7 +250,7 @@ ssize_t PosixComDevice::ReadSome(std::uint8_t* data, std::int32_t count) {
   for (;;) {
     const ssize_t got = read(fd_.Get(), data, static_cast<size_t>(count));
     if (got < 0 && errno == EINTR) continue;
-    if (got > 0) events_.Took(static_cast<std::uint64_t>(got));
+    if (got > 0) events_->Took(static_cast<std::uint64_t>(got));
     if (got <= 0 || !discardNull_) return got;
     std::uint8_t* end = std::remove(data, data + got, std::uint8_t{0});
     if (end != data) return end - data;
@@ -263,7 +263,11 @@ IoResult PosixComDevice::Read(std::uint8_t* data, std::int32_t count) {
   if (count <= 0) return result;
   ReadTimer timer(timeouts_, count);
   const auto start = Clock::now();
-  for (;;) {
+  // A read that may wait mostly waits for an answer that has not come yet: it looks with poll()
+  // first rather than read in vain.
+  bool waitFirst = timer.Deadline() > ReadTimer::Duration::zero();
+  for (;; waitFirst = true) {
+    if (waitFirst && !WaitReady(POLLIN, start + timer.Deadline(), &result.error)) return result;
     const ssize_t got = ReadSome(data + result.transferred, count - result.transferred);
     if (got > 0) {
       result.transferred += static_cast<std::int32_t>(got);
@@ -279,7 +283,6 @@ IoResult PosixComDevice::Read(std::uint8_t* data, std::int32_t count) {
       result.error = LastError();
       return result;
     }
-    if (!WaitReady(POLLIN, start + timer.Deadline(), &result.error)) return result;
   }
 }
 
@@ -409,5 +412,8 @@ std::unique_ptr<ComDevice> OpenPlatformDevice(const std::string& port, SysError*
 
 SysError InvalidHandleError() { return EBADF; }
 SysError InvalidParameterError() { return EINVAL; }
+SysError PortAbsentError() { return ENOENT; }
+SysError PortHeldError() { return EBUSY; }
+SysError DeviceGoneError() { return EIO; }
 
 }  // namespace orvane::serial

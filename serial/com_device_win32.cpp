@@ -222,5 +222,8 @@ std::unique_ptr<ComDevice> OpenPlatformDevice(const std::string& port, SysError*
 
 SysError InvalidHandleError() { return ERROR_INVALID_HANDLE; }
 SysError InvalidParameterError() { return ERROR_INVALID_PARAMETER; }
+SysError PortAbsentError() { return ERROR_FILE_NOT_FOUND; }
+SysError PortHeldError() { return ERROR_ACCESS_DENIED; }
+SysError DeviceGoneError() { return ERROR_BAD_COMMAND; }
 
 }  // namespace orvane::serial

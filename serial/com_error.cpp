@@ -1,6 +1,5 @@
 #include "serial/com_error.h"
 
-#include <cstdio>
 #include <iostream>
 #include <mutex>
 #include <string>
@@ -38,12 +37,7 @@ constexpr std::int32_t kErrorTextCount = sizeof kErrorTexts / sizeof kErrorTexts
 
 std::string MessageOf(std::int32_t errorCode, std::uint32_t systemErrorCode) {
   std::string message = ComErrorText(errorCode);
-  if (systemErrorCode != EComPort::kNoSystemError) {
-    char suffix[48];
-    std::snprintf(suffix, sizeof suffix, " (win error code: %d)",
-                  static_cast<int>(static_cast<std::int32_t>(systemErrorCode)));
-    message += suffix;
-  }
+  if (systemErrorCode != EComPort::kNoSystemError) message += SystemErrorSuffix(systemErrorCode);
   return message;
 }
 

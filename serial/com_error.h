@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
+#include <string>
 
 namespace orvane::serial {
 
@@ -38,11 +39,16 @@ enum ComErrorCode : std::int32_t {
 // The text of a message number (1 to 23); empty for any other number.
 const char* ComErrorText(std::int32_t errorCode);
 
+// What a message adds for a platform error number, in the platform's own terms: on Windows
+// " (win error code: <number>)", elsewhere " (error <number>: <the system's text>)"
+// (com_error_win32.cpp, com_error_posix.cpp).
+std::string SystemErrorSuffix(std::uint32_t systemErrorCode);
+
 class EComPort : public std::runtime_error {
  public:
   static constexpr std::uint32_t kNoSystemError = 0xFFFFFFFFu;
 
-  // With a platform error number the message ends in " (win error code: <number>)".
+  // With a platform error number the message ends in its SystemErrorSuffix.
   EComPort(std::int32_t errorCode, std::uint32_t systemErrorCode);
   explicit EComPort(std::int32_t errorCode);  // no platform error number
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "serial/unique_fd_posix.h"
 
@@ -30,13 +31,17 @@ void Drain(int fd) {
 
 class PosixEventWait final : public ComEventWait {
  public:
-  PosixEventWait(int fd, PosixEventLine& line)
-      : fd_(fd), line_(line), wake_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+  PosixEventWait(int fd, std::shared_ptr<PosixEventLine> line)
+      : fd_(fd), line_(std::move(line)), wake_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+    line_->waits.fetch_add(1);
     hasCounters_ = ReadCounters(&counters_);
-    Drain(line_.takenSignal.Get());
-    taken_ = line_.taken.load();
+    Drain(line_->takenSignal.Get());
+    taken_ = line_->taken.load();
     queued_ = Queued();
   }
+  ~PosixEventWait() override { line_->waits.fetch_sub(1); }
+  PosixEventWait(const PosixEventWait&) = delete;
+  PosixEventWait& operator=(const PosixEventWait&) = delete;
 
   Result Wait(std::uint32_t* events) override;
 
@@ -61,9 +66,9 @@ class PosixEventWait final : public ComEventWait {
   std::uint32_t Look();
 
   int fd_;
-  PosixEventLine& line_;
+  std::shared_ptr<PosixEventLine> line_;
   UniqueFd wake_;
-  std::uint64_t taken_ = 0;  // line_.taken when last looked
+  std::uint64_t taken_ = 0;  // line_->taken when last looked
   serial_icounter_struct counters_{};
   bool hasCounters_ = false;
   std::int32_t queued_ = 0;  // the queue count last seen
@@ -73,14 +78,14 @@ class PosixEventWait final : public ComEventWait {
 std::uint32_t PosixEventWait::Look() {
   std::uint32_t events = 0;
   // Of the bytes seen last time, those not taken since are still there; more than that is new.
-  const std::uint64_t taken = line_.taken.load();
+  const std::uint64_t taken = line_->taken.load();
   const std::uint64_t takenSince = taken - taken_;
   const std::int64_t left =
       std::max<std::int64_t>(0, queued_ - static_cast<std::int64_t>(takenSince));
   const std::int32_t queued = Queued();
   if (queued > left) {
     events |= kEvRxChar;
-    const std::int32_t full = line_.inputSize.load() / 10 * 8;
+    const std::int32_t full = line_->inputSize.load() / 10 * 8;
     if (full > 0 && queued >= full && left < full) events |= kEvRx80Full;
   }
   taken_ = taken;
@@ -98,9 +103,9 @@ std::uint32_t PosixEventWait::Look() {
 }
 
 ComEventWait::Result PosixEventWait::Wait(std::uint32_t* events) {
-  if (!wake_.Valid() || !line_.takenSignal.Valid()) return Result::kFailed;
+  if (!wake_.Valid() || !line_->takenSignal.Valid()) return Result::kFailed;
   for (;;) {
-    const std::uint32_t mask = line_.mask.load();
+    const std::uint32_t mask = line_->mask.load();
     const std::uint32_t seen = Look() & mask;
     if (seen != 0) {
       *events = seen;
@@ -114,7 +119,7 @@ ComEventWait::Result PosixEventWait::Wait(std::uint32_t* events) {
     const bool watchLine = (mask & (kQueueEvents | kCounterEvents)) != 0;
     const bool bytesWaiting = queued_ > 0;
     pollfd entries[3] = {
-        {wake_.Get(), POLLIN, 0}, {line_.takenSignal.Get(), POLLIN, 0}, {fd_, POLLIN, 0}};
+        {wake_.Get(), POLLIN, 0}, {line_->takenSignal.Get(), POLLIN, 0}, {fd_, POLLIN, 0}};
     const nfds_t count = !watchLine ? 1 : bytesWaiting ? 2 : 3;
     const int timeout = watchLine && bytesWaiting ? recheckMs_ : -1;
     const int ready = poll(entries, count, timeout);
@@ -123,7 +128,7 @@ ComEventWait::Result PosixEventWait::Wait(std::uint32_t* events) {
     if (count == 3 && (entries[2].revents & (POLLHUP | POLLERR | POLLNVAL))) {
       return Result::kFailed;  // the line is gone (a hung-up terminal stays "ready" for ever)
     }
-    if (entries[1].revents != 0) Drain(line_.takenSignal.Get());
+    if (entries[1].revents != 0) Drain(line_->takenSignal.Get());
     if (ready == 0) recheckMs_ = std::min(recheckMs_ * 2, kLongestRecheckMs);
   }
 }
@@ -134,12 +139,13 @@ PosixEventLine::PosixEventLine() : takenSignal(eventfd(0, EFD_CLOEXEC | EFD_NONB
 
 void PosixEventLine::Took(std::uint64_t count) {
   taken.fetch_add(count);
+  if (waits.load() == 0) return;
   const std::uint64_t one = 1;
   [[maybe_unused]] const ssize_t written = write(takenSignal.Get(), &one, sizeof one);
 }
 
-std::unique_ptr<ComEventWait> NewPosixEventWait(int fd, PosixEventLine& line) {
-  return std::make_unique<PosixEventWait>(fd, line);
+std::unique_ptr<ComEventWait> NewPosixEventWait(int fd, std::shared_ptr<PosixEventLine> line) {
+  return std::make_unique<PosixEventWait>(fd, std::move(line));
 }
 
 }  // namespace orvane::serial

@@ -23,19 +23,22 @@
 
 namespace orvane::serial {
 
-// What a device shares with the wait on it. It outlives the wait (the port stops its event
-// thread before it closes the device).
+// What a device shares with the waits on it, held jointly by both: a wait may outlive its device
+// (a thread let go by its port ends after the port closed the device). The wait uses the
+// descriptor only while it waits, and its thread waits only while the port holds the device.
 struct PosixEventLine {
   PosixEventLine();
   std::atomic<std::uint32_t> mask{0};      // SetCommMask
   std::atomic<std::int32_t> inputSize{0};  // SetupComm's input size
-  // Bytes taken from the input queue by reads and purges, so that the wait can tell new bytes
-  // from the ones it reported already; each taking also wakes it.
+  // Bytes taken from the input queue by reads and purges, so that a wait can tell new bytes from
+  // the ones it reported already; while a wait exists, each taking also wakes it (without one,
+  // a read costs no extra call).
   std::atomic<std::uint64_t> taken{0};
+  std::atomic<int> waits{0};
   UniqueFd takenSignal;
   void Took(std::uint64_t count);
 };
 
-std::unique_ptr<ComEventWait> NewPosixEventWait(int fd, PosixEventLine& line);
+std::unique_ptr<ComEventWait> NewPosixEventWait(int fd, std::shared_ptr<PosixEventLine> line);
 
 }  // namespace orvane::serial

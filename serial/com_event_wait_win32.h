@@ -10,8 +10,9 @@
 
 namespace orvane::serial {
 
-// The device handle outlives the wait (the port stops its event thread before it closes the
-// device).
+// The wait uses the device handle while it waits and, with a call still pending, as it goes. Its
+// thread drops it before the port closes the device; a thread that the port lets go from inside
+// an action has no call pending.
 std::unique_ptr<ComEventWait> NewWin32EventWait(HANDLE device);
 
 }  // namespace orvane::serial

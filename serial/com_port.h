@@ -5,7 +5,6 @@
 // that users of the port need only it.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -186,8 +185,7 @@ class TCustomComPort {
   // The window is made before the thread and goes after it; both go before the device.
   std::unique_ptr<EventWindow> eventWindow_;
   std::unique_ptr<TComThread> eventThread_;
-  bool threadCreated_ = false;          // an event thread was started by the last Open
-  std::atomic<int> runningActions_{0};  // event actions under way (RunEventAction)
+  bool threadCreated_ = false;  // an event thread was started by the last Open
   bool loading_ = false;
 
   bool connected_ = false;

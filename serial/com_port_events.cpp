@@ -1,5 +1,4 @@
 // The port's side of the event thread: starting and stopping it, and the action each event runs.
-#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -17,12 +16,13 @@ void TCustomComPort::StartEventThread() {
 }
 
 void TCustomComPort::StopEventThread() {
-  if (eventThread_ && (eventThread_->OnOwnThread() ||
-                       (runningActions_.load() > 0 && eventThread_->WaitsForItsActions()))) {
-    // it deletes itself, and the window, once the action returns
-    eventThread_.release()->Abandon(std::move(eventWindow_));
+  // Closed from an action that the thread waits for: it ends on its own once the action returns,
+  // and keeps the window until then.
+  if (eventThread_ && eventThread_->WaitsForTheCaller()) {
+    eventThread_->Abandon(std::move(eventWindow_));
   }
-  // Destroying the thread object stops it and waits for its end; only then does the window go.
+  // Otherwise letting go of the handle stops the thread and waits for its end; only then does the
+  // window go.
   eventThread_.reset();
   eventWindow_.reset();
 }
@@ -43,19 +43,6 @@ void TCustomComPort::RunEventHandlers(TComEvents events, const std::function<boo
 }
 
 void TCustomComPort::RunEventAction(std::uint32_t maskBit) {
-  // While an action runs on the user-interface thread, closing the port (by the handler, or by a
-  // failing call in it) must not wait for an event thread that waits for this action. (Under
-  // smNone the action runs on the event thread, and once it closed the port, the port may be
-  // gone before the action returns: nothing is counted then.)
-  struct Running {
-    std::atomic<int>* count;
-    explicit Running(std::atomic<int>* c) : count(c) {
-      if (count) ++*count;
-    }
-    ~Running() {
-      if (count) --*count;
-    }
-  } running(syncMethod_ == smNone ? nullptr : &runningActions_);
   // The queries are made whether or not a handler is assigned; no action reads data.
   switch (maskBit) {
     case kEvErr: {

@@ -1,7 +1,9 @@
 #include "serial/com_thread.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 #include <utility>
 
 #include "serial/com_port.h"
@@ -35,94 +37,132 @@ TComEvents MaskToEvents(std::uint32_t mask) {
   return events;
 }
 
-TComThread::TComThread(TCustomComPort& port, ComDevice& device, EventWindow* window)
-    : port_(port), device_(device), window_(window), syncMethod_(port.SyncMethod()) {
-  wait_ = device_.NewEventWait();
-  if (!wait_) wait_ = NewStopOnlyWait();
-  // The mask is set once: a change of Events takes effect at the next Open. A device that
-  // refuses it reports no events; the thread still runs until stopped.
-  device_.SetEventMask(EventsToMask(port.Events()));
-  if (syncMethod_ == smThreadSync) PrepareHandOvers();
-}
+// What the port's handle and the thread hold jointly. The port and its device are used only
+// until the thread is abandoned or ends; the wait only by the thread, which drops it as it ends,
+// while Stop may come from any thread.
+struct TComThread::Shared {
+  Shared(TCustomComPort& p, ComDevice& d, EventWindow* w)
+      : port(p), device(d), window(w), syncMethod(p.SyncMethod()) {}
 
-void TComThread::Start() {
-  const std::lock_guard gate(startGate_);
-  thread_ = std::thread([this] {
-    { const std::lock_guard passed(startGate_); }  // thread_ is set: the thread may read it
-    Execute();
-  });
-}
+  void Stop() {
+    const std::lock_guard lock(waitMutex);
+    if (wait) wait->Stop();
+  }
+  void DropWait() {
+    std::unique_ptr<ComEventWait> dropped;
+    const std::lock_guard lock(waitMutex);
+    dropped.swap(wait);
+  }
+  bool Abandoned() const { return abandoned.load(); }
 
-TComThread::~TComThread() {
-  if (!thread_.joinable()) return;  // an abandoned thread deleting itself
-  wait_->Stop();
-  WaitServing([this] { return Ended(); });
-  thread_.join();
-}
+  TCustomComPort& port;
+  ComDevice& device;
+  EventWindow* window;
+  const TSyncMethod syncMethod;
+  std::mutex waitMutex;
+  std::unique_ptr<ComEventWait> wait;  // holds the stop signal
+  std::atomic<std::thread::id> threadId{};
+  TComEvents events;  // the batch being handled
+  std::exception_ptr failure;
+  std::atomic<bool> ended{false};
+  std::atomic<bool> abandoned{false};
+  std::unique_ptr<EventWindow> keptWindow;  // an abandoned thread's, until it ends
+};
 
-bool TComThread::OnOwnThread() const { return thread_.get_id() == std::this_thread::get_id(); }
+namespace {
 
-bool TComThread::WaitsForItsActions() const {
-  return syncMethod_ == smThreadSync ||
-         (syncMethod_ == smWindowSync && window_ != nullptr && window_->SendWaitsForTheAction());
-}
+void DispatchEvents(TComThread::Shared& shared);
 
-void TComThread::Abandon(std::unique_ptr<EventWindow> window) {
-  abandonedWindow_ = std::move(window);
-  abandoned_.store(true);
-  wait_->Stop();
-}
-
-std::exception_ptr TComThread::Failure() const { return ended_.load() ? failure_ : nullptr; }
-
-void TComThread::Execute() {
+// The thread's body. An error of an action ends it at once, without the mask reset and purge.
+void RunEventThread(const std::shared_ptr<TComThread::Shared>& shared) {
+  shared->threadId.store(std::this_thread::get_id());
   try {
     for (;;) {
       std::uint32_t mask = 0;
-      const ComEventWait::Result result = wait_->Wait(&mask);
+      const ComEventWait::Result result = shared->wait->Wait(&mask);
       if (result == ComEventWait::Result::kStopped || result == ComEventWait::Result::kFailed) {
         break;
       }
       if (result != ComEventWait::Result::kEvents) continue;  // a failed completion: wait again
-      events_ = MaskToEvents(mask);
-      if (!events_.Empty()) DispatchEvents();
-      if (abandoned_.load()) break;  // the device, and what it shares with the wait, are gone
+      shared->events = MaskToEvents(mask);
+      if (!shared->events.Empty()) DispatchEvents(*shared);
+      if (shared->Abandoned()) break;  // the port has closed its device
     }
     // What waits in both queues is discarded as the thread ends; the thread does not report a
-    // failure of these two calls. An abandoned thread's device is already closed.
-    if (!abandoned_.load()) {
-      device_.SetEventMask(0);
-      device_.Purge(kPurgeTxClear | kPurgeRxClear);
+    // failure of these two calls.
+    if (!shared->Abandoned()) {
+      shared->device.SetEventMask(0);
+      shared->device.Purge(kPurgeTxClear | kPurgeRxClear);
     }
   } catch (...) {
-    // An error of an action ends the thread at once, without the mask reset and purge.
-    failure_ = std::current_exception();
+    shared->failure = std::current_exception();
   }
-  if (abandoned_.load()) {
-    thread_.detach();
-    delete this;
-    return;
-  }
-  ended_.store(true);
+  // The wait goes while the device is still open (a Win32 wait may cancel its call on it).
+  shared->DropWait();
+  shared->ended.store(true);
   WakeUiThread();
 }
 
-void TComThread::DispatchEvents() {
-  const auto ended = [this] { return abandoned_.load(); };
-  switch (syncMethod_) {
+void DispatchEvents(TComThread::Shared& shared) {
+  const auto ended = [&shared] { return shared.Abandoned(); };
+  switch (shared.syncMethod) {
     case smThreadSync:
-      RunOnUiThread([this, &ended] { port_.RunEventHandlers(events_, ended); });
+      RunOnUiThread([&shared, &ended] { shared.port.RunEventHandlers(shared.events, ended); });
       break;
     case smWindowSync:
       for (const TComEvent event : kEventActionOrder) {
-        if (abandoned_.load()) break;  // an action closed the port
-        if (events_.Contains(event) && window_ != nullptr) window_->Send(EventMaskBit(event));
+        if (ended()) break;  // an action closed the port
+        if (shared.events.Contains(event) && shared.window != nullptr) {
+          shared.window->Send(EventMaskBit(event));
+        }
       }
       break;
     case smNone:
-      port_.RunEventHandlers(events_, ended);  // the port itself may be gone once abandoned
+      // The port itself may be gone once an action closed it; `ended` is the thread's own.
+      shared.port.RunEventHandlers(shared.events, ended);
       break;
   }
+}
+
+}  // namespace
+
+TComThread::TComThread(TCustomComPort& port, ComDevice& device, EventWindow* window)
+    : shared_(std::make_shared<Shared>(port, device, window)) {
+  shared_->wait = device.NewEventWait();
+  if (!shared_->wait) shared_->wait = NewStopOnlyWait();
+  // The mask is set once: a change of Events takes effect at the next Open. A device that
+  // refuses it reports no events; the thread still runs until stopped.
+  device.SetEventMask(EventsToMask(port.Events()));
+  if (shared_->syncMethod == smThreadSync) PrepareHandOvers();
+}
+
+void TComThread::Start() {
+  // Nobody joins it: the port waits for its end through the shared state, or lets it go.
+  std::thread([shared = shared_] { RunEventThread(shared); }).detach();
+}
+
+TComThread::~TComThread() {
+  if (abandoned_) return;
+  shared_->Stop();
+  WaitServing([this] { return Ended(); });
+}
+
+bool TComThread::WaitsForTheCaller() const {
+  const std::thread::id thread = shared_->threadId.load();
+  return thread == std::this_thread::get_id() || RunningHandOverOf(thread);
+}
+
+void TComThread::Abandon(std::unique_ptr<EventWindow> window) {
+  shared_->keptWindow = std::move(window);
+  shared_->abandoned.store(true);
+  shared_->Stop();
+  abandoned_ = true;
+}
+
+bool TComThread::Ended() const { return shared_->ended.load(); }
+
+std::exception_ptr TComThread::Failure() const {
+  return shared_->ended.load() ? shared_->failure : nullptr;
 }
 
 // ---- the stop-only wait ----

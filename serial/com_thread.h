@@ -4,12 +4,9 @@
 // the thread itself (smNone). It never reads or writes data: received bytes stay for Read.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <memory>
-#include <mutex>
-#include <thread>
 
 #include "serial/com_device.h"
 #include "serial/com_types.h"
@@ -27,49 +24,41 @@ std::uint32_t EventMaskBit(TComEvent event);
 inline constexpr TComEvent kEventActionOrder[] = {
     evError, evRxChar, evTxEmpty, evBreak, evRing, evCTS, evDSR, evRxFlag, evRLSD, evRx80Full};
 
+// The port's handle on its event thread. What the thread works with (its wait, the batch, how it
+// ended) is held jointly by this handle and the thread, so a thread that the port lets go ends on
+// its own, and the last of the two to finish frees it.
 class TComThread {
  public:
   // Sets the device's event mask to the port's Events. `window` is the port's hidden window under
-  // smWindowSync, else null.
+  // smWindowSync, else null; the port keeps it (see Abandon).
   TComThread(TCustomComPort& port, ComDevice& device, EventWindow* window);
-  // Lets the thread run: once the port holds this object, since under smNone its first action
+  // Lets the thread run: once the port holds this handle, since under smNone its first action
   // may already close the port.
   void Start();
-  // Asks the thread to end and waits for its end on the calling (user-interface) thread, running
-  // hand-overs meanwhile, so one pending now still runs and the thread can end.
+  // Unless abandoned: asks the thread to end and waits for its end on the calling
+  // (user-interface) thread, running hand-overs meanwhile, so one pending now still runs and the
+  // thread can end.
   ~TComThread();
   TComThread(const TComThread&) = delete;
   TComThread& operator=(const TComThread&) = delete;
 
-  // The port is closed from one of this thread's actions: on the thread itself (smNone), or on
-  // the user-interface thread while the thread waits for that action to finish (smThreadSync,
-  // and smWindowSync without a window system). Either way it cannot be waited for. It is asked
-  // to end, touches the device no more, and deletes itself (with `window`) once the action
-  // returns.
-  bool OnOwnThread() const;
-  bool WaitsForItsActions() const;
+  // The thread waits for the caller: the caller is an action on the thread itself (smNone), or an
+  // action on the user-interface thread that the thread handed over (smThreadSync, and
+  // smWindowSync without a window system). A port closed from there cannot wait for its thread.
+  bool WaitsForTheCaller() const;
+  // Lets the thread go: it is asked to end, touches the port and its device no more, and ends on
+  // its own once the action returns, keeping `window` until then.
   void Abandon(std::unique_ptr<EventWindow> window);
 
   // The thread has ended: stopped, its wait failed, or an action raised an error (Failure).
-  bool Ended() const { return ended_.load(); }
+  bool Ended() const;
   std::exception_ptr Failure() const;  // only after Ended()
 
- private:
-  void Execute();
-  void DispatchEvents();
+  struct Shared;  // com_thread.cpp
 
-  TCustomComPort& port_;
-  ComDevice& device_;
-  EventWindow* window_;
-  const TSyncMethod syncMethod_;
-  std::unique_ptr<ComEventWait> wait_;  // holds the stop signal
-  TComEvents events_;                   // the batch being handled
-  std::exception_ptr failure_;
-  std::atomic<bool> ended_{false};
-  std::atomic<bool> abandoned_{false};
-  std::unique_ptr<EventWindow> abandonedWindow_;  // kept until the thread deletes itself
-  std::mutex startGate_;                          // held by Start until thread_ is set
-  std::thread thread_;
+ private:
+  std::shared_ptr<Shared> shared_;
+  bool abandoned_ = false;
 };
 
 }  // namespace orvane::serial

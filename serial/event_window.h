@@ -18,8 +18,6 @@ class EventWindow {
   // Event thread: delivers one event's message; returns as soon as the user-interface thread has
   // taken it (on Windows), or has acted on it (elsewhere, where no window system takes messages).
   virtual void Send(std::uint32_t maskBit) = 0;
-  // Send returns only after the action ran (no window system): the event thread waits for it.
-  virtual bool SendWaitsForTheAction() const = 0;
 };
 
 // Made on the user-interface thread by Open. What arrives acts on `port` while it is connected;

@@ -23,7 +23,6 @@ class HandOverEventWindow final : public EventWindow {
       }
     });
   }
-  bool SendWaitsForTheAction() const override { return true; }
 
  private:
   TCustomComPort& port_;

@@ -35,7 +35,6 @@ class Win32EventWindow final : public EventWindow {
   void Send(std::uint32_t maskBit) override {
     SendMessageA(window_, kEventMessage, static_cast<WPARAM>(maskBit), 0);
   }
-  bool SendWaitsForTheAction() const override { return false; }  // ReplyMessage comes first
 
  private:
   HWND window_;

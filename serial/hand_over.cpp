@@ -12,6 +12,7 @@ namespace {
 
 struct Pending {
   const std::function<void()>* work = nullptr;
+  std::thread::id from;  // the thread that waits for it
   std::exception_ptr error;
   bool done = false;
 };
@@ -26,10 +27,20 @@ struct Queue {
   UiWakeup wakeup;
 };
 
+// Never destroyed: an event thread may still wake the user-interface thread while the program
+// ends.
 Queue& TheQueue() {
-  static Queue queue;
-  return queue;
+  static Queue* const queue = new Queue;
+  return *queue;
 }
+
+// The hand-overs running on this thread, innermost first: an action may serve more while it
+// waits for something.
+struct Running {
+  std::thread::id from;
+  const Running* outer;
+};
+thread_local const Running* tRunning = nullptr;
 
 }  // namespace
 
@@ -58,6 +69,7 @@ void RunOnUiThread(const std::function<void()>& work) {
   Queue& queue = TheQueue();
   Pending pending;
   pending.work = &work;
+  pending.from = std::this_thread::get_id();
   std::function<void()> waker;
   {
     std::lock_guard lock(queue.mutex);
@@ -84,11 +96,14 @@ int ServeHandOvers() {
       pending = queue.pending.front();
       queue.pending.pop_front();
     }
+    const Running running{pending->from, tRunning};
+    tRunning = &running;
     try {
       (*pending->work)();
     } catch (...) {
       pending->error = std::current_exception();
     }
+    tRunning = running.outer;
     {
       std::lock_guard lock(queue.mutex);
       pending->done = true;
@@ -96,6 +111,13 @@ int ServeHandOvers() {
     queue.done.notify_all();
     ++served;
   }
+}
+
+bool RunningHandOverOf(std::thread::id thread) {
+  for (const Running* running = tRunning; running != nullptr; running = running->outer) {
+    if (running->from == thread) return true;
+  }
+  return false;
 }
 
 void WaitServing(const std::function<bool()>& finished) {

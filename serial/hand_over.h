@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <functional>
+#include <thread>
 
 namespace orvane::serial {
 
@@ -23,6 +24,10 @@ void RunOnUiThread(const std::function<void()>& work);
 
 // User-interface thread: runs every queued action; returns how many ran.
 int ServeHandOvers();
+// User-interface thread: an action that `thread` handed over is running on this thread now (the
+// innermost one or one it was called from). That thread waits for it, so this thread must not
+// wait for that one.
+bool RunningHandOverOf(std::thread::id thread);
 // User-interface thread: waits until `finished` is true, running queued actions meanwhile (and on
 // Windows the messages sent to this thread's windows), so that an event thread blocked in a
 // hand-over can end. `finished` is checked again after every WakeUiThread.

@@ -76,7 +76,7 @@ struct BoardConfig {
   std::optional<std::uint64_t> faultHandshakes;
   // The port vanishes (every call fails with vanishError) after this many Write calls.
   std::optional<std::uint64_t> vanishAfterWrites;
-  serial::SysError vanishError = 22;  // ERROR_BAD_COMMAND: what a pulled USB converter gives
+  serial::SysError vanishError = serial::DeviceGoneError();  // what a pulled converter gives
 };
 
 }  // namespace orvane::sim

@@ -48,13 +48,14 @@ VirtualBoardDevice::~VirtualBoardDevice() {
 
 SysError VirtualBoardDevice::Setup(std::int32_t inputSize, std::int32_t outputSize) {
   if (SysError error = board_->CheckCall(false)) return error;
-  if (inputSize < 0 || outputSize < 0) return kErrorInvalidParameter;
+  if (inputSize < 0 || outputSize < 0) return serial::InvalidParameterError();
   return kSuccess;
 }
 
 SysError VirtualBoardDevice::SetState(const serial::Dcb& dcb) {
   if (SysError error = board_->CheckCall(false)) return error;
-  if (dcb.BaudRate == 0 || dcb.ByteSize < 5 || dcb.ByteSize > 8) return kErrorInvalidParameter;
+  if (dcb.BaudRate == 0 || dcb.ByteSize < 5 || dcb.ByteSize > 8)
+    return serial::InvalidParameterError();
   board_->HostSetLine(dcb.BaudRate, dcb.ByteSize == 8 && dcb.Parity == 0 && dcb.StopBits == 0);
   // DTR_CONTROL_ENABLE and _HANDSHAKE raise the line, _DISABLE drops it.
   const std::uint32_t dtrControl = (dcb.Flags >> serial::dcb_flags::kDtrControlShift) & 3u;
@@ -70,7 +71,7 @@ SysError VirtualBoardDevice::SetTimeouts(const serial::CommTimeouts& timeouts) {
 
 serial::IoResult VirtualBoardDevice::Write(const std::uint8_t* data, std::int32_t count) {
   if (SysError error = board_->CheckCall(true)) return {error, 0};
-  if (count < 0 || (count > 0 && data == nullptr)) return {kErrorInvalidParameter, 0};
+  if (count < 0 || (count > 0 && data == nullptr)) return {serial::InvalidParameterError(), 0};
   // The line takes every byte at once and sends them one after the other: the write is done as
   // soon as it is handed over, so there is never a write time-out.
   board_->HostWrite(data, static_cast<std::size_t>(count));
@@ -79,7 +80,7 @@ serial::IoResult VirtualBoardDevice::Write(const std::uint8_t* data, std::int32_
 
 serial::IoResult VirtualBoardDevice::Read(std::uint8_t* data, std::int32_t count) {
   if (SysError error = board_->CheckCall(false)) return {error, 0};
-  if (count < 0 || (count > 0 && data == nullptr)) return {kErrorInvalidParameter, 0};
+  if (count < 0 || (count > 0 && data == nullptr)) return {serial::InvalidParameterError(), 0};
   if (count == 0) return {kSuccess, 0};
 
   // The monitor only ever answers what the host sent, and everything it will send to what has
@@ -124,7 +125,7 @@ SysError VirtualBoardDevice::Escape(std::uint32_t function) {
     case 9:  // XOFF/XON, RTS, reset, break
       return kSuccess;
     default:
-      return kErrorInvalidParameter;
+      return serial::InvalidParameterError();
   }
 }
 
@@ -144,7 +145,7 @@ SysError VirtualBoardDevice::ModemStatus(std::uint32_t* status) {
 
 SysError VirtualBoardDevice::SetEventMask(std::uint32_t mask) {
   if (SysError error = board_->CheckCall(false)) return error;
-  eventMask_.store(mask);
+  eventMask_->store(mask);
   return kSuccess;
 }
 
@@ -159,8 +160,9 @@ constexpr auto kLongestPause = std::chrono::milliseconds(200);
 
 class VirtualBoardEventWait final : public serial::ComEventWait {
  public:
-  VirtualBoardEventWait(std::shared_ptr<VirtualBoard> board, const std::atomic<std::uint32_t>& mask)
-      : board_(std::move(board)), mask_(mask), waiting_(board_->HostInputWaiting()) {}
+  VirtualBoardEventWait(std::shared_ptr<VirtualBoard> board,
+                        std::shared_ptr<const std::atomic<std::uint32_t>> mask)
+      : board_(std::move(board)), mask_(std::move(mask)), waiting_(board_->HostInputWaiting()) {}
 
   Result Wait(std::uint32_t* events) override {
     std::unique_lock lock(mutex_);
@@ -170,7 +172,7 @@ class VirtualBoardEventWait final : public serial::ComEventWait {
       const std::size_t waiting = board_->HostInputWaiting();
       const bool arrived = waiting > waiting_;
       waiting_ = waiting;
-      if (arrived && (mask_.load() & serial::kEvRxChar) != 0) {
+      if (arrived && (mask_->load() & serial::kEvRxChar) != 0) {
         *events = serial::kEvRxChar;
         pause_ = kShortestPause;
         return Result::kEvents;
@@ -202,7 +204,7 @@ class VirtualBoardEventWait final : public serial::ComEventWait {
   }
 
   std::shared_ptr<VirtualBoard> board_;
-  const std::atomic<std::uint32_t>& mask_;
+  std::shared_ptr<const std::atomic<std::uint32_t>> mask_;
   std::size_t waiting_;
   std::chrono::microseconds pause_ = kShortestPause;
   std::mutex mutex_;
@@ -220,10 +222,10 @@ std::unique_ptr<serial::ComDevice> OpenBoardDevice(const std::shared_ptr<Virtual
                                                    SysError* error) {
   SysError result = kSuccess;
   if (!board || board->Vanished()) {
-    result = kErrorFileNotFound;
+    result = serial::PortAbsentError();
   } else if (board->Held() || board->OpenHandles() > 0) {
     // Ports are opened without sharing.
-    result = kErrorAccessDenied;
+    result = serial::PortHeldError();
   }
   if (error) *error = result;
   if (result != kSuccess) return nullptr;

@@ -59,12 +59,14 @@ class VirtualBoardDevice final : public serial::ComDevice {
  private:
   std::shared_ptr<VirtualBoard> board_;
   serial::CommTimeouts timeouts_;
-  std::atomic<std::uint32_t> eventMask_{0};  // shared with the event thread's wait
-  std::unique_ptr<ProgramPacer> pacer_;      // in real time only
+  // Held jointly with the event waits, which may outlive this handle (a thread let go by its port).
+  std::shared_ptr<std::atomic<std::uint32_t>> eventMask_ =
+      std::make_shared<std::atomic<std::uint32_t>>(0);
+  std::unique_ptr<ProgramPacer> pacer_;  // in real time only
 };
 
-// Opens a device on `board` as a port opener would: fails with kErrorAccessDenied when the board
-// is held and kErrorFileNotFound when it has vanished.
+// Opens a device on `board` as a port opener would, with the platform's numbers: fails with
+// PortHeldError when the board is held and PortAbsentError when it has vanished.
 std::unique_ptr<serial::ComDevice> OpenBoardDevice(const std::shared_ptr<VirtualBoard>& board,
                                                    serial::SysError* error);
 

@@ -191,9 +191,4 @@ class VirtualBoard {
   std::vector<Recorded> record_;
 };
 
-// Platform error numbers the virtual ports give.
-inline constexpr serial::SysError kErrorFileNotFound = 2;  // no such port
-inline constexpr serial::SysError kErrorAccessDenied = 5;  // held by another program
-inline constexpr serial::SysError kErrorInvalidParameter = 87;
-
 }  // namespace orvane::sim

@@ -78,7 +78,7 @@ const std::vector<FaultCase>& Cases() {
        {"--vanish-after-bytes", "12"},
        "byte-verified",
        "",
-       "ReadFile function failed (win error code: 5)",
+       "ReadFile function failed (error 5: Input/output error)",
        true},
   };
   return cases;

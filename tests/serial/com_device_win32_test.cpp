@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/main_window_port.h"
+#include "board/port_defaults.h"
 #include "serial/com_port.h"
 #include "support/com_error_expectations.h"
 #include "support/timeout_contract.h"
@@ -35,7 +35,7 @@ class Win32LineTest : public ::testing::Test {
     const char* name = std::getenv("ORVANE_TEST_COM_PORT");
     if (name == nullptr || *name == 0) GTEST_SKIP() << "no test line (run_wine_line_tests.sh)";
     portName_ = name;
-    app::ApplyMainWindowDesign(port_);
+    board::ApplyPortDefaults(port_);
     port_.SetPort(portName_);
     port_.Open();
     port_.PurgeBuffers(true, true);

@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/main_window_port.h"
+#include "board/port_defaults.h"
 #include "serial/com_port.h"
 #include "serial/comm_timeouts.h"
 #include "serial/virtual_ports.h"
@@ -25,7 +25,7 @@ using ::testing::ElementsAre;
 class ComPortTest : public ::testing::Test {
  protected:
   ComPortTest() : line(std::make_shared<ScriptedLine>()), port(ScriptedOpener(line)) {
-    app::ApplyMainWindowDesign(port);
+    board::ApplyPortDefaults(port);
   }
 
   // Handlers that note their calls in the device's call list, so both orders show together.
@@ -46,7 +46,7 @@ class ComPortTest : public ::testing::Test {
   TComPort port;
 };
 
-TEST_F(ComPortTest, MainWindowDesignIsClosedAndConfiguresTheLineAsDesigned) {
+TEST_F(ComPortTest, PortDefaultsAreClosedAndConfigureTheLineAsDesigned) {
   EXPECT_FALSE(port.Connected());
   EXPECT_TRUE(line->calls.empty());
   EXPECT_EQ(port.Port(), "COM3");
@@ -195,32 +195,30 @@ TEST_F(ComPortTest, LineQueriesAfterOpenAreMadeWithoutHandlers) {
 
 TEST_F(ComPortTest, FailedOpenLeavesThePortClosed) {
   RecordHandlers();
-  line->failures["Open"] = 2;
-  EXPECT_TRUE(
-      RaisesComError([&] { port.Open(); }, 1, 2u, "Unable to open com port (win error code: 2)"));
+  line->failures["Open"] = PortAbsentError();
+  EXPECT_TRUE(RaisesComError([&] { port.Open(); }, CError_OpenFailed, PortAbsentError()));
   EXPECT_FALSE(port.Connected());
   EXPECT_THAT(line->calls, ElementsAre("OnBeforeOpen", "Open(COM3)"));
 }
 
 TEST_F(ComPortTest, ConfigurationFailureClosesTheDeviceAgain) {
   RecordHandlers();
-  line->failures["SetState"] = 87;
-  EXPECT_TRUE(RaisesComError([&] { port.Open(); }, 7, std::nullopt,
-                             "SetCommState function failed (win error code: 87)"));
+  line->failures["SetState"] = InvalidParameterError();
+  EXPECT_TRUE(RaisesComError([&] { port.Open(); }, CError_SetStateFailed, InvalidParameterError()));
   EXPECT_FALSE(port.Connected());
   EXPECT_EQ(line->openDevices, 0);
   EXPECT_EQ(line->Count("SetTimeouts"), 0);
   EXPECT_EQ(line->Count("OnAfterOpen"), 0);
 
   line->failures.clear();
-  line->failures["SetTimeouts"] = 31;
+  line->failures["SetTimeouts"] = InvalidParameterError();
   EXPECT_THROW(port.Open(), EComPort);
   EXPECT_FALSE(port.Connected());
   EXPECT_EQ(line->openDevices, 0);
 }
 
 TEST_F(ComPortTest, FailureAfterConfiguringLeavesThePortOpen) {
-  line->failures["ModemStatus"] = 50;
+  line->failures["ModemStatus"] = DeviceGoneError();
   EXPECT_TRUE(RaisesComError([&] { port.Open(); }, 11));
   EXPECT_TRUE(port.Connected());
   EXPECT_EQ(line->openDevices, 1);
@@ -228,7 +226,7 @@ TEST_F(ComPortTest, FailureAfterConfiguringLeavesThePortOpen) {
 
 TEST_F(ComPortTest, FailedReconfigurationKeepsTheNewValue) {
   port.Open();
-  line->failures["SetState"] = 87;
+  line->failures["SetState"] = InvalidParameterError();
   EXPECT_THROW(port.SetBaudRate(br115200), EComPort);
   EXPECT_EQ(port.BaudRate(), br115200);
   EXPECT_TRUE(port.Connected());
@@ -236,7 +234,7 @@ TEST_F(ComPortTest, FailedReconfigurationKeepsTheNewValue) {
 
 TEST_F(ComPortTest, FailedAbortOnCloseLeavesThePortOpen) {
   port.Open();
-  line->failures["Purge"] = 1;
+  line->failures["Purge"] = DeviceGoneError();
   EXPECT_TRUE(RaisesComError([&] { port.Close(); }, 5));
   EXPECT_TRUE(port.Connected());
   line->failures.clear();
@@ -255,7 +253,7 @@ TEST_F(ComPortTest, PortChangeWhileOpenComparesWithCase) {
                           "ModemStatus", "ModemStatus", "ModemStatus"));
   EXPECT_TRUE(port.Connected());
 
-  line->failures["Open"] = 2;
+  line->failures["Open"] = PortAbsentError();
   EXPECT_THROW(port.SetPort("COM9"), EComPort);
   EXPECT_FALSE(port.Connected());
   EXPECT_EQ(port.Port(), "COM9");
@@ -290,12 +288,12 @@ TEST_F(ComPortTest, ConnectedPropertyOpensAndClosesAndIsOnlyStoredWhileLoading) 
   // An error of the Open that ends loading is shown, not thrown.
   std::string shown;
   SetErrorDisplay([&shown](const std::exception& e) { shown = e.what(); });
-  line->failures["Open"] = 5;
+  line->failures["Open"] = PortHeldError();
   port.BeginLoading();
   port.SetConnected(true);
   EXPECT_NO_THROW(port.Loaded());
   SetErrorDisplay(nullptr);
-  EXPECT_EQ(shown, "Unable to open com port (win error code: 5)");
+  EXPECT_EQ(shown, EComPort(CError_OpenFailed, PortHeldError()).what());
   EXPECT_FALSE(port.Connected());
 
   // Closed before building ends: there is no device to abort or close.
@@ -345,14 +343,14 @@ TEST_F(ComPortTest, FailedDeviceCallReleasesTheDeviceBeforeTheErrorIsRaised) {
     port.Open();
     bool connectedWhenRaised = true;
     int devicesWhenRaised = -1;
-    line->failures[c.call] = 109;
+    line->failures[c.call] = DeviceGoneError();
     try {
       c.act(port);
     } catch (const EComPort& error) {
       connectedWhenRaised = port.Connected();
       devicesWhenRaised = line->openDevices;
       EXPECT_EQ(error.ErrorCode(), c.code);
-      EXPECT_EQ(error.SystemErrorCode(), 109u);
+      EXPECT_EQ(error.SystemErrorCode(), DeviceGoneError());
     }
     EXPECT_FALSE(connectedWhenRaised);
     EXPECT_EQ(devicesWhenRaised, 0);
@@ -389,9 +387,9 @@ TEST_F(ComPortTest, LineControlAndQueries) {
   EXPECT_THAT(line->calls,
               ElementsAre("Escape(5)", "Escape(6)", "Purge(12)", "Purge(8)", "Purge(4)"));
 
-  line->failures["Escape"] = 50;
-  EXPECT_TRUE(RaisesComError([&] { port.SetDTR(true); }, 12, std::nullopt,
-                             "EscapeCommFunction function failed (win error code: 50)"));
+  line->failures["Escape"] = DeviceGoneError();
+  EXPECT_TRUE(
+      RaisesComError([&] { port.SetDTR(true); }, CError_EscapeComFailed, DeviceGoneError()));
   line->failures.clear();
   port.Open();
 
@@ -441,10 +439,7 @@ TEST(ComPortText, BaudRateFromText) {
   EXPECT_EQ(BaudRateToBits(brCustom), 0);
 }
 
-TEST(ComPortText, ErrorMessagesCarryTheSignedPlatformNumber) {
-  EXPECT_STREQ(EComPort(23, 2).what(), "Registry error (win error code: 2)");
-  EXPECT_STREQ(EComPort(1, 0x80070005u).what(),
-               "Unable to open com port (win error code: -2147024891)");
+TEST(ComPortText, ErrorsWithoutAPlatformNumberCarryTheTableTextAlone) {
   EXPECT_STREQ(EComPort(4).what(), "Invalid Async parameter");
   EXPECT_STREQ(ComErrorText(22), "A component is linked to OnRxBuf event");
   EXPECT_STREQ(ComErrorText(24), "");

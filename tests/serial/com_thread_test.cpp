@@ -149,7 +149,7 @@ TEST_F(ComThreadTest, CloseRunsAPendingHandOverThenEndsTheThreadThenClosesTheDev
 
 TEST_F(ComThreadTest, AnErrorOfAnActionEndsTheThreadWithoutTheFinalPurge) {
   port.Open();
-  line->failures["ClearError"] = 31;
+  line->failures["ClearError"] = DeviceGoneError();
   HandOver(kEvRxChar);
   line->failures.clear();
   port.Close();  // finds the thread ended (or ending) and waits for it
@@ -159,7 +159,7 @@ TEST_F(ComThreadTest, AnErrorOfAnActionEndsTheThreadWithoutTheFinalPurge) {
 
 TEST_F(ComThreadTest, FailureOfTheEndedThreadIsKept) {
   port.Open();
-  line->failures["ModemStatus"] = 31;
+  line->failures["ModemStatus"] = DeviceGoneError();
   HandOver(kEvCts);
   line->failures.clear();
   // The thread ends as soon as the error reaches it.
@@ -233,7 +233,7 @@ TEST_P(HandlerEndsThePortTest, WithoutWaitingForTheThreadThatWaitsForIt) {
     sender.Read(&byte, count);
   };
   port.Open();
-  if (GetParam().readFails) line->failures["Read"] = 5;
+  if (GetParam().readFails) line->failures["Read"] = DeviceGoneError();
   line->input = {1};
   HandOver(kEvRxChar | kEvTxEmpty | kEvCts);
   EXPECT_FALSE(port.Connected());

@@ -434,25 +434,25 @@ TEST(VirtualBoardFaults, VanishingPortFailsEveryCallAndCannotBeOpened) {
   host.Send({kSync});
   host.Send({kCommandStart});
   std::uint8_t byte = 0;
-  EXPECT_EQ(host.device->Write(&byte, 1).error, 22u);
-  EXPECT_EQ(host.device->Read(&byte, 1).error, 22u);
-  EXPECT_EQ(host.device->Purge(serial::kPurgeRxClear), 22u);
-  EXPECT_EQ(host.device->Escape(serial::kSetDtr), 22u);
+  EXPECT_EQ(host.device->Write(&byte, 1).error, serial::DeviceGoneError());
+  EXPECT_EQ(host.device->Read(&byte, 1).error, serial::DeviceGoneError());
+  EXPECT_EQ(host.device->Purge(serial::kPurgeRxClear), serial::DeviceGoneError());
+  EXPECT_EQ(host.device->Escape(serial::kSetDtr), serial::DeviceGoneError());
   host.device.reset();
   serial::SysError error = 0;
   EXPECT_EQ(OpenBoardDevice(host.board, &error), nullptr);
-  EXPECT_EQ(error, kErrorFileNotFound);
+  EXPECT_EQ(error, serial::PortAbsentError());
 }
 
 TEST(VirtualBoardFaults, HeldOrAlreadyOpenBoardCannotBeOpened) {
   Host host;
   serial::SysError error = 0;
   EXPECT_EQ(OpenBoardDevice(host.board, &error), nullptr);
-  EXPECT_EQ(error, kErrorAccessDenied);
+  EXPECT_EQ(error, serial::PortHeldError());
   host.device.reset();
   host.board->SetHeld(true);
   EXPECT_EQ(OpenBoardDevice(host.board, &error), nullptr);
-  EXPECT_EQ(error, kErrorAccessDenied);
+  EXPECT_EQ(error, serial::PortHeldError());
   host.board->SetHeld(false);
   EXPECT_NE(OpenBoardDevice(host.board, &error), nullptr);
 }

@@ -1,7 +1,7 @@
 #include "support/board_bench.h"
 
-#include "app/main_window_port.h"
 #include "board/board_messages.h"
+#include "board/port_defaults.h"
 
 namespace orvane::test_support {
 
@@ -10,12 +10,12 @@ BoardBench::BoardBench()
         openAttempts.push_back(port);
         auto it = boards.find(port);
         if (it == boards.end()) {
-          *error = sim::kErrorFileNotFound;
+          *error = serial::PortAbsentError();
           return std::unique_ptr<serial::ComDevice>();
         }
         return sim::OpenBoardDevice(it->second, error);
       }) {
-  app::ApplyMainWindowDesign(ComPort1);
+  board::ApplyPortDefaults(ComPort1);
   std::vector<std::string> rates(std::begin(board::kBaudRateItems),
                                  std::end(board::kBaudRateItems));
   cbBaudrateOption.SetItems(rates, board::kDefaultBaudRateItem);

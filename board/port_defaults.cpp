@@ -1,8 +1,8 @@
-#include "app/main_window_port.h"
+#include "board/port_defaults.h"
 
-namespace orvane::app {
+namespace orvane::board {
 
-void ApplyMainWindowDesign(serial::TComPort& port) {
+void ApplyPortDefaults(serial::TComPort& port) {
   port.BeginLoading();
   port.SetBaudRate(serial::br19200);
   port.SetPort("COM3");
@@ -20,4 +20,4 @@ void ApplyMainWindowDesign(serial::TComPort& port) {
   port.Loaded();
 }
 
-}  // namespace orvane::app
+}  // namespace orvane::board
