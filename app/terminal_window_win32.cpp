@@ -9,6 +9,7 @@
 #include "app/bitmaps.h"
 #include "app/control_ids.h"
 #include "app/glyph_button.h"
+#include "app/terminal_text_box.h"
 #include "app/terminal_window.h"
 
 namespace orvane::app {
@@ -35,17 +36,6 @@ HFONT TerminalFont() {
 WindowPlace ScreenPlace() {
   return {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
           GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-}
-
-// The text box takes "\r\n" as its line end.
-std::string WithCrLf(const std::string& text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 16);
-  for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
 }
 
 // The clipboard's text, empty when it holds none.
@@ -157,37 +147,8 @@ std::string TerminalWindow::ShownText() const {
   return text;
 }
 
-// New text goes at the end without disturbing the reader: a selection stays (to be copied), and
-// the view follows the end only when it was there already.
 void TerminalWindow::ShowChange(const ui::TerminalText::Change& change) {
-  if (!text_) return;
-  const std::string text = WithCrLf(change.text);
-  if (change.redraw) {
-    SetWindowTextA(text_, text.c_str());
-    SendMessageA(text_, WM_VSCROLL, SB_BOTTOM, 0);
-    return;
-  }
-  if (text.empty()) return;
-  SCROLLINFO scroll{};
-  scroll.cbSize = sizeof scroll;
-  scroll.fMask = SIF_ALL;
-  GetScrollInfo(text_, SB_VERT, &scroll);
-  const bool atEnd =
-      scroll.nPage == 0 || scroll.nPos + static_cast<int>(scroll.nPage) >= scroll.nMax;
-  CHARRANGE selection{};
-  SendMessageA(text_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-  SendMessageA(text_, WM_SETREDRAW, FALSE, 0);
-  const LRESULT end = GetWindowTextLengthA(text_);
-  SendMessageA(text_, EM_SETSEL, static_cast<WPARAM>(end), end);
-  SendMessageA(text_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
-  SendMessageA(text_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-  SendMessageA(text_, WM_SETREDRAW, TRUE, 0);
-  if (atEnd) {
-    SendMessageA(text_, WM_VSCROLL, SB_BOTTOM, 0);
-  } else {
-    SendMessageA(text_, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, scroll.nPos), 0);
-  }
-  InvalidateRect(text_, nullptr, TRUE);
+  if (text_) ShowTerminalChange(text_, change);
 }
 
 void TerminalWindow::PasteClipboard() {

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "app/glyph_button.h"
+#include "app/terminal_text_box.h"
 #include "sim/board_text.h"
 #include "sim/virtual_line.h"
 #include "ui/menu/dib_canvas_win32.h"
@@ -169,15 +170,7 @@ void VirtualBoardWindow::Refresh() {
     serialText_.Clear();
     SetWindowTextA(serial_, "");
   }
-  if (!look.serial.empty()) {
-    serialText_.Append(look.serial);
-    SendMessageA(serial_, WM_SETREDRAW, FALSE, 0);
-    // The edit box wants CR LF.
-    SetWindowTextA(serial_, ui::WithLineEnds(serialText_.Render(), ui::LineEnd::CrLf).c_str());
-    SendMessageA(serial_, WM_VSCROLL, SB_BOTTOM, 0);
-    SendMessageA(serial_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(serial_, nullptr, TRUE);
-  }
+  if (!look.serial.empty()) ShowTerminalChange(serial_, serialText_.Append(look.serial));
   const bool blink = (GetTickCount64() / kBlinkHalfPeriodMs) % 2 == 0;
   const bool blinkChanged = look.lcd.blinkOn && blink != blinkShown_;
   blinkShown_ = blink;

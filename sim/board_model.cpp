@@ -114,7 +114,8 @@ void BoardModel::PortWritten(int port, std::uint8_t before, std::uint8_t after, 
 }
 
 void BoardModel::SetButton(int button, bool pressed) {
-  const std::uint8_t bit = static_cast<std::uint8_t>(1u << (button & 1));
+  if (button < 0 || button > 1) return;  // the board has two: INT0 and INT1
+  const std::uint8_t bit = static_cast<std::uint8_t>(1u << button);
   buttons_ = pressed ? buttons_ | bit : buttons_ & ~bit;
   const std::uint8_t before = cpu_.Pins(3);
   cpu_.SetPortInput(3, ButtonLevels());

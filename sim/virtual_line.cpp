@@ -252,12 +252,13 @@ void VirtualBoard::HostPurgeInput() {
 }
 
 void VirtualBoard::SetButton(int button, bool pressed) {
+  if (button < 0 || button > 1) return;  // INT0 and INT1
   std::lock_guard lock(mutex_);
   const Micros now = clock_->Now();
   AdvanceProgramLocked(now);  // the press acts at the present, not where the CPU stands
-  const std::uint8_t bit = static_cast<std::uint8_t>(1u << (button & 1));
+  const std::uint8_t bit = static_cast<std::uint8_t>(1u << button);
   buttons_ = pressed ? buttons_ | bit : buttons_ & ~bit;
-  if (program_) program_->Board().SetButton(button & 1, pressed);
+  if (program_) program_->Board().SetButton(button, pressed);
 }
 
 void VirtualBoard::SetSwitches(int port, std::uint8_t levels) {

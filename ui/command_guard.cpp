@@ -8,8 +8,7 @@ bool CommandGuard::Run(const std::string& what, const std::function<void()>& com
   if (running_) return false;
   running_ = true;
   what_ = what;
-  // A copy: a listener may add or remove listeners while it is told.
-  for (CommandListener* listener : std::vector(listeners_)) listener->CommandStarted(what);
+  Tell([&what](CommandListener& listener) { listener.CommandStarted(what); });
   try {
     command();
   } catch (...) {
@@ -23,7 +22,15 @@ bool CommandGuard::Run(const std::string& what, const std::function<void()>& com
 void CommandGuard::Finish() {
   running_ = false;
   what_.clear();
-  for (CommandListener* listener : std::vector(listeners_)) listener->CommandEnded();
+  Tell([](CommandListener& listener) { listener.CommandEnded(); });
+}
+
+void CommandGuard::Tell(const std::function<void(CommandListener&)>& call) {
+  for (CommandListener* listener : std::vector(listeners_)) {
+    if (std::find(listeners_.begin(), listeners_.end(), listener) != listeners_.end()) {
+      call(*listener);
+    }
+  }
 }
 
 void CommandGuard::AddListener(CommandListener& listener) {

@@ -36,6 +36,9 @@ class CommandGuard {
 
  private:
   void Finish();
+  // Tells each listener, over a copy of the list (a listener may add or remove listeners while
+  // it is told); one removed meanwhile is not told, as it may be gone.
+  void Tell(const std::function<void(CommandListener&)>& call);
 
   bool running_ = false;
   std::string what_;

@@ -48,5 +48,24 @@ TEST(CommandGuardTest, AFailedCommandEndsAndItsErrorPassesThrough) {
   EXPECT_EQ(journal.lines.size(), 2u);
 }
 
+// A listener that, when told, removes another (a window closing another): the removed one, which
+// may be gone by then, is not told.
+TEST(CommandGuardTest, AListenerRemovedWhileOthersAreToldIsNotTold) {
+  CommandGuard guard;
+  Journal removed;
+  struct Remover : CommandListener {
+    CommandGuard* guard;
+    Journal* other;
+    void CommandStarted(const std::string&) override { guard->RemoveListener(*other); }
+    void CommandEnded() override {}
+  } remover;
+  remover.guard = &guard;
+  remover.other = &removed;
+  guard.AddListener(remover);
+  guard.AddListener(removed);
+  guard.Run("downloading", [] {});
+  EXPECT_TRUE(removed.lines.empty());
+}
+
 }  // namespace
 }  // namespace orvane::ui
