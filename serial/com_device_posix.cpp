@@ -410,10 +410,4 @@ std::unique_ptr<ComDevice> OpenPlatformDevice(const std::string& port, SysError*
   return std::make_unique<PosixComDevice>(std::move(fd), before);
 }
 
-SysError InvalidHandleError() { return EBADF; }
-SysError InvalidParameterError() { return EINVAL; }
-SysError PortAbsentError() { return ENOENT; }
-SysError PortHeldError() { return EBUSY; }
-SysError DeviceGoneError() { return EIO; }
-
 }  // namespace orvane::serial

@@ -220,10 +220,4 @@ std::unique_ptr<ComDevice> OpenPlatformDevice(const std::string& port, SysError*
   return std::make_unique<Win32ComDevice>(std::move(handle), std::move(claim));
 }
 
-SysError InvalidHandleError() { return ERROR_INVALID_HANDLE; }
-SysError InvalidParameterError() { return ERROR_INVALID_PARAMETER; }
-SysError PortAbsentError() { return ERROR_FILE_NOT_FOUND; }
-SysError PortHeldError() { return ERROR_ACCESS_DENIED; }
-SysError DeviceGoneError() { return ERROR_BAD_COMMAND; }
-
 }  // namespace orvane::serial
