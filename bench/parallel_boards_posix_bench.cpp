@@ -4,11 +4,8 @@
 // system, from the tool's resource use; the boards' own work is theirs). Then, with one board
 // whose answers are held 16 ms as a USB converter's latency timer holds them, the time of each
 // algorithm.
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -16,51 +13,20 @@
 #include <vector>
 
 #include "board_server_posix_bench.h"
+#include "child_process_posix_bench.h"
 
 namespace {
 
 using orvane::bench::BoardServer;
-using Clock = std::chrono::steady_clock;
 
 constexpr const char* kAlgorithms[] = {"page", "page-verified", "byte", "byte-verified"};
 
-struct Run {
-  bool succeeded = false;
-  double wall = 0;  // seconds
-  double user = 0;  // CPU seconds of the tool
-  double system = 0;
-};
-
-std::string Folder() {
-  return std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
-}
-
-double Seconds(const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; }
+using Run = orvane::bench::ChildRun;
 
 // Runs orvane with the arguments, output to /dev/null; its wall and CPU time.
 Run RunOrvane(std::vector<std::string> args) {
-  args.insert(args.begin(), Folder() + "/orvane");
-  // The child would write out what this process has not yet written.
-  std::fflush(nullptr);
-  const auto start = Clock::now();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (std::freopen("/dev/null", "w", stdout) == nullptr) _exit(127);
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  rusage usage{};
-  wait4(pid, &status, 0, &usage);
-  Run run;
-  run.wall = std::chrono::duration<double>(Clock::now() - start).count();
-  run.succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  run.user = Seconds(usage.ru_utime);
-  run.system = Seconds(usage.ru_stime);
-  return run;
+  args.insert(args.begin(), orvane::bench::ProgramFolder() + "/orvane");
+  return orvane::bench::RunChild(std::move(args));
 }
 
 // N boards on terminals linked in a fresh folder; their links, comma-separated.

@@ -36,6 +36,7 @@
 #include "board/board_protocol.h"
 #include "board/port_defaults.h"
 #include "board_server_posix_bench.h"
+#include "child_process_posix_bench.h"
 #include "download/download_run.h"
 #include "download/hex_file.h"
 #include "download/load_for_download.h"
@@ -243,42 +244,14 @@ bool MinimalHostDownload(const std::string& link, const download::MemoryImage& i
   return ok;
 }
 
-struct ProcessRun {
-  bool ok = false;
-  double cpu = 0;  // user + system seconds
-};
-
-// This program's folder: orvane and orvane-board are built beside it.
-std::string Folder() {
-  return std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
-}
-
-ProcessRun RunProcess(std::vector<std::string> args) {
-  std::fflush(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (std::freopen("/dev/null", "w", stdout) == nullptr) _exit(127);
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  rusage usage{};
-  wait4(pid, &status, 0, &usage);
-  const CpuTime cpu{static_cast<double>(usage.ru_utime.tv_sec) + usage.ru_utime.tv_usec / 1e6,
-                    static_cast<double>(usage.ru_stime.tv_sec) + usage.ru_stime.tv_usec / 1e6};
-  return {WIFEXITED(status) && WEXITSTATUS(status) == 0, cpu.user + cpu.system};
-}
-
 // The least CPU time of three runs, each on a fresh board; negative when every run failed.
 double LeastCpu(const std::string& link, const std::vector<std::string>& args) {
   double least = -1;
   for (int run = 0; run < 3; ++run) {
     BoardServer server(link, {});
-    const ProcessRun result = RunProcess(args);
-    if (result.ok && (least < 0 || result.cpu < least)) least = result.cpu;
+    const bench::ChildRun result = bench::RunChild(args);
+    const double cpu = result.user + result.system;
+    if (result.succeeded && (least < 0 || cpu < least)) least = cpu;
   }
   return least;
 }
@@ -286,10 +259,10 @@ double LeastCpu(const std::string& link, const std::vector<std::string>& args) {
 void CompareWithMinimalHost(const std::string& link) {
   const std::string file = std::string(ORVANE_SOURCE_DIR) + "/tests/data/hex/objcopy-8192.hex";
   const double tool =
-      LeastCpu(link, {Folder() + "/orvane", "download", file, "--port", link, "--baud",
-                      std::to_string(kRate), "--algorithm", "byte-verified"});
-  const double minimal =
-      LeastCpu(link, {Folder() + "/transfer_posix_bench", "--minimal-host", link, file});
+      LeastCpu(link, {bench::ProgramFolder() + "/orvane", "download", file, "--port", link,
+                      "--baud", std::to_string(kRate), "--algorithm", "byte-verified"});
+  const double minimal = LeastCpu(
+      link, {bench::ProgramFolder() + "/transfer_posix_bench", "--minimal-host", link, file});
   std::printf("\nbyte-verified, %s, CPU us per image byte (least of 3, whole process):\n",
               "objcopy-8192.hex");
   std::printf("  orvane download   %6.2f\n", tool * 1e6 / download::ImageSize);
