@@ -113,9 +113,10 @@ void DownloadCommands::RunAndShowResult() {
     // The file last chosen in the dialog, also after a Redownload or a recent file.
     controls_.StatusBar1.SetPanelText(ui::kFileNamePanel, FileNamePart(OpenDialog1_.FileName()));
   }
-  // The result stays readable for a moment, whatever it is; nothing else runs meanwhile.
+  // The result stays readable for a moment, whatever it is; nothing else runs meanwhile. A
+  // program that is to end does not wait for it.
   Form2_.Repaint();
-  controls_.waiter.Wait(kResultDisplayMs);
+  if (!controls_.pump.EndRequested()) controls_.waiter.Wait(kResultDisplayMs);
   Form2_.Close();
 }
 

@@ -18,7 +18,7 @@
 #include "board/board_link.h"
 #include "download/hex_file.h"
 #include "download/memory_image.h"
-#include "ui/main_window_controls.h"
+#include "ui/views/main_window_controls.h"
 
 namespace orvane::app {
 

@@ -604,7 +604,7 @@ Picture ImageListPicture(int index) {
 
 Picture MainIconPicture() { return PictureFromMap(kMainIcon, kStandardPalette); }
 Picture SmallIconPicture() { return PictureFromMap(kSmallIcon, kStandardPalette); }
-Picture BoardPicture() { return PictureFromMap(kBoard, kPalette); }
+Picture MainWindowDecorationPicture() { return PictureFromMap(kBoard, kPalette); }
 Picture OkGlyphPicture() { return PictureFromMap(kOkGlyph, kPalette); }
 Picture CloseGlyphPicture() { return ImageListPicture(kImageExit); }
 Picture ClearGlyphPicture() { return PictureFromMap(kClearGlyph, kPalette); }

@@ -44,13 +44,13 @@ inline constexpr int kImageRecentFiles = 3;
 inline constexpr int kImageExit = 6;
 inline constexpr int kImageRedownload = 16;
 
-Picture ImageListPicture(int index);  // 0 <= index < kImageListCount, else std::out_of_range
-Picture MainIconPicture();            // 32 x 32, of the 16 standard colours only
-Picture SmallIconPicture();           // 16 x 16, the same design for title bars
-Picture BoardPicture();               // the main window's decorative picture
-Picture OkGlyphPicture();             // the OK button's glyph
-Picture CloseGlyphPicture();          // the Close button's glyph
-Picture ClearGlyphPicture();          // the serial terminal's Clear button
+Picture ImageListPicture(int index);    // 0 <= index < kImageListCount, else std::out_of_range
+Picture MainIconPicture();              // 32 x 32, of the 16 standard colours only
+Picture SmallIconPicture();             // 16 x 16, the same design for title bars
+Picture MainWindowDecorationPicture();  // the main window's decorative picture
+Picture OkGlyphPicture();               // the OK button's glyph
+Picture CloseGlyphPicture();            // the Close button's glyph
+Picture ClearGlyphPicture();            // the serial terminal's Clear button
 
 // The 16 standard colours, as 0xRRGGBB.
 std::span<const std::uint32_t> StandardColours();

@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "app/ini_profile.h"
-#include "ui/views.h"
+#include "ui/views/views.h"
 
 namespace orvane::app {
 

@@ -92,13 +92,16 @@ void SerialTerminal::Paste(std::string_view text) {
   pasted_ += ui::WithLineEnds(text, lineEnd_);
 }
 
-void SerialTerminal::SendPastedChunk() {
+void SerialTerminal::SendPastedChunk(std::chrono::microseconds elapsed) {
   if (pasted_.empty() || commands_.Running()) return;
   if (!CanSend()) {
     pasted_.clear();
+    pasteWait_ = {};
     return;
   }
-  const std::size_t size = std::min(ChunkSize(), pasted_.size());
+  pasteWait_ -= std::max(elapsed, std::chrono::microseconds(0));
+  if (pasteWait_.count() > 0) return;
+  const std::size_t size = std::min(kLongestBurst, pasted_.size());
   std::int32_t sent = 0;
   try {
     sent = port_.Write(pasted_.data(), static_cast<std::int32_t>(size));
@@ -106,15 +109,14 @@ void SerialTerminal::SendPastedChunk() {
     Fail(error);
     return;
   }
-  pasted_.erase(0, static_cast<std::size_t>(std::max(sent, 0)));
-}
-
-std::size_t SerialTerminal::ChunkSize() const {
+  sent = std::max(sent, 0);
+  pasted_.erase(0, static_cast<std::size_t>(sent));
   std::int32_t bits = serial::BaudRateToBits(port_.BaudRate());
   if (bits <= 0) bits = port_.CustomBaudRate();
-  const auto bytes =
-      static_cast<long long>(bits) * kPasteTickMs * kPastePacePercent / (kBitsPerByte * 1000 * 100);
-  return std::clamp(static_cast<std::size_t>(std::max(bytes, 1LL)), std::size_t{1}, kLongestBurst);
+  // The burst's time on the line, and the pause after it.
+  const long long burstUs = 1000000LL * kBitsPerByte * sent / std::max(bits, 1);
+  pasteWait_ = pasted_.empty() ? std::chrono::microseconds(0)
+                               : std::chrono::microseconds(burstUs * 100 / kPastePacePercent);
 }
 
 void SerialTerminal::CommandStarted(const std::string& what) {
@@ -125,6 +127,7 @@ void SerialTerminal::CommandEnded() { ReadArrived(); }
 
 void SerialTerminal::Fail(const serial::EComPort& error) {
   pasted_.clear();
+  pasteWait_ = {};
   Note(error.what());
   try {
     port_.Close();

@@ -6,13 +6,14 @@
 // since, so a program that greets the user at its start is shown from its first line.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 #include "serial/com_port.h"
-#include "ui/command_guard.h"
-#include "ui/terminal_text.h"
+#include "ui/drawing/terminal_text.h"
+#include "ui/views/command_guard.h"
 
 namespace orvane::app {
 
@@ -25,12 +26,14 @@ class TerminalDisplay {
 
 class SerialTerminal : public ui::CommandListener {
  public:
-  // The pace of pasted text: one chunk per tick, nine tenths of a tick's worth of bytes at the
-  // port's rate, and never more than kLongestBurst at once. A board that echoes spends a little
-  // more than a byte's time on each byte it sends back; on an unbroken stream it falls behind and
-  // its one-byte receive buffer overruns after a few dozen bytes. Short bursts with a pause
-  // between them let it catch up.
-  static constexpr int kPasteTickMs = 25;
+  // The pace of pasted text: bursts of at most kLongestBurst bytes, each once the line has
+  // carried the last one and a ninth of its time more, so the text goes a little below the
+  // line's pace (nine tenths of it, less a tick's wait now and then). A board that echoes spends a
+  // little more than a byte's time on each byte it sends back (it waits for the last one to have
+  // gone out): on an unbroken stream it falls behind and its one-byte receive buffer overruns
+  // after a few dozen bytes. The pause after each burst lets it catch up. The window looks every
+  // kPasteTickMs, a burst at the fastest rate lasting some 6 ms.
+  static constexpr int kPasteTickMs = 1;
   static constexpr int kPastePacePercent = 90;
   static constexpr std::size_t kLongestBurst = 32;
   // The most one received-bytes event reads, so a fast board cannot hold the window.
@@ -53,10 +56,10 @@ class SerialTerminal : public ui::CommandListener {
   void Type(std::string_view keys);
   // Pasted text, its line ends made the chosen one, queued for SendPastedChunk.
   void Paste(std::string_view text);
-  // Sends the next chunk of what was pasted (nothing while a command runs).
-  void SendPastedChunk();
+  // Sends the next burst of what was pasted if the last one has had its time, `elapsed` being the
+  // time since the last call (nothing while a command runs).
+  void SendPastedChunk(std::chrono::microseconds elapsed = std::chrono::milliseconds(kPasteTickMs));
   std::size_t PasteWaiting() const { return pasted_.size(); }
-  std::size_t ChunkSize() const;
 
   ui::LineEnd LineEnd() const { return lineEnd_; }
   void SetLineEnd(ui::LineEnd lineEnd) { lineEnd_ = lineEnd; }
@@ -85,6 +88,7 @@ class SerialTerminal : public ui::CommandListener {
   ui::TerminalText text_;
   ui::LineEnd lineEnd_ = ui::LineEnd::Cr;
   std::string pasted_;
+  std::chrono::microseconds pasteWait_{0};  // until the next burst may go
   bool following_ = false;
   bool closedNoted_ = false;
 };

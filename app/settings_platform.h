@@ -1,5 +1,6 @@
 // What the settings file needs of the operating system: a crash-safe file replacement and the
-// folders where settings live. One implementation per platform (_core_win32 / _core_posix).
+// folders where settings live. The replacement's order is portable (settings_platform.cpp); its
+// steps and the folders have one implementation per platform (_core_win32 / _core_posix).
 #pragma once
 
 #include <filesystem>
@@ -15,6 +16,21 @@ namespace orvane::app {
 // Returns false when any step fails; the old file is then unchanged and no temporary file stays.
 bool ReplaceFileContents(const std::filesystem::path& file, std::string_view content,
                          const BeforeReplaceHook& beforeReplace);
+
+// The platform's steps of ReplaceFileContents, which settings_platform.cpp takes in order.
+//
+// Creates `file`, which must not exist yet, writes `content` to it with the permissions of
+// `original` where the platform has them and `original` exists, flushes it to the disk and closes
+// it. False when any step fails; the file may then stay, for the caller to remove.
+bool WriteNewFileDurably(const std::filesystem::path& file, std::string_view content,
+                         const std::filesystem::path& original);
+// Renames `from` over `to` in one step, and returns once the new name is on the disk.
+bool RenameDurably(const std::filesystem::path& from, const std::filesystem::path& to);
+// The file a replacement of `file` writes: on POSIX a settings file kept as a link (dotfile
+// managers do that) stays a link, so its target is replaced; elsewhere `file` itself.
+std::filesystem::path ReplacementTarget(const std::filesystem::path& file);
+// A number of this process, for temporary names that other processes do not pick.
+unsigned long ProcessNumber();
 
 // The user's own settings folder: %APPDATA% on Windows, $XDG_CONFIG_HOME/orvane or
 // ~/.config/orvane elsewhere. Empty when the platform gives none.

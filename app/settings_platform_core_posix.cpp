@@ -3,10 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdlib>
-#include <string>
 #include <system_error>
 
 #include "app/settings_platform.h"
@@ -18,81 +16,50 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Removes the temporary file unless the rename took it.
-class TemporaryFile {
- public:
-  explicit TemporaryFile(fs::path path) : path_(std::move(path)) {}
-  ~TemporaryFile() {
-    fd_.Reset();
-    if (!kept_) ::unlink(path_.c_str());
+bool WriteAll(int fd, std::string_view content) {
+  while (!content.empty()) {
+    const ssize_t n = ::write(fd, content.data(), content.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    content.remove_prefix(static_cast<std::size_t>(n));
   }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  return true;
+}
 
-  bool Create() {
-    fd_.Reset(::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    return fd_.Valid();
-  }
-  bool WriteAll(std::string_view content) {
-    while (!content.empty()) {
-      const ssize_t n = ::write(fd_.Get(), content.data(), content.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
-      content.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-  }
-  bool CopyModeOf(const fs::path& original) {
-    struct stat st {};
-    if (::stat(original.c_str(), &st) != 0) return true;  // new file: umask decides
-    return ::fchmod(fd_.Get(), st.st_mode & 07777) == 0;
-  }
-  bool SyncAndClose() {
-    const bool synced = ::fsync(fd_.Get()) == 0;
-    const bool closed = ::close(fd_.Release()) == 0;  // its result tells of a lost write
-    return synced && closed;
-  }
-  const fs::path& Path() const { return path_; }
-  void Keep() { kept_ = true; }
-
- private:
-  fs::path path_;
-  serial::UniqueFd fd_;
-  bool kept_ = false;
-};
-
-// Makes the rename itself durable; a failure here loses nothing that was there before.
-void SyncFolder(const fs::path& folder) {
-  const serial::UniqueFd fd(
-      ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (fd.Valid()) ::fsync(fd.Get());
+bool CopyModeOf(int fd, const fs::path& original) {
+  struct stat st {};
+  if (::stat(original.c_str(), &st) != 0) return true;  // new file: umask decides
+  return ::fchmod(fd, st.st_mode & 07777) == 0;
 }
 
 }  // namespace
 
-bool ReplaceFileContents(const fs::path& file, std::string_view content,
-                         const BeforeReplaceHook& beforeReplace) {
-  // A settings file kept as a link (dotfile managers do that) stays a link: replace its target.
-  fs::path target = file;
-  std::error_code ec;
-  if (fs::is_symlink(file, ec)) {
-    const fs::path resolved = fs::canonical(file, ec);
-    if (!ec) target = resolved;
-  }
-  static std::atomic<unsigned> sequence{0};
-  fs::path temporary = target;
-  temporary += "." + std::to_string(::getpid()) + "-" + std::to_string(sequence++) + ".tmp";
+bool WriteNewFileDurably(const fs::path& file, std::string_view content, const fs::path& original) {
+  serial::UniqueFd fd(::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  if (!fd.Valid() || !WriteAll(fd.Get(), content) || !CopyModeOf(fd.Get(), original)) return false;
+  const bool synced = ::fsync(fd.Get()) == 0;
+  const bool closed = ::close(fd.Release()) == 0;  // its result tells of a lost write
+  return synced && closed;
+}
 
-  TemporaryFile tmp(temporary);
-  if (!tmp.Create() || !tmp.WriteAll(content) || !tmp.CopyModeOf(target) || !tmp.SyncAndClose()) {
-    return false;
-  }
-  if (beforeReplace) beforeReplace(tmp.Path());
-  if (::rename(tmp.Path().c_str(), target.c_str()) != 0) return false;
-  tmp.Keep();
-  SyncFolder(target.parent_path());
+bool RenameDurably(const fs::path& from, const fs::path& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) return false;
+  // Makes the rename itself durable; a failure here loses nothing that was there before.
+  const fs::path folder = to.parent_path();
+  const serial::UniqueFd fd(
+      ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.Valid()) ::fsync(fd.Get());
   return true;
 }
+
+fs::path ReplacementTarget(const fs::path& file) {
+  std::error_code ec;
+  if (!fs::is_symlink(file, ec)) return file;
+  const fs::path resolved = fs::canonical(file, ec);
+  return ec ? file : resolved;
+}
+
+unsigned long ProcessNumber() { return static_cast<unsigned long>(::getpid()); }
 
 fs::path UserSettingsFolder() {
   // Relative values are to be ignored, so a stray setting cannot scatter files in the work folder.

@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <string>
 
 #include "app/settings_platform.h"
@@ -13,70 +12,39 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Closes the handle and removes the temporary file unless the rename took it.
-class TemporaryFile {
- public:
-  explicit TemporaryFile(fs::path path) : path_(std::move(path)) {}
-  ~TemporaryFile() {
-    Close();
-    if (!kept_) ::DeleteFileW(path_.c_str());
-  }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-  bool Create() {
-    handle_.Reset(::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    return handle_.Valid();
-  }
-  bool WriteAll(std::string_view content) {
-    while (!content.empty()) {
-      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size(), 1u << 20));
-      DWORD written = 0;
-      if (!::WriteFile(handle_.Get(), content.data(), chunk, &written, nullptr) || written == 0) {
-        return false;
-      }
-      content.remove_prefix(written);
+bool WriteAll(HANDLE handle, std::string_view content) {
+  while (!content.empty()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size(), 1u << 20));
+    DWORD written = 0;
+    if (!::WriteFile(handle, content.data(), chunk, &written, nullptr) || written == 0) {
+      return false;
     }
-    return true;
+    content.remove_prefix(written);
   }
-  bool FlushAndClose() {
-    const bool flushed = ::FlushFileBuffers(handle_.Get()) != 0;
-    return Close() && flushed;
-  }
-  const fs::path& Path() const { return path_; }
-  void Keep() { kept_ = true; }
-
- private:
-  bool Close() {  // its result tells of a lost write
-    return !handle_.Valid() || ::CloseHandle(handle_.Release()) != 0;
-  }
-
-  fs::path path_;
-  serial::UniqueHandle handle_;
-  bool kept_ = false;
-};
+  return true;
+}
 
 }  // namespace
 
-bool ReplaceFileContents(const fs::path& file, std::string_view content,
-                         const BeforeReplaceHook& beforeReplace) {
-  static std::atomic<unsigned> sequence{0};
-  fs::path temporary = file;
-  temporary += L"." + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-               std::to_wstring(sequence++) + L".tmp";
-
-  TemporaryFile tmp(temporary);
-  if (!tmp.Create() || !tmp.WriteAll(content) || !tmp.FlushAndClose()) return false;
-  if (beforeReplace) beforeReplace(tmp.Path());
-  // WRITE_THROUGH: the call returns only once the new name is on the disk.
-  if (!::MoveFileExW(tmp.Path().c_str(), file.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return false;
-  }
-  tmp.Keep();
-  return true;
+// The file's permissions come from the folder it is made in; `original` has none to copy.
+bool WriteNewFileDurably(const fs::path& file, std::string_view content, const fs::path&) {
+  serial::UniqueHandle handle(::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!handle.Valid() || !WriteAll(handle.Get(), content)) return false;
+  const bool flushed = ::FlushFileBuffers(handle.Get()) != 0;
+  const bool closed = ::CloseHandle(handle.Release()) != 0;  // its result tells of a lost write
+  return flushed && closed;
 }
+
+bool RenameDurably(const fs::path& from, const fs::path& to) {
+  // WRITE_THROUGH: the call returns only once the new name is on the disk.
+  return ::MoveFileExW(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+fs::path ReplacementTarget(const fs::path& file) { return file; }
+
+unsigned long ProcessNumber() { return ::GetCurrentProcessId(); }
 
 fs::path UserSettingsFolder() { return PathFromEnvironment("APPDATA"); }
 

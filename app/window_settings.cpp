@@ -45,10 +45,28 @@ WindowPlace ClampWindowPlace(WindowPlace place, const WindowPlace& screen,
   return place;
 }
 
+WindowPlace KeepOnScreens(const WindowPlace& place, const std::vector<WindowPlace>& screens,
+                          const WindowPlace& minimum) {
+  if (screens.empty()) return place;
+  auto overlap = [&](const WindowPlace& screen) {
+    const long long width = std::min(place.left + place.width, screen.left + screen.width) -
+                            std::max(place.left, screen.left);
+    const long long height = std::min(place.top + place.height, screen.top + screen.height) -
+                             std::max(place.top, screen.top);
+    return width > 0 && height > 0 ? width * height : 0;
+  };
+  const WindowPlace* best = &screens.front();
+  for (const WindowPlace& screen : screens) {
+    if (overlap(screen) > overlap(*best)) best = &screen;
+  }
+  return ClampWindowPlace(place, *best, minimum);
+}
+
 WindowPlace WindowSettings::ReadPlace(std::string_view key, const WindowPlace& fallback,
-                                      const WindowPlace& screen, const WindowPlace& minimum) const {
+                                      const std::vector<WindowPlace>& screens,
+                                      const WindowPlace& minimum) const {
   const auto stored = ParseWindowPlace(ReadValue(key, ""));
-  return ClampWindowPlace(stored.value_or(fallback), screen, minimum);
+  return KeepOnScreens(stored.value_or(fallback), screens, minimum);
 }
 
 void WindowSettings::WritePlace(std::string_view key, const WindowPlace& place) noexcept {

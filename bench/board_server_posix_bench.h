@@ -2,14 +2,15 @@
 // at a path, and stopped with the object. For the benchmarks of the serial layer.
 #pragma once
 
+#include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include "support/child_process_posix.h"
 
 namespace orvane::bench {
 
@@ -21,21 +22,11 @@ class BoardServer {
     const std::string program =
         (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "orvane-board").string();
     int out[2];
-    if (pipe(out) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(out[1], STDOUT_FILENO);
-      close(out[0]);
-      close(out[1]);
-      std::vector<std::string> args{program, "--link",          link, "--answer-delay-us",
-                                    "0",     "--page-write-ms", "0"};
-      args.insert(args.end(), extraOptions.begin(), extraOptions.end());
-      std::vector<char*> argv;
-      for (std::string& arg : args) argv.push_back(arg.data());
-      argv.push_back(nullptr);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
+    if (pipe2(out, O_CLOEXEC) != 0) return;
+    std::vector<std::string> args{program, "--link",          link, "--answer-delay-us",
+                                  "0",     "--page-write-ms", "0"};
+    args.insert(args.end(), extraOptions.begin(), extraOptions.end());
+    child_ = test_support::ChildProcess(std::move(args), out[1]);
     close(out[1]);
     pollfd fd{out[0], POLLIN, 0};
     char c = 0;
@@ -50,17 +41,11 @@ class BoardServer {
     if (!gotLine) Stop();
   }
   ~BoardServer() { Stop(); }
-  bool Running() const { return pid_ > 0; }
-  void Stop() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    int status = 0;
-    waitpid(pid_, &status, 0);
-    pid_ = -1;
-  }
+  bool Running() const { return child_.Running(); }
+  void Stop() { child_.Stop(); }
 
  private:
-  pid_t pid_ = -1;
+  test_support::ChildProcess child_;
 };
 
 }  // namespace orvane::bench

@@ -3,14 +3,13 @@
 #pragma once
 
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include "support/child_process_posix.h"
 
 namespace orvane::bench {
 
@@ -28,27 +27,16 @@ struct ChildRun {
 
 // Runs args[0] with the rest as its arguments and waits for it to end.
 inline ChildRun RunChild(std::vector<std::string> args) {
-  // The child would write out what this process has not yet written.
-  std::fflush(nullptr);
   const auto start = std::chrono::steady_clock::now();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (std::freopen("/dev/null", "w", stdout) == nullptr) _exit(127);
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
+  test_support::ChildProcess child(std::move(args), test_support::ChildProcess::kQuiet);
   rusage usage{};
-  wait4(pid, &status, 0, &usage);
+  const int exitCode = child.Wait(&usage);
   const auto seconds = [](const timeval& t) {
     return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6;
   };
   ChildRun run;
   run.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  run.succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  run.succeeded = exitCode == 0;
   run.user = seconds(usage.ru_utime);
   run.system = seconds(usage.ru_stime);
   return run;

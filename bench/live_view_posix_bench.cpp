@@ -10,11 +10,13 @@
 #include <thread>
 
 #include "board/board_protocol.h"
-#include "sim/board_picture.h"
-#include "sim/board_text.h"
-#include "sim/live_boards.h"
-#include "sim/live_view.h"
-#include "sim/virtual_board.h"
+#include "sim/line/virtual_board.h"
+#include "sim/line/virtual_board_device.h"
+#include "sim/line/virtual_board_registry.h"
+#include "sim/view/board_text.h"
+#include "sim/view/live_boards.h"
+#include "sim/view/live_view.h"
+#include "sim/view/terminal_board_picture.h"
 
 namespace {
 
@@ -51,7 +53,7 @@ class DrawingScreen final : public sim::ViewScreen {
   std::size_t bytes_ = 0;
 
  private:
-  sim::BoardPicture picture_;
+  sim::TerminalBoardPicture picture_;
 };
 
 void Report(const char* what, double seconds, double cpu) {
@@ -62,7 +64,7 @@ void ModelRun(double seconds) {
   sim::BoardModel board;
   std::copy(std::begin(kBusyProgram), std::end(kBusyProgram),
             board.Cpu().Code().begin() + sim::kProgramStart);
-  board.StartProgram(57600);
+  board.StartProgram(board::kDefaultBaudRate);
   sim::RealClock clock;
   DrawingScreen screen;
   sim::PacedBoard paced(board, 1, std::nullopt, clock.Now());
@@ -86,7 +88,7 @@ void VirtualBoardRun(double seconds) {
   serial::SysError error = 0;
   const auto device = sim::OpenBoardDevice(board, &error);
   serial::Dcb dcb;
-  dcb.BaudRate = 57600;
+  dcb.BaudRate = board::kDefaultBaudRate;
   dcb.Flags = 1u << serial::dcb_flags::kDtrControlShift;
   device->SetState(dcb);
   // A one-byte download of the program's first byte starts it, as the monitor does.
@@ -116,9 +118,9 @@ void OneFrame() {
   sim::BoardModel board;
   std::copy(std::begin(kBusyProgram), std::end(kBusyProgram),
             board.Cpu().Code().begin() + sim::kProgramStart);
-  board.StartProgram(57600);
+  board.StartProgram(board::kDefaultBaudRate);
   sim::BoardLooker looker;
-  sim::BoardPicture picture;
+  sim::TerminalBoardPicture picture;
   sim::BoardSnapshot last;
   constexpr int kFrames = 20000;
   std::size_t bytes = 0;

@@ -3,11 +3,8 @@
 // that the line and the path to it bound the time. Prints for each algorithm the wall time of the
 // transfer (the connection and handshake left out) both ways and network / local as a speed ratio
 // (local wall / network wall; 1 means no cost for the network).
-#include <fcntl.h>
 #include <netinet/in.h>
-#include <signal.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -21,21 +18,22 @@
 #include <vector>
 
 #include "board/board_link.h"
+#include "board/board_protocol.h"
 #include "board/port_defaults.h"
 #include "board_server_posix_bench.h"
 #include "download/download_run.h"
 #include "serial/com_port.h"
-#include "ui/main_window_controls.h"
-#include "ui/memory_progress_window.h"
-#include "ui/memory_views.h"
+#include "support/child_process_posix.h"
+#include "ui/views/main_window_controls.h"
+#include "ui/views/memory_progress_window.h"
+#include "ui/views/memory_views.h"
 
 namespace {
 
 using namespace orvane;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kRate = 57600;
-constexpr const char* kAlgorithmNames[] = {"page", "page-verified", "byte", "byte-verified"};
+constexpr int kRate = static_cast<int>(board::kDefaultBaudRate);
 
 class Errors final : public ui::ErrorReporter {
  public:
@@ -50,23 +48,14 @@ class NetworkServer {
     const std::string config = folder + "/ser2net.yaml";
     std::ofstream(config) << "connection: &board\n"
                           << "  accepter: telnet(rfc2217),tcp,127.0.0.1," << port_ << "\n"
-                          << "  connector: serialdev," << link << ",57600n81,local\n"
+                          << "  connector: serialdev," << link << "," << kRate << "n81,local\n"
                           << "  options: {chardelay: false, kickolduser: true}\n";
-    pid_ = fork();
-    if (pid_ == 0) {
-      const int quiet = open("/dev/null", O_WRONLY);
-      dup2(quiet, STDERR_FILENO);
-      execl("/usr/sbin/ser2net", "ser2net", "-n", "-c", config.c_str(),
-            static_cast<char*>(nullptr));
-      _exit(127);
-    }
+    using test_support::ChildProcess;
+    server_ = ChildProcess({"/usr/sbin/ser2net", "-n", "-c", config}, ChildProcess::kInherit,
+                           ChildProcess::kQuiet);
     for (int i = 0; i < 500 && !Accepts(); ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-  }
-  ~NetworkServer() {
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
   }
   std::string PortName() const { return "rfc2217://127.0.0.1:" + std::to_string(port_); }
 
@@ -96,7 +85,7 @@ class NetworkServer {
   }
 
   std::uint16_t port_ = 0;
-  pid_t pid_ = -1;
+  test_support::ChildProcess server_;
 };
 
 // The transfer's wall time in seconds; negative when it failed.
@@ -139,7 +128,7 @@ int main() {
   std::printf("pseudo-terminal, and the same through ser2net (RFC 2217, loopback)\n");
   std::printf("%-14s %9s %9s %15s\n", "algorithm", "local s", "network s", "speed ratio");
   int failures = 0;
-  for (int algorithm = 0; algorithm < 4; ++algorithm) {
+  for (int algorithm = 0; algorithm < download::kDownloadAlgorithmCount; ++algorithm) {
     double local = -1;
     double network = -1;
     {
@@ -152,13 +141,14 @@ int main() {
       network = DownloadOnce(*image, algorithm, server.PortName());
     }
     if (local < 0 || network < 0) {
-      std::printf("%-14s failed (local %s, network %s)\n", kAlgorithmNames[algorithm],
-                  local < 0 ? "failed" : "ok", network < 0 ? "failed" : "ok");
+      std::printf("%-14s failed (local %s, network %s)\n",
+                  download::kDownloadAlgorithms[algorithm].toolName, local < 0 ? "failed" : "ok",
+                  network < 0 ? "failed" : "ok");
       ++failures;
       continue;
     }
-    std::printf("%-14s %9.3f %9.3f %15.3f\n", kAlgorithmNames[algorithm], local, network,
-                local / network);
+    std::printf("%-14s %9.3f %9.3f %15.3f\n", download::kDownloadAlgorithms[algorithm].toolName,
+                local, network, local / network);
   }
   std::filesystem::remove_all(folder);
   return failures == 0 ? 0 : 1;

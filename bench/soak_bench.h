@@ -19,9 +19,9 @@
 #include "board/port_defaults.h"
 #include "download/download_run.h"
 #include "serial/com_port.h"
-#include "ui/main_window_controls.h"
-#include "ui/memory_progress_window.h"
-#include "ui/memory_views.h"
+#include "ui/views/main_window_controls.h"
+#include "ui/views/memory_progress_window.h"
+#include "ui/views/memory_views.h"
 
 namespace orvane::bench {
 

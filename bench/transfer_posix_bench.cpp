@@ -40,10 +40,12 @@
 #include "download/download_run.h"
 #include "download/hex_file.h"
 #include "download/load_for_download.h"
+#include "load_bench.h"
 #include "serial/com_port.h"
-#include "ui/main_window_controls.h"
-#include "ui/memory_progress_window.h"
-#include "ui/memory_views.h"
+#include "serial/line_speed_posix.h"
+#include "ui/views/main_window_controls.h"
+#include "ui/views/memory_progress_window.h"
+#include "ui/views/memory_views.h"
 
 namespace {
 
@@ -51,8 +53,7 @@ using namespace orvane;
 using bench::BoardServer;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kRate = 57600;
-constexpr const char* kAlgorithmNames[] = {"page", "page-verified", "byte", "byte-verified"};
+constexpr int kRate = static_cast<int>(board::kDefaultBaudRate);
 
 // ---- the views the download run needs: the in-memory ones, and these
 
@@ -92,6 +93,9 @@ class CountingDevice final : public serial::ComDevice {
   serial::SysError Escape(std::uint32_t function) override { return inner_->Escape(function); }
   serial::SysError ClearError(std::uint32_t* errors, std::uint32_t* queue) override {
     return inner_->ClearError(errors, queue);
+  }
+  serial::SysError ClearLineErrors(std::uint32_t* errors) override {
+    return inner_->ClearLineErrors(errors);
   }
   serial::SysError ModemStatus(std::uint32_t* status) override {
     return inner_->ModemStatus(status);
@@ -227,7 +231,7 @@ bool MinimalHostDownload(const std::string& link, const download::MemoryImage& i
   termios raw{};
   if (fd < 0 || tcgetattr(fd, &raw) != 0) return false;
   cfmakeraw(&raw);
-  cfsetspeed(&raw, B57600);
+  cfsetspeed(&raw, serial::SpeedOfRate(board::kDefaultBaudRate));
   if (tcsetattr(fd, TCSANOW, &raw) != 0 || tcflush(fd, TCIOFLUSH) != 0) return false;
   const auto echoed = [fd](std::uint8_t byte) { return Exchange(fd, byte, true, byte); };
   const std::uint32_t start = download::ImageBase;
@@ -267,7 +271,12 @@ void CompareWithMinimalHost(const std::string& link) {
               "objcopy-8192.hex");
   std::printf("  orvane download   %6.2f\n", tool * 1e6 / download::ImageSize);
   std::printf("  minimal host      %6.2f\n", minimal * 1e6 / download::ImageSize);
-  if (tool > 0 && minimal > 0) std::printf("  tool / minimal    %6.2f\n", tool / minimal);
+  if (tool > 0 && minimal > 0) {
+    const double ratio = tool / minimal;
+    std::printf("  tool / minimal    %6.2f   goal: at most 1.10, %s\n", ratio,
+                ratio <= 1.10 ? "met" : "not met");
+  }
+  bench::PrintLoad();
 }
 
 int MinimalHostMain(const std::string& link, const std::string& file) {
@@ -305,10 +314,10 @@ int main(int argc, char** argv) {
   std::printf("%-14s %7s %7s %6s %11s %9s %9s %9s\n", "algorithm", "s", "s", "wall", "out/in",
               "/answer", "user", "system");
   int failures = 0;
-  for (int algorithm = 0; algorithm < 4; ++algorithm) {
+  for (int algorithm = 0; algorithm < download::kDownloadAlgorithmCount; ++algorithm) {
     const Figures f = DownloadOnce(*image, algorithm, link, serverOptions);
     if (!f.ok) {
-      std::printf("%-14s failed\n", kAlgorithmNames[algorithm]);
+      std::printf("%-14s failed\n", download::kDownloadAlgorithms[algorithm].toolName);
       ++failures;
       continue;
     }
@@ -316,9 +325,9 @@ int main(int argc, char** argv) {
     const double bound = static_cast<double>(lineBytes) * byteSeconds;
     char bytes[32];
     std::snprintf(bytes, sizeof bytes, "%ld/%ld", f.line.written, f.line.read);
-    std::printf("%-14s %7.3f %7.3f %6.3f %11s %9.1f %9.2f %9.2f\n", kAlgorithmNames[algorithm],
-                f.wall, bound, bound / f.wall, bytes,
-                (f.wall - bound) * 1e6 / static_cast<double>(std::max(1L, f.line.read)),
+    std::printf("%-14s %7.3f %7.3f %6.3f %11s %9.1f %9.2f %9.2f\n",
+                download::kDownloadAlgorithms[algorithm].toolName, f.wall, bound, bound / f.wall,
+                bytes, (f.wall - bound) * 1e6 / static_cast<double>(std::max(1L, f.line.read)),
                 f.cpu.user * 1e6 / download::ImageSize, f.cpu.system * 1e6 / download::ImageSize);
   }
   CompareWithMinimalHost(link);

@@ -95,6 +95,7 @@ bool BoardLink::ScanForBoard(int repeatCount) {
         statusBar.SetPanelText(ui::kPortPanel, portText);
         statusBar.SetPanelText(ui::kBaudRatePanel, baudText);
         controls_.pump.ProcessMessages();
+        if (controls_.pump.EndRequested()) return EndScan(/*tell=*/false);
         statusBar.Repaint();
 
         if (ConnectBoard(portText, baudText)) {
@@ -109,8 +110,13 @@ bool BoardLink::ScanForBoard(int repeatCount) {
     }
   }
 
+  return EndScan(/*tell=*/true);
+}
+
+bool BoardLink::EndScan(bool tell) {
   if (ComPort1.Connected()) ComPort1.Close();
-  controls_.errors.ShowError(kBoardCheckText);
+  if (tell) controls_.errors.ShowError(kBoardCheckText);
+  ui::StatusBarView& statusBar = controls_.StatusBar1;
   statusBar.SetPanelText(ui::kConnectionPanel, "");
   statusBar.SetPanelText(ui::kPortPanel, "");
   statusBar.SetPanelText(ui::kBaudRatePanel, "");

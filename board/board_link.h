@@ -1,6 +1,6 @@
 // The board link: the connection to the board (open the port, DTR pulse, handshake), the scan
 // over every listed port and rate, and the reaction to the auto-detection check box. It reaches
-// the main window only through the small views of ui/main_window_controls.h, so the Windows
+// the main window only through the small views of ui/views/main_window_controls.h, so the Windows
 // program, the command-line tool and the tests all drive this one implementation.
 //
 // Every exchange with the board goes through the two one-byte buffers SendByte and ReceiveByte:
@@ -14,7 +14,7 @@
 
 #include "serial/com_device.h"
 #include "serial/com_port.h"
-#include "ui/main_window_controls.h"
+#include "ui/views/main_window_controls.h"
 
 namespace orvane::board {
 
@@ -34,7 +34,9 @@ class BoardLink {
   bool ConnectBoard(const std::string& portText, const std::string& baudText);
   // Tries every entry of cbCOMOption (in order) at every entry of cbBaudrateOption (last to
   // first), repeatCount times, until the board answers; true leaves the port open there with
-  // both combo boxes showing it. False closes the port and shows the board-check message.
+  // both combo boxes showing it. False closes the port and shows the board-check message; once
+  // the program is to end (the pump's EndRequested) the scan stops before its next attempt, and
+  // closes the port without the message.
   bool ScanForBoard(int repeatCount);
   // The OnClick handler of cbAutoDetect.
   void cbAutoDetectClick();
@@ -53,6 +55,9 @@ class BoardLink {
   ui::MainWindowControls& Controls() { return controls_; }
 
  private:
+  // A scan that found nothing: the port closed, the message when `tell`, the panels emptied.
+  bool EndScan(bool tell);
+
   serial::TComPort& ComPort1;
   ui::MainWindowControls& controls_;
   serial::SysError lastOpenError_ = serial::kSuccess;

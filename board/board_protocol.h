@@ -51,6 +51,9 @@ inline constexpr int kSelftestAnswerTimeoutMs = 1000;
 inline constexpr int kEchoProgramTimeoutMs = 100;
 inline constexpr int kMemoryReportTimeoutMs = 1000;
 
+// The rate the board's monitor listens at, in bit/s.
+inline constexpr std::uint32_t kDefaultBaudRate = 57600;
+
 // One byte on the line at 8 data bits, no parity, one stop bit.
 inline constexpr int kBitsPerByte = 10;
 

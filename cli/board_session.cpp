@@ -5,7 +5,9 @@
 #include "app/network_boards.h"
 #include "app/settings_location.h"
 #include "board/port_defaults.h"
-#include "sim/virtual_board.h"
+#include "sim/line/virtual_board.h"
+#include "sim/line/virtual_board_device.h"
+#include "sim/line/virtual_board_registry.h"
 
 namespace orvane::cli {
 

@@ -11,5 +11,7 @@ void AddDetectCommand(CLI::App& app, CliContext& context);
 void AddDownloadCommand(CLI::App& app, CliContext& context);
 // selftest and test
 void AddTestCommands(CLI::App& app, CliContext& context);
+// the debug adapter
+void AddDapCommand(CLI::App& app, CliContext& context);
 
 }  // namespace orvane::cli

@@ -7,9 +7,9 @@
 #include <iosfwd>
 #include <string>
 
-#include "ui/progress_bar_model.h"
-#include "ui/progress_window_events.h"
-#include "ui/views.h"
+#include "ui/views/progress_bar_model.h"
+#include "ui/views/progress_window_events.h"
+#include "ui/views/views.h"
 
 namespace orvane::cli {
 

@@ -6,8 +6,8 @@
 #include <iosfwd>
 #include <string>
 
-#include "testing/memory_testing_window.h"
-#include "ui/progress_bar_model.h"
+#include "ui/views/memory_testing_window.h"
+#include "ui/views/progress_bar_model.h"
 
 namespace orvane::cli {
 

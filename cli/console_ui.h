@@ -1,4 +1,4 @@
-// Console stand-ins for the main window's views (ui/views.h), so that the board
+// Console stand-ins for the main window's views (ui/views/views.h), so that the board
 // commands of the command-line tool run the same portable logic as the window: combo boxes hold
 // their entries and text, check boxes and radio groups their state, the status bar its panels in
 // memory; message boxes become lines on standard error with the same text; waits are real.
@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "cli/cli_context.h"
-#include "ui/main_window_controls.h"
-#include "ui/memory_views.h"
+#include "ui/views/main_window_controls.h"
+#include "ui/views/memory_views.h"
 
 namespace orvane::cli {
 

@@ -20,9 +20,9 @@
 #include "download/download_run.h"
 #include "download/hex_file.h"
 #include "download/load_for_download.h"
-#include "sim/live_boards.h"
-#include "sim/view_screen.h"
-#include "sim/virtual_board_registry.h"
+#include "sim/line/virtual_board_registry.h"
+#include "sim/view/live_boards.h"
+#include "sim/view/view_screen.h"
 
 namespace orvane::cli {
 namespace {
@@ -48,8 +48,7 @@ int ViewBoard(BoardSession& session, const MonitorOptions& monitor) {
   if (monitor.seconds >= 0) view.seconds = monitor.seconds;
   view.endWithProgram = !screen->Drawn();
   sim::VirtualLiveBoard live(board);
-  sim::RunLiveView(live, *screen, clock, view);
-  return kExitOk;
+  return sim::ViewExitStatus(sim::RunLiveView(live, *screen, clock, view), screen->Drawn());
 }
 
 // --view names the in-process board and nothing else: a usage error otherwise.

@@ -75,6 +75,8 @@ std::optional<std::string> OpenFailureHint(const std::string& port, serial::SysE
     case OpenFailure::kHeld:
       if (holders.empty()) return "another program has " + port + " open; end it and try again";
       return port + " is held by " + holders + "; end it and try again";
+    case OpenFailure::kLimit:
+      return port + " could not be opened: too many files are open; " + OpenFilesLimitAdvice();
     case OpenFailure::kOther:
       break;
   }

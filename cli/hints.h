@@ -24,13 +24,16 @@ std::string SystemRoot();
 
 // Why a port did not open, as far as the platform's error number tells (hints_posix.cpp,
 // hints_win32.cpp).
-enum class OpenFailure { kAbsent, kDenied, kHeld, kNotSerial, kOther };
+// kLimit: the system's limit of open files, which many ports at once can reach.
+enum class OpenFailure { kAbsent, kDenied, kHeld, kNotSerial, kLimit, kOther };
 OpenFailure ClassifyOpenFailure(serial::SysError error);
 // The programs that have the port's device open ("minicom (pid 1234)", comma-separated), where
 // the platform can tell; empty otherwise. `ownPid` is left out.
 std::string PortHolders(const std::string& port, const std::string& systemRoot, long ownPid);
 // What to do when the port's permissions keep the user out.
 std::string PermissionAdvice();
+// The limit of open files that stopped an open, named.
+std::string OpenFilesLimitAdvice();
 
 // The hint after "<port> already used by other application"; none when nothing useful is known.
 std::optional<std::string> OpenFailureHint(const std::string& port, serial::SysError error,

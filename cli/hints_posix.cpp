@@ -1,6 +1,7 @@
 // Linux: errno names the cause; /proc shows which processes have the device open.
 #include "cli/hints.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -26,6 +27,9 @@ OpenFailure ClassifyOpenFailure(serial::SysError error) {
       return OpenFailure::kHeld;
     case ENOTTY:
       return OpenFailure::kNotSerial;
+    case EMFILE:
+    case ENFILE:
+      return OpenFailure::kLimit;
     default:
       return OpenFailure::kOther;
   }
@@ -58,6 +62,16 @@ std::string PortHolders(const std::string& port, const std::string& systemRoot, 
     }
   }
   return holders;
+}
+
+std::string OpenFilesLimitAdvice() {
+  rlimit limit{};
+  const std::string most = getrlimit(RLIMIT_NOFILE, &limit) == 0
+                               ? std::to_string(static_cast<unsigned long long>(limit.rlim_cur))
+                               : "limited";
+  return "the limit of open files for one process (ulimit -n) is " + most +
+         ", and the system's (fs.file-max) counts too: raise it ('ulimit -n 4096') or open fewer "
+         "ports at once";
 }
 
 std::string PermissionAdvice() {

@@ -16,12 +16,19 @@ OpenFailure ClassifyOpenFailure(serial::SysError error) {
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
       return OpenFailure::kHeld;
+    case ERROR_TOO_MANY_OPEN_FILES:
+      return OpenFailure::kLimit;
     default:
       return OpenFailure::kOther;
   }
 }
 
 std::string PortHolders(const std::string&, const std::string&, long) { return ""; }
+
+std::string OpenFilesLimitAdvice() {
+  return "the system's limit of open handles is reached: close other programs or open fewer "
+         "ports at once";
+}
 
 std::string PermissionAdvice() { return "ask the computer's administrator for access to the port"; }
 

@@ -12,7 +12,7 @@ namespace {
 
 constexpr orvane::cli::CommandAdder kCommands[] = {
     orvane::cli::AddImageCommand,    orvane::cli::AddPortsCommand, orvane::cli::AddDetectCommand,
-    orvane::cli::AddDownloadCommand, orvane::cli::AddTestCommands,
+    orvane::cli::AddDownloadCommand, orvane::cli::AddTestCommands, orvane::cli::AddDapCommand,
 };
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <set>
 #include <sstream>
 #include <streambuf>
+#include <string>
+#include <system_error>
 #include <thread>
 
 #include "app/network_boards.h"
@@ -75,6 +77,13 @@ class BarLineBuffer final : public std::streambuf {
 std::string FirstLine(const std::string& messages) {
   const std::size_t end = messages.find_first_of("\r\n");
   return messages.substr(0, end);
+}
+
+// Why a port's thread could not start, naming the limit that stopped it.
+std::string ThreadLimitText(const std::system_error& error) {
+  return "cannot start a thread for this port: the system's limit of threads was reached "
+         "(the processes and threads one user may run, ulimit -u, or kernel.threads-max): " +
+         std::string(error.what());
 }
 
 struct PortSlot {
@@ -148,9 +157,17 @@ int RunOnPorts(const std::vector<std::string>& ports, const PortJob& job,
   }
   {
     std::vector<std::jthread> threads;
+    threads.reserve(ports.size());
     for (std::size_t i = 0; i < ports.size(); ++i) {
-      threads.emplace_back(RunSlot, std::cref(ports[i]), std::cref(job), std::cref(failure),
-                           std::ref(*slots[i]), draw);
+      try {
+        threads.emplace_back(RunSlot, std::cref(ports[i]), std::cref(job), std::cref(failure),
+                             std::ref(*slots[i]), draw);
+      } catch (const std::system_error& error) {
+        // The system's limit of threads (or of processes, which counts them) is reached: this
+        // port cannot run, the ones started go on.
+        slots[i]->messages << ThreadLimitText(error) << "\n";
+        slots[i]->outcome.line = failure;
+      }
     }
   }  // every thread joined
 

@@ -13,7 +13,9 @@
 #include "serial/network_address.h"
 #include "serial/port_details.h"
 #include "serial/virtual_ports.h"
-#include "sim/virtual_board.h"
+#include "sim/line/virtual_board.h"
+#include "sim/line/virtual_board_device.h"
+#include "sim/line/virtual_board_registry.h"
 
 namespace orvane::cli {
 namespace {

@@ -4,7 +4,8 @@
 
 namespace orvane::download {
 
-// The progress window's label after the run (ui/progress_window_events.h has the one during it).
+// The progress window's label after the run (ui/views/progress_window_events.h has the one during
+// it).
 inline constexpr const char* kDownloadSucceededText = "Downloading succeded";
 inline constexpr const char* kDownloadFailureText = "Downloading failure";
 

@@ -13,6 +13,9 @@ enum class RunOutcome { StartNotWritten, Failed, Succeeded };
 RunOutcome SendCommandAndTransfer(board::BoardLink& link, const MemoryImage& image,
                                   ui::ProgressWindowView& form2) {
   ui::MainWindowControls& controls = link.Controls();
+  // Exit chosen while the board answered the handshake: nothing goes to it.
+  controls.pump.ProcessMessages();
+  if (controls.pump.EndRequested()) return RunOutcome::StartNotWritten;
   // '*' is still in SendByte from the handshake; it opens the command.
   if (!link.WriteSendByte()) return RunOutcome::StartNotWritten;
 

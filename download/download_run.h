@@ -11,25 +11,28 @@
 #include "board/board_link.h"
 #include "board/board_protocol.h"
 #include "download/memory_image.h"
-#include "ui/views.h"
+#include "ui/views/views.h"
 
 namespace orvane::download {
 
-// One item of rgDownloadAlg: the command code that tells the board what follows.
+// One item of rgDownloadAlg: its caption, the tool's name for it, and the command code that
+// tells the board what follows.
 struct DownloadAlgorithm {
+  const char* caption;   // the item of rgDownloadAlg
+  const char* toolName;  // the tool's --algorithm value
   std::uint8_t commandCode;
   bool page;  // PageDownload, else ByteDownload
   bool verify;
 };
 
-// Indexed by rgDownloadAlg.ItemIndex: page unverified, page verified, byte unverified, byte
-// verified.
+// Indexed by rgDownloadAlg.ItemIndex.
 inline constexpr int kDownloadAlgorithmCount = 4;
 inline constexpr DownloadAlgorithm kDownloadAlgorithms[kDownloadAlgorithmCount] = {
-    {board::kPageDownloadUnverified, true, false},
-    {board::kPageDownloadVerified, true, true},
-    {board::kByteDownloadUnverified, false, false},
-    {board::kByteDownloadVerified, false, true},
+    {"Page Download Unverified", "page", board::kPageDownloadUnverified, true, false},
+    {"Page Download Verified", "page-verified", board::kPageDownloadVerified, true, true},
+    {"Byte Download Unverified", "byte", board::kByteDownloadUnverified, false, false},
+    // The last caption ends in a blank.
+    {"Byte Download Verified ", "byte-verified", board::kByteDownloadVerified, false, true},
 };
 
 // The message with which a download command refuses a loaded image before connecting, or none
@@ -48,7 +51,9 @@ bool ConnectForDownload(board::BoardLink& link);
 // Runs one download over the connected port of `link`, with the algorithm chosen in the main
 // window's rgDownloadAlg; `form2` is the progress window. Returns true for success; the window
 // then reads "Downloading succeded", else "Downloading failure", with its Close button shown.
-// When not even the first byte could be written it keeps its waiting text and hidden button.
+// When not even the first byte could be written, or the program is to end (the pump's
+// EndRequested, asked before the first byte and at each step of the transfer), it keeps its
+// waiting text and hidden button.
 // Either way the window stays up for the caller to close.
 //
 // An error that escapes (EComPort from a failing write or read) closes the progress window and

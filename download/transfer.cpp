@@ -41,8 +41,13 @@ bool Transfer::SendChecked(std::uint8_t byte, bool echoed) {
   return !echoed || ReadEcho();
 }
 
-bool Transfer::SendDataByte(std::uint32_t address, bool echoed) {
+bool Transfer::EndRequested() {
   pump_.ProcessMessages();
+  return pump_.EndRequested();
+}
+
+bool Transfer::SendDataByte(std::uint32_t address, bool echoed) {
+  if (EndRequested()) return false;
   form2_.ProgressBar().StepIt();
   return SendChecked(image_.bytes[address - ImageBase], echoed);
 }
@@ -59,6 +64,7 @@ bool Transfer::PageDownload(std::uint16_t start, bool verify) {
 
   std::uint32_t page = start;
   for (;;) {
+    if (EndRequested()) return false;
     const std::uint32_t pageEnd =
         std::min<std::uint32_t>((page / board::kPageSize + 1) * board::kPageSize, end);
     if (!SendChecked(static_cast<std::uint8_t>(pageEnd - page), verify)) return false;

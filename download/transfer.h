@@ -19,8 +19,8 @@
 
 #include "board/board_link.h"
 #include "download/memory_image.h"
-#include "ui/message_pump.h"
-#include "ui/views.h"
+#include "ui/views/message_pump.h"
+#include "ui/views/views.h"
 
 namespace orvane::download {
 
@@ -31,7 +31,8 @@ bool TransferRangeFits(const MemoryImage& image, std::uint32_t start);
 class Transfer {
  public:
   // `form2` is the progress window (its bar shows the bytes sent); `pump` lets pending window
-  // messages run before each data byte.
+  // messages run before each page and each data byte, and ends the transfer there once the
+  // program is to end.
   Transfer(board::BoardLink& link, const MemoryImage& image, ui::ProgressWindowView& form2,
            ui::MessagePump& pump);
 
@@ -49,6 +50,8 @@ class Transfer {
   bool ReadEcho();
   // Send, then ReadEcho when the variant reads this byte back.
   bool SendChecked(std::uint8_t byte, bool echoed);
+  // Lets messages run; true when the program is to end, and the transfer with it.
+  bool EndRequested();
   // Lets messages run, steps the bar and sends the image byte of a board address.
   bool SendDataByte(std::uint32_t address, bool echoed);
   void SetReadTimeout(int milliseconds);

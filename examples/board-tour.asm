@@ -108,15 +108,6 @@ lcd_init:
         clr     a
         sjmp    data
 
-command: acall  ready
-        push    dpl
-        push    dph
-        mov     dptr,#lcd_cmd
-        movx    @dptr,a
-        pop     dph
-        pop     dpl
-        ret
-
 ; the text at DPTR up to its 0xFF end (0 is the heart's code)
 lcd_text:
         clr     a
@@ -128,25 +119,7 @@ lcd_char:
         inc     dptr
         sjmp    lcd_text
 
-data:   acall   ready
-        push    dpl
-        push    dph
-        mov     dptr,#lcd_data
-        movx    @dptr,a
-        pop     dph
-        pop     dpl
-        ret
-
-ready:  push    acc
-        push    dpl
-        push    dph
-        mov     dptr,#lcd_stat
-busy:   movx    a,@dptr
-        jb      acc.7,busy
-        pop     dph
-        pop     dpl
-        pop     acc
-        ret
+        .include "../testing/programs/lcd.inc"
 
 label:  .ascii  "count "
         .db     0

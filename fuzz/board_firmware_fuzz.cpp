@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "sim/board_config.h"
-#include "sim/board_firmware.h"
+#include "sim/line/board_config.h"
+#include "sim/line/board_firmware.h"
 
 namespace {
 

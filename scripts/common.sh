@@ -7,8 +7,11 @@ ensure_deps() {
   bash "$ROOT/scripts/install-deps"
 }
 
-build_preset() {  # build_preset NAME
+build_preset() {  # build_preset NAME [TARGET...]: every target when none is named
   local preset="$1" dir="$ROOT/build/$1"
+  shift
+  local targets=()
+  [ $# -gt 0 ] && targets=(--target "$@")
   # Configured again when the presets changed: a new cache variable is not picked up otherwise.
   if [ ! -f "$dir/build.ninja" ] || [ "$ROOT/CMakePresets.json" -nt "$dir/CMakeCache.txt" ]; then
     local launcher=()
@@ -17,7 +20,7 @@ build_preset() {  # build_preset NAME
     fi
     cmake --preset "$preset" "${launcher[@]}" >/dev/null
   fi
-  cmake --build --preset "$preset" -j "$(nproc)"
+  cmake --build --preset "$preset" -j "$(nproc)" "${targets[@]}"
 }
 
 # Starts Xvfb on a display number that is free (it picks one itself and says which once it is

@@ -139,6 +139,12 @@ class ComDevice {
   virtual SysError Escape(std::uint32_t function) = 0;  // EscapeCommFunction
   // ClearCommError: the recorded line errors (cleared by the call) and the input-queue count.
   virtual SysError ClearError(std::uint32_t* errors, std::uint32_t* inputQueue) = 0;
+  // The same without the input-queue count, for the port's Read, which only clears the errors:
+  // a device whose count costs a system call of its own leaves it out.
+  virtual SysError ClearLineErrors(std::uint32_t* errors) {
+    std::uint32_t queued = 0;
+    return ClearError(errors, &queued);
+  }
   virtual SysError ModemStatus(std::uint32_t* status) = 0;  // GetCommModemStatus
 
   // SetCommMask: the events that waits report (0: none). The default suits a device without

@@ -154,6 +154,12 @@ class PosixComDevice final : public ComDevice {
     return kSuccess;
   }
 
+  // Without the TIOCINQ a byte-by-byte transfer would pay after every Read.
+  SysError ClearLineErrors(std::uint32_t* errors) override {
+    *errors = TakeCountedErrors();
+    return kSuccess;
+  }
+
   SysError ModemStatus(std::uint32_t* status) override {
     *status = 0;
     int lines = 0;
@@ -259,31 +265,27 @@ ssize_t PosixComDevice::ReadSome(std::uint8_t* data, std::int32_t count) {
 }
 
 IoResult PosixComDevice::Read(std::uint8_t* data, std::int32_t count) {
-  IoResult result;
-  if (count <= 0) return result;
-  ReadTimer timer(timeouts_, count);
-  const auto start = Clock::now();
-  // A read that may wait mostly waits for an answer that has not come yet: it looks with poll()
-  // first rather than read in vain.
-  bool waitFirst = timer.Deadline() > ReadTimer::Duration::zero();
-  for (;; waitFirst = true) {
-    if (waitFirst && !WaitReady(POLLIN, start + timer.Deadline(), &result.error)) return result;
-    const ssize_t got = ReadSome(data + result.transferred, count - result.transferred);
+  const auto take = [this](std::uint8_t* into, std::int32_t room) {
+    ReadStep step;
+    const ssize_t got = ReadSome(into, room);
     if (got > 0) {
-      result.transferred += static_cast<std::int32_t>(got);
-      timer.Arrived(result.transferred,
-                    std::chrono::duration_cast<ReadTimer::Duration>(Clock::now() - start));
-      if (timer.Complete()) return result;
+      step.got = static_cast<std::int32_t>(got);
     } else if (got == 0) {
       // End of file: the other side of the line is gone (a pty whose master closed). Nothing
       // more will come.
-      if (result.transferred == 0) result.error = EIO;
-      return result;
+      step.ended = true;
+      step.endError = EIO;
     } else if (errno != EAGAIN && errno != EWOULDBLOCK) {
-      result.error = LastError();
-      return result;
+      step.error = LastError();
     }
-  }
+    return step;
+  };
+  const auto wait = [this](Clock::time_point deadline, SysError* error) {
+    return WaitReady(POLLIN, deadline, error);
+  };
+  // A read that may wait mostly waits for an answer that has not come yet: it looks with poll()
+  // first rather than read in vain.
+  return TimedRead(timeouts_, data, count, true, take, wait);
 }
 
 IoResult PosixComDevice::Write(const std::uint8_t* data, std::int32_t count) {

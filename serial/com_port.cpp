@@ -189,9 +189,9 @@ std::int32_t TCustomComPort::Read(void* buffer, std::int32_t count) {
   }
   const IoResult result = device_->Read(static_cast<std::uint8_t*>(buffer), count);
   if (result.error != kSuccess) FailAndRelease(CError_ReadFailed, result.error);
+  // The line errors are cleared after every read; the queue count is of no use here.
   std::uint32_t errors = 0;
-  std::uint32_t queued = 0;
-  if (const SysError error = device_->ClearError(&errors, &queued)) {
+  if (const SysError error = device_->ClearLineErrors(&errors)) {
     FailAndRelease(CError_ClearComFailed, error);
   }
   return result.transferred;

@@ -61,6 +61,47 @@ class ReadTimer {
   Duration deadline_;
 };
 
+// What one look at a line's input found.
+struct ReadStep {
+  std::int32_t got = 0;          // bytes taken (0: none there now)
+  bool ended = false;            // nothing more will come: the read ends with what it has ...
+  SysError endError = kSuccess;  // ... and with this error when that is nothing
+  SysError error = kSuccess;     // the look failed: the read ends with this error
+};
+
+// A read of `count` bytes under the time-out rules, the loop of the devices that receive as
+// bytes come (the POSIX and the network device): `take(into, room)` moves what has arrived
+// without waiting; `wait(deadline, &error)` waits until input may be there, false once the
+// deadline has passed (or with *error set on a failure). With `waitFirst` a read that may wait
+// begins by waiting, where looking in vain costs a system call.
+template <typename Take, typename Wait>
+IoResult TimedRead(const CommTimeouts& timeouts, std::uint8_t* data, std::int32_t count,
+                   bool waitFirst, Take take, Wait wait) {
+  IoResult result;
+  if (count <= 0) return result;
+  ReadTimer timer(timeouts, count);
+  const auto start = std::chrono::steady_clock::now();
+  waitFirst = waitFirst && timer.Deadline() > ReadTimer::Duration::zero();
+  for (;; waitFirst = true) {
+    if (waitFirst && !wait(start + timer.Deadline(), &result.error)) return result;
+    const ReadStep step = take(data + result.transferred, count - result.transferred);
+    if (step.error != kSuccess) {
+      result.error = step.error;
+      return result;
+    }
+    if (step.got > 0) {
+      result.transferred += step.got;
+      timer.Arrived(result.transferred, std::chrono::duration_cast<ReadTimer::Duration>(
+                                            std::chrono::steady_clock::now() - start));
+      if (timer.Complete()) return result;
+    }
+    if (step.ended) {
+      if (result.transferred == 0) result.error = step.endError;
+      return result;
+    }
+  }
+}
+
 // How a read of `count` bytes ends on a line whose bytes arrive at the given times (since the
 // read began, in order; times at or before 0 mean waiting already).
 struct PlannedRead {

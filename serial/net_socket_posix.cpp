@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "serial/bounded_call.h"
+#include "serial/net_connect.h"
 #include "serial/unique_fd_posix.h"
 
 namespace orvane::serial {
@@ -113,78 +113,67 @@ class PosixNetSocket final : public NetSocket {
   UniqueFd wakeWrite_;
 };
 
-struct AddressList {
-  int status = 0;
-  std::shared_ptr<addrinfo> first;
-};
+}  // namespace
 
-AddressList LookUp(const std::string& host, std::uint16_t port) {
+namespace net_platform {
+
+bool StartSockets(SysError*) { return true; }
+
+HostAddresses LookUpHost(const std::string& host, std::uint16_t port) {
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
   hints.ai_flags = AI_NUMERICSERV | AI_ADDRCONFIG;
   addrinfo* found = nullptr;
-  AddressList list;
-  list.status = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
-  if (list.status == 0) list.first.reset(found, freeaddrinfo);
-  return list;
+  HostAddresses result;
+  const int status = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
+  if (status != 0) {
+    // errno is this thread's: it is read here, not by the thread that waits for the lookup.
+    result.error = status == EAI_SYSTEM && errno != 0 ? LastError() : HostNotFoundError();
+    return result;
+  }
+  result.list.reset(found, freeaddrinfo);
+  for (const addrinfo* address = found; address; address = address->ai_next) {
+    result.addresses.push_back(address);
+  }
+  return result;
 }
 
-// One address: a non-blocking connect, waited for until the deadline.
-UniqueFd ConnectTo(const addrinfo& address, Clock::time_point deadline, SysError* error) {
+// A non-blocking connect, waited for until the deadline.
+std::unique_ptr<NetSocket> ConnectToAddress(const addrinfo& address, Clock::time_point deadline,
+                                            SysError* error) {
   UniqueFd fd(socket(address.ai_family, address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
                      address.ai_protocol));
   if (!fd.Valid()) {
     *error = LastError();
-    return UniqueFd();
+    return nullptr;
   }
   if (connect(fd.Get(), address.ai_addr, address.ai_addrlen) != 0) {
     if (errno != EINPROGRESS) {
       *error = LastError();
-      return UniqueFd();
+      return nullptr;
     }
-    if (!PollUntil(fd.Get(), POLLOUT, deadline, error)) return UniqueFd();
+    if (!PollUntil(fd.Get(), POLLOUT, deadline, error)) return nullptr;
     int result = 0;
     socklen_t length = sizeof result;
     if (getsockopt(fd.Get(), SOL_SOCKET, SO_ERROR, &result, &length) != 0) result = errno;
     if (result != 0) {
       *error = static_cast<SysError>(result);
-      return UniqueFd();
+      return nullptr;
     }
   }
   const int on = 1;
   setsockopt(fd.Get(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-  return fd;
-}
-
-}  // namespace
-
-std::unique_ptr<NetSocket> ConnectSocket(const std::string& host, std::uint16_t port,
-                                         std::chrono::milliseconds limit, SysError* error) {
-  const auto deadline = Clock::now() + limit;
-  const auto list = CallWithin<AddressList>([host, port] { return LookUp(host, port); }, deadline);
-  if (!list) {
-    *error = TimedOutError();
+  int pipeEnds[2];
+  if (pipe2(pipeEnds, O_NONBLOCK | O_CLOEXEC) != 0) {
+    *error = LastError();
     return nullptr;
   }
-  if (list->status != 0) {
-    *error = list->status == EAI_SYSTEM ? LastError() : HostNotFoundError();
-    return nullptr;
-  }
-  *error = HostNotFoundError();
-  for (const addrinfo* address = list->first.get(); address; address = address->ai_next) {
-    UniqueFd fd = ConnectTo(*address, deadline, error);
-    if (!fd.Valid()) continue;
-    int pipeEnds[2];
-    if (pipe2(pipeEnds, O_NONBLOCK | O_CLOEXEC) != 0) {
-      *error = LastError();
-      return nullptr;
-    }
-    return std::make_unique<PosixNetSocket>(std::move(fd), UniqueFd(pipeEnds[0]),
-                                            UniqueFd(pipeEnds[1]));
-  }
-  return nullptr;
+  return std::make_unique<PosixNetSocket>(std::move(fd), UniqueFd(pipeEnds[0]),
+                                          UniqueFd(pipeEnds[1]));
 }
+
+}  // namespace net_platform
 
 // "No such device or address": a port name that names nothing reachable.
 SysError HostNotFoundError() { return ENXIO; }

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "serial/bounded_call.h"
+#include "serial/net_connect.h"
 #include "serial/unique_handle_win32.h"
 
 namespace orvane::serial {
@@ -17,16 +17,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 SysError LastError() { return static_cast<SysError>(WSAGetLastError()); }
-
-// Winsock is started once for the process and left running until it ends.
-bool StartWinsock(SysError* error) {
-  static const int status = [] {
-    WSADATA data;
-    return WSAStartup(MAKEWORD(2, 2), &data);
-  }();
-  if (status != 0) *error = static_cast<SysError>(status);
-  return status == 0;
-}
 
 struct SocketTraits {
   using Value = SOCKET;
@@ -130,73 +120,67 @@ class Win32NetSocket final : public NetSocket {
   UniqueHandle wake_;
 };
 
-struct AddressList {
-  int status = 0;
-  std::shared_ptr<addrinfo> first;
-};
+}  // namespace
 
-AddressList LookUp(const std::string& host, std::uint16_t port) {
+namespace net_platform {
+
+// Winsock is started once for the process and left running until it ends.
+bool StartSockets(SysError* error) {
+  static const int status = [] {
+    WSADATA data;
+    return WSAStartup(MAKEWORD(2, 2), &data);
+  }();
+  if (status != 0) *error = static_cast<SysError>(status);
+  return status == 0;
+}
+
+HostAddresses LookUpHost(const std::string& host, std::uint16_t port) {
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
   hints.ai_flags = AI_NUMERICSERV;
   addrinfo* found = nullptr;
-  AddressList list;
-  list.status = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
-  if (list.status == 0) list.first.reset(found, freeaddrinfo);
-  return list;
+  HostAddresses result;
+  if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) {
+    result.error = HostNotFoundError();
+    return result;
+  }
+  result.list.reset(found, freeaddrinfo);
+  for (const addrinfo* address = found; address; address = address->ai_next) {
+    result.addresses.push_back(address);
+  }
+  return result;
 }
 
-UniqueSocket ConnectTo(const addrinfo& address, Clock::time_point deadline, SysError* error) {
+std::unique_ptr<NetSocket> ConnectToAddress(const addrinfo& address, Clock::time_point deadline,
+                                            SysError* error) {
   UniqueSocket s(socket(address.ai_family, address.ai_socktype, address.ai_protocol));
   if (!s.Valid()) {
     *error = LastError();
-    return UniqueSocket();
+    return nullptr;
   }
   u_long nonBlocking = 1;
   ioctlsocket(s.Get(), FIONBIO, &nonBlocking);
   if (connect(s.Get(), address.ai_addr, static_cast<int>(address.ai_addrlen)) != 0) {
     if (WSAGetLastError() != WSAEWOULDBLOCK) {
       *error = LastError();
-      return UniqueSocket();
+      return nullptr;
     }
-    if (!SelectWritable(s.Get(), deadline, error)) return UniqueSocket();
+    if (!SelectWritable(s.Get(), deadline, error)) return nullptr;
   }
   const BOOL on = TRUE;
   setsockopt(s.Get(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
-  return s;
-}
-
-}  // namespace
-
-std::unique_ptr<NetSocket> ConnectSocket(const std::string& host, std::uint16_t port,
-                                         std::chrono::milliseconds limit, SysError* error) {
-  if (!StartWinsock(error)) return nullptr;
-  const auto deadline = Clock::now() + limit;
-  const auto list = CallWithin<AddressList>([host, port] { return LookUp(host, port); }, deadline);
-  if (!list) {
-    *error = TimedOutError();
+  UniqueHandle arrival(WSACreateEvent());
+  UniqueHandle wake(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  if (!arrival.Valid() || !wake.Valid() ||
+      WSAEventSelect(s.Get(), arrival.Get(), FD_READ | FD_CLOSE) != 0) {
+    *error = LastError();
     return nullptr;
   }
-  if (list->status != 0) {
-    *error = HostNotFoundError();
-    return nullptr;
-  }
-  *error = HostNotFoundError();
-  for (const addrinfo* address = list->first.get(); address; address = address->ai_next) {
-    UniqueSocket s = ConnectTo(*address, deadline, error);
-    if (!s.Valid()) continue;
-    UniqueHandle arrival(WSACreateEvent());
-    UniqueHandle wake(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    if (!arrival.Valid() || !wake.Valid() ||
-        WSAEventSelect(s.Get(), arrival.Get(), FD_READ | FD_CLOSE) != 0) {
-      *error = LastError();
-      return nullptr;
-    }
-    return std::make_unique<Win32NetSocket>(std::move(s), std::move(arrival), std::move(wake));
-  }
-  return nullptr;
+  return std::make_unique<Win32NetSocket>(std::move(s), std::move(arrival), std::move(wake));
 }
+
+}  // namespace net_platform
 
 SysError HostNotFoundError() { return WSAHOST_NOT_FOUND; }
 SysError TimedOutError() { return WSAETIMEDOUT; }

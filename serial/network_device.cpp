@@ -24,6 +24,14 @@ namespace tn = telnet;
 // overflowing driver loses them (and reported the same way).
 constexpr std::size_t kMaxQueuedInput = 1 << 20;
 
+// Answers are counted by what was asked: by command, and for SET-CONTROL by the value too (the
+// server answers each with the value it set), so a late answer to one control command is never
+// taken for the next one's.
+constexpr std::size_t kAnswerSlots = tn::kCommandCount + 256;
+std::size_t AnswerSlot(std::uint8_t command, std::uint32_t value = 0) {
+  return command == tn::kSetControl ? tn::kCommandCount + (value & 0xFF) : command;
+}
+
 // What the receiving thread, the device and its event waits share.
 struct NetworkLine {
   std::mutex mutex;
@@ -35,8 +43,8 @@ struct NetworkLine {
   std::uint32_t lineErrors = 0;  // ClearError's flags since it was last called
   std::uint32_t modemStatus = 0;
   std::uint32_t eventMask = 0;
-  std::uint32_t events = 0;                                // occurred and not reported yet
-  std::array<std::uint32_t, tn::kCommandCount> answers{};  // answers received, by command
+  std::uint32_t events = 0;                           // occurred and not reported yet
+  std::array<std::uint32_t, kAnswerSlots> answers{};  // answers received, by AnswerSlot
 
   void Occurred(std::uint32_t event) {
     events |= event;
@@ -133,18 +141,28 @@ class NetworkComDevice final : public ComDevice {
   void TakeData(const std::uint8_t* data, std::size_t count);
   void End(SysError error);
 
-  // Sends bytes as they stand; false with *error when the connection failed.
+  // The receiver's negotiation replies wait in a queue for whoever holds the line next, so the
+  // receiver never waits for the line (a write stuck on a server that reads nothing holds it):
+  // it sends them itself only when the line is free, and then without waiting.
+  void QueueReplies(const std::vector<std::uint8_t>& replies);
+  // With the line held: the queued replies within `limit`; false when some are still left.
+  bool FlushReplies(std::chrono::milliseconds limit, SysError* error);
+  // Lets go of the line, sending first (without waiting) any replies queued meanwhile.
+  void ReleaseLine(std::unique_lock<std::mutex>& line);
+  // Sends bytes as they stand, after the queued replies; the error when the connection failed.
   SysError SendRaw(const std::vector<std::uint8_t>& bytes);
-  // Sends commands and waits (briefly, see kNetworkAnswerWait) for an answer to each of `codes`.
+  // Sends commands and waits (briefly, see kNetworkAnswerWait) for an answer in each of `slots`.
   SysError Command(const std::vector<std::uint8_t>& bytes,
-                   std::initializer_list<std::uint8_t> codes);
+                   std::initializer_list<std::size_t> slots);
   SysError Control(std::uint8_t value);
 
   std::unique_ptr<NetSocket> socket_;
   std::shared_ptr<NetworkLine> line_;
   std::thread receiver_;
-  tn::Receiver parser_;  // the receiving thread's alone
-  std::mutex sendMutex_;
+  tn::Receiver parser_;   // the receiving thread's alone
+  std::mutex sendMutex_;  // the line: whoever sends holds it
+  std::mutex repliesMutex_;
+  std::vector<std::uint8_t> replies_;  // guarded by repliesMutex_
   CommTimeouts timeouts_{};
   // A server that left one control command unanswered is not waited for again.
   bool controlsUnanswered_ = false;
@@ -167,7 +185,8 @@ void NetworkComDevice::Receive() {
       }
       received.Clear();
       parser_.Feed(buffer.data(), static_cast<std::size_t>(got), received);
-      if (!received.replies.empty()) SendRaw(received.replies);
+      // Replies left over from a full connection are tried again with each arrival.
+      QueueReplies(received.replies);
       Take(received);
     }
   }
@@ -197,7 +216,7 @@ void NetworkComDevice::Take(const tn::Received& received) {
     } else {
       // Bytes that came before the answer to a purge of the input were in the server's queue.
       if (command == tn::kPurgeData) line_->dropping = false;
-      ++line_->answers[command];
+      ++line_->answers[AnswerSlot(command, message.value)];
     }
   }
   TakeData(received.data.data() + from, received.data.size() - from);
@@ -223,18 +242,63 @@ void NetworkComDevice::End(SysError error) {
   line_->changed.notify_all();
 }
 
+void NetworkComDevice::QueueReplies(const std::vector<std::uint8_t>& replies) {
+  {
+    std::lock_guard lock(repliesMutex_);
+    replies_.insert(replies_.end(), replies.begin(), replies.end());
+    if (replies_.empty()) return;
+  }
+  std::unique_lock line(sendMutex_, std::try_to_lock);
+  if (line.owns_lock()) ReleaseLine(line);  // else its holder sends them as it lets go
+}
+
+bool NetworkComDevice::FlushReplies(std::chrono::milliseconds limit, SysError* error) {
+  std::vector<std::uint8_t> pending;
+  {
+    std::lock_guard lock(repliesMutex_);
+    pending.swap(replies_);
+  }
+  if (pending.empty()) return true;
+  const std::size_t sent = socket_->Send(pending.data(), pending.size(), limit, error);
+  if (sent == pending.size()) return true;
+  // The rest goes first next time, before anything queued since.
+  std::lock_guard lock(repliesMutex_);
+  replies_.insert(replies_.begin(), pending.begin() + static_cast<long>(sent), pending.end());
+  return false;
+}
+
+void NetworkComDevice::ReleaseLine(std::unique_lock<std::mutex>& line) {
+  for (;;) {
+    SysError ignored = kSuccess;  // a failed connection shows on the next transfer
+    const bool allSent = FlushReplies(std::chrono::milliseconds(0), &ignored);
+    line.unlock();
+    if (!allSent) return;  // the connection is full: the rest goes with the next send
+    {
+      std::lock_guard lock(repliesMutex_);
+      if (replies_.empty()) return;
+    }
+    // Queued after the flush: sent now, unless another holder has the line and sends them.
+    if (!line.try_lock()) return;
+  }
+}
+
 SysError NetworkComDevice::SendRaw(const std::vector<std::uint8_t>& bytes) {
-  std::lock_guard lock(sendMutex_);
+  std::unique_lock line(sendMutex_);
+  const std::chrono::milliseconds limit(kUnlimitedTransferMs);
   SysError error = kSuccess;
-  const std::size_t sent = socket_->Send(bytes.data(), bytes.size(),
-                                         std::chrono::milliseconds(kUnlimitedTransferMs), &error);
-  if (error == kSuccess && sent < bytes.size()) error = TimedOutError();
+  if (FlushReplies(limit, &error)) {
+    const std::size_t sent = socket_->Send(bytes.data(), bytes.size(), limit, &error);
+    if (error == kSuccess && sent < bytes.size()) error = TimedOutError();
+  } else if (error == kSuccess) {
+    error = TimedOutError();
+  }
+  ReleaseLine(line);
   return error;
 }
 
 SysError NetworkComDevice::Command(const std::vector<std::uint8_t>& bytes,
-                                   std::initializer_list<std::uint8_t> codes) {
-  std::array<std::uint32_t, tn::kCommandCount> before;
+                                   std::initializer_list<std::size_t> slots) {
+  std::array<std::uint32_t, kAnswerSlots> before;
   {
     std::lock_guard lock(line_->mutex);
     if (line_->ended) return line_->endError;
@@ -244,12 +308,14 @@ SysError NetworkComDevice::Command(const std::vector<std::uint8_t>& bytes,
   const auto deadline = Clock::now() + kNetworkAnswerWait;
   std::unique_lock lock(line_->mutex);
   const bool answered = line_->changed.wait_until(lock, deadline, [&] {
-    return line_->ended || std::all_of(codes.begin(), codes.end(), [&](std::uint8_t code) {
-             return line_->answers[code] != before[code];
+    return line_->ended || std::all_of(slots.begin(), slots.end(), [&](std::size_t slot) {
+             return line_->answers[slot] != before[slot];
            });
   });
   if (line_->ended) return line_->endError;
-  if (!answered && std::find(codes.begin(), codes.end(), tn::kSetControl) != codes.end()) {
+  if (!answered && std::any_of(slots.begin(), slots.end(), [](std::size_t slot) {
+        return slot >= tn::kCommandCount;  // a control command's
+      })) {
     controlsUnanswered_ = true;
   }
   return kSuccess;  // an answer that does not come is no failure: the server may never send it
@@ -262,7 +328,8 @@ SysError NetworkComDevice::Control(std::uint8_t value) {
     std::lock_guard lock(line_->mutex);
     if (line_->ended) return line_->endError;
   }
-  return controlsUnanswered_ ? SendRaw(bytes) : Command(bytes, {tn::kSetControl});
+  return controlsUnanswered_ ? SendRaw(bytes)
+                             : Command(bytes, {AnswerSlot(tn::kSetControl, value)});
 }
 
 SysError NetworkComDevice::Start() {
@@ -287,7 +354,8 @@ SysError NetworkComDevice::SetState(const Dcb& dcb) {
   // The server's line has no flow control: the protocols over it wait for their answers.
   tn::AppendCommand(bytes, tn::kSetControl, tn::kControlNoFlowControl);
   if (const SysError error =
-          Command(bytes, {tn::kSetBaudRate, tn::kSetDataSize, tn::kSetParity, tn::kSetStopSize})) {
+          Command(bytes, {AnswerSlot(tn::kSetBaudRate), AnswerSlot(tn::kSetDataSize),
+                          AnswerSlot(tn::kSetParity), AnswerSlot(tn::kSetStopSize)})) {
     return error;
   }
   // DTR and RTS follow their control mode as the line is set up, as on a local port.
@@ -310,10 +378,16 @@ IoResult NetworkComDevice::Write(const std::uint8_t* data, std::int32_t count) {
   std::vector<std::uint8_t> bytes;
   bytes.reserve(static_cast<std::size_t>(count) + 8);
   tn::AppendData(bytes, data, static_cast<std::size_t>(count));
-  std::lock_guard lock(sendMutex_);
-  const std::size_t sent =
-      socket_->Send(bytes.data(), bytes.size(),
-                    std::chrono::milliseconds(WriteLimitMs(timeouts_, count)), &result.error);
+  const auto limit = std::chrono::milliseconds(WriteLimitMs(timeouts_, count));
+  const auto deadline = Clock::now() + limit;
+  std::unique_lock line(sendMutex_);
+  std::size_t sent = 0;
+  if (FlushReplies(limit, &result.error)) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    sent = socket_->Send(bytes.data(), bytes.size(), std::max(left, std::chrono::milliseconds(0)),
+                         &result.error);
+  }
+  ReleaseLine(line);
   // Data bytes sent: a doubled 0xFF counts once, and half of one does not count.
   std::size_t wire = 0;
   while (wire < sent && result.transferred < count) {
@@ -326,32 +400,23 @@ IoResult NetworkComDevice::Write(const std::uint8_t* data, std::int32_t count) {
 }
 
 IoResult NetworkComDevice::Read(std::uint8_t* data, std::int32_t count) {
-  IoResult result;
-  if (count <= 0) return result;
-  ReadTimer timer(timeouts_, count);
-  const auto start = Clock::now();
   std::unique_lock lock(line_->mutex);
-  for (;;) {
-    const auto take = std::min<std::size_t>(line_->input.size(),
-                                            static_cast<std::size_t>(count - result.transferred));
-    if (take > 0) {
-      std::copy_n(line_->input.begin(), take, data + result.transferred);
-      line_->input.erase(line_->input.begin(), line_->input.begin() + static_cast<long>(take));
-      result.transferred += static_cast<std::int32_t>(take);
-      timer.Arrived(result.transferred,
-                    std::chrono::duration_cast<ReadTimer::Duration>(Clock::now() - start));
-      if (timer.Complete()) return result;
-    }
-    if (line_->ended) {
-      // What arrived before the end is the program's; the read after it fails.
-      if (result.transferred == 0) result.error = line_->endError;
-      return result;
-    }
-    if (line_->changed.wait_until(lock, start + timer.Deadline()) == std::cv_status::timeout &&
-        line_->input.empty()) {
-      return result;
-    }
-  }
+  const auto take = [this](std::uint8_t* into, std::int32_t room) {
+    ReadStep step;
+    const auto size = std::min<std::size_t>(line_->input.size(), static_cast<std::size_t>(room));
+    std::copy_n(line_->input.begin(), size, into);
+    line_->input.erase(line_->input.begin(), line_->input.begin() + static_cast<long>(size));
+    step.got = static_cast<std::int32_t>(size);
+    // What arrived before the end is the program's; the read after it fails.
+    step.ended = line_->ended && line_->input.empty();
+    step.endError = line_->endError;
+    return step;
+  };
+  const auto wait = [this, &lock](Clock::time_point deadline, SysError*) {
+    return line_->changed.wait_until(lock, deadline,
+                                     [this] { return !line_->input.empty() || line_->ended; });
+  };
+  return TimedRead(timeouts_, data, count, false, take, wait);
 }
 
 SysError NetworkComDevice::Purge(std::uint32_t flags) {
@@ -372,7 +437,7 @@ SysError NetworkComDevice::Purge(std::uint32_t flags) {
                     rx && tx ? tn::kPurgeBoth
                     : rx     ? tn::kPurgeReceive
                              : tn::kPurgeTransmit);
-  const SysError error = Command(bytes, {tn::kPurgeData});
+  const SysError error = Command(bytes, {AnswerSlot(tn::kPurgeData)});
   std::lock_guard lock(line_->mutex);
   if (line_->dropping) {  // no answer in time: what is queued now counts as purged
     line_->dropping = false;

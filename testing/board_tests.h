@@ -22,8 +22,8 @@
 #include "download/memory_image.h"
 #include "testing/test_file_lookup.h"
 #include "testing/testing_texts.h"
-#include "ui/testing_window_view.h"
-#include "ui/views.h"
+#include "ui/views/testing_window_view.h"
+#include "ui/views/views.h"
 
 namespace orvane::boardtest {
 

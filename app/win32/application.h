@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/startup_options.h"
-#include "ui/main_window_controls.h"
+#include "ui/views/main_window_controls.h"
 
 namespace orvane::app {
 
@@ -56,7 +56,9 @@ class TApplication : public ui::MessagePump {
 
   // Runs every pending window message once, then returns (ui::MessagePump).
   void ProcessMessages() override;
-  // Runs one message: the main window's shortcuts, keyboard navigation, then the window.
+  // Once Exit was chosen (Terminate), a running command stops at its next step.
+  bool EndRequested() const override { return endRequested_ || terminated_; }
+  // Runs one message: the shortcuts, keyboard navigation, then the window.
   void ProcessMessage(MSG& message);
 
   // The top-level error handler: an error that ended a command is shown in the error box, and no
@@ -65,8 +67,11 @@ class TApplication : public ui::MessagePump {
   void HandleException(std::exception_ptr error);
 
  private:
+  bool TranslateShortcut(HWND root, MSG& message);
+
   std::string title_;
   bool terminated_ = false;
+  bool endRequested_ = false;
   int exitCode_ = 0;
   std::unique_ptr<TaskbarWindow> taskbar_;
   std::unique_ptr<TForm1> form1_;

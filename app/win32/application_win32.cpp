@@ -4,15 +4,17 @@
 
 #include <utility>
 
-#include "app/application.h"
-#include "app/error_box.h"
-#include "app/main_window.h"
-#include "app/progress_window.h"
-#include "app/taskbar_window.h"
-#include "app/testing_window.h"
-#include "app/win32_window.h"
+#include "app/win32/application.h"
+#include "app/win32/error_box.h"
+#include "app/win32/main_window.h"
+#include "app/win32/progress_window.h"
+#include "app/win32/taskbar_window.h"
+#include "app/win32/testing_window.h"
+#include "app/win32/win32_window.h"
 #include "serial/com_port.h"
-#include "sim/virtual_board.h"
+#include "sim/line/virtual_board.h"
+#include "sim/line/virtual_board_device.h"
+#include "sim/line/virtual_board_registry.h"
 
 namespace orvane::app {
 
@@ -80,7 +82,10 @@ int TApplication::Run(int showCommand) {
   return exitCode_;
 }
 
-void TApplication::Terminate() { PostQuitMessage(0); }
+void TApplication::Terminate() {
+  endRequested_ = true;
+  PostQuitMessage(0);
+}
 
 void TApplication::DestroyForms() {
   form3_.reset();
@@ -105,19 +110,31 @@ void TApplication::ProcessMessage(MSG& message) {
     exitCode_ = static_cast<int>(message.wParam);
     return;
   }
-  // Shortcuts act only while the main window takes input: not while the progress or the
-  // testing window keeps it disabled.
-  if (form1_ && form1_->Handle() && IsWindowEnabled(form1_->Handle()) && form1_->Accelerators() &&
-      TranslateAcceleratorA(form1_->Handle(), form1_->Accelerators(), &message)) {
-    return;
-  }
+  // The debugger window claims its own keys (F5, F10, F11, Shift+F11) while it is active.
+  if (form1_ && form1_->TranslateWindowKeys(message)) return;
   HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+  if (TranslateShortcut(root, message)) return;
   const bool ours =
       root && ((form1_ && root == form1_->Handle()) || (form2_ && root == form2_->Handle()) ||
                (form3_ && root == form3_->Handle()));
   if (ours && IsDialogMessageA(root, &message)) return;  // Tab, arrow keys, Enter
   TranslateMessage(&message);
   DispatchMessageA(&message);
+}
+
+// A key goes first to the keys its own window claims, then to the main window's shortcuts. Those
+// act only while the main window takes input (not while the progress or the testing window keeps
+// it disabled); from another window only the commands' function keys do, so that a window that
+// sends keys to the board sends Ctrl+X on.
+bool TApplication::TranslateShortcut(HWND root, MSG& message) {
+  if (const Window* window = Window::FromHandle(root)) {
+    if (HACCEL own = window->OwnAccelerators(); own && TranslateAcceleratorA(root, own, &message)) {
+      return true;
+    }
+  }
+  if (!form1_ || !form1_->Handle() || !IsWindowEnabled(form1_->Handle())) return false;
+  HACCEL table = root == form1_->Handle() ? form1_->Accelerators() : form1_->CommandKeys();
+  return table && TranslateAcceleratorA(form1_->Handle(), table, &message);
 }
 
 void TApplication::HandleException(std::exception_ptr error) {

@@ -6,7 +6,7 @@
 #include <commctrl.h>
 
 #include "app/icons.h"
-#include "app/win32_handles.h"
+#include "app/win32/win32_handles.h"
 
 namespace orvane::app {
 

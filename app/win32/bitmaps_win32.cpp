@@ -1,4 +1,4 @@
-#include "app/bitmaps.h"
+#include "app/win32/bitmaps.h"
 
 #include <cstdint>
 #include <vector>

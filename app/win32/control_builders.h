@@ -6,8 +6,8 @@
 
 #include <span>
 
-#include "app/win32_controls.h"
-#include "app/win32_window.h"
+#include "app/win32/win32_controls.h"
+#include "app/win32/win32_window.h"
 
 namespace orvane::app {
 

@@ -1,8 +1,8 @@
-#include "app/control_builders.h"
+#include "app/win32/control_builders.h"
 
 #include <vector>
 
-#include "app/win32_handles.h"
+#include "app/win32/win32_handles.h"
 
 namespace orvane::app {
 namespace {

@@ -11,6 +11,7 @@ inline constexpr int kTesting = 104;
 // Items of the View menu: windows that may open while a command runs.
 inline constexpr int kSerialTerminal = 105;
 inline constexpr int kVirtualBoard = 106;
+inline constexpr int kDebugger = 107;
 // The Recent Files items are kRecentFileFirst + their position (group index) in the sub-menu.
 inline constexpr int kRecentFileFirst = 200;
 inline constexpr int kRecentFileLimit = 1000;  // far more items than the settings file can count

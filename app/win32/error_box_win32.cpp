@@ -1,4 +1,4 @@
-#include "app/error_box.h"
+#include "app/win32/error_box.h"
 
 #include <utility>
 

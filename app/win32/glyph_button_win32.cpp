@@ -1,6 +1,6 @@
-#include "app/glyph_button.h"
+#include "app/win32/glyph_button.h"
 
-#include "app/bitmaps.h"
+#include "app/win32/bitmaps.h"
 #include "ui/menu/tags_win32.h"
 
 namespace orvane::app {

@@ -1,7 +1,20 @@
 // The main window TForm1: the download options, the testing and algorithm choices, the menu, the
 // toolbar, the status bar, the serial port ComPort1 and the open dialog. Its event handlers are
 // where every command starts; the work is done by the portable logic, which reaches the window
-// through the views of ui/views.h (see Controls()).
+// through the views of ui/views/views.h (see Controls()).
+//
+// The names below are the window's design names, kept so the code reads against its design:
+//   TForm1, TForm2, TForm3  the main, progress and testing windows; Form1, Form2, Form3 their
+//                           single instances; TApplication the program that owns them
+//   FormCreate, FormActivate, FormDestroy
+//                           what a window does when made, brought to the front and closed down
+//   <Item>1Click            the handler of a menu item or tool button (OpenDownload1Click is
+//                           the File menu's Open & Download; Redownload1Click, Testing1Click)
+//   <Name>1                 a single component: ComPort1 the serial port, OpenDialog1, StatusBar1,
+//                           MainMenu1, ToolBar1, ImageList1, Image1 the decorative picture, XPMenu1
+//                           the flat-look menu painter, RecentFiles1 the Recent Files sub-menu
+//   cb, rg, gb, l prefixes  a combo or check box, a radio group, a group box, a label
+//                           (cbCOMOption, rgDownloadAlg, gbDownloadOption, lCOMOption)
 #pragma once
 
 #include <windows.h>
@@ -10,22 +23,22 @@
 #include <string>
 #include <vector>
 
-#include "app/bitmaps.h"
 #include "app/icons.h"
-#include "app/open_dialog.h"
 #include "app/recent_files.h"
-#include "app/recent_files_menu.h"
 #include "app/startup_options.h"
-#include "app/win32_controls.h"
-#include "app/win32_handles.h"
-#include "app/win32_window.h"
+#include "app/win32/bitmaps.h"
+#include "app/win32/open_dialog.h"
+#include "app/win32/recent_files_menu.h"
+#include "app/win32/win32_controls.h"
+#include "app/win32/win32_handles.h"
+#include "app/win32/win32_window.h"
 #include "board/board_link.h"
 #include "download/hex_file.h"
 #include "download/memory_image.h"
 #include "serial/com_port.h"
-#include "ui/command_guard.h"
-#include "ui/main_window_controls.h"
-#include "ui/menu/xp_menu.h"
+#include "ui/menu/xp_menu_win32.h"
+#include "ui/views/command_guard.h"
+#include "ui/views/main_window_controls.h"
 
 namespace orvane::app {
 
@@ -34,6 +47,7 @@ class TForm2;
 class TForm3;
 class TerminalWindow;
 class VirtualBoardWindow;
+class DebuggerWindow;
 
 // The flat-look painter XPMenu1, seen by the recent-files logic as the view it deactivates and
 // reactivates around every rebuild of the sub-menu.
@@ -91,7 +105,10 @@ class TForm1 : public Window, public ui::WindowView, public ui::ErrorReporter, p
   HWND Image1 = nullptr;
   HMENU MainMenu1 = nullptr;
   HIMAGELIST ImageList1() const { return imageList_.get(); }
+  // Its shortcuts: all of them while it is the active window, the commands' function keys
+  // (not Exit's Ctrl+X) while another window of the program is.
   HACCEL Accelerators() const { return accelerators_.get(); }
+  HACCEL CommandKeys() const { return commandKeys_.get(); }
 
   // ---- event handlers ----
   void FormCreate();
@@ -107,6 +124,11 @@ class TForm1 : public Window, public ui::WindowView, public ui::ErrorReporter, p
   TerminalWindow* SerialTerminal() { return terminal_.get(); }
   void VirtualBoard1Click();  // View > Virtual Board: opens (or brings up) the live board
   VirtualBoardWindow* VirtualBoardView() { return virtualBoard_.get(); }
+  void Debugger1Click();  // View > Debugger: opens (or brings up) the debugger
+  DebuggerWindow* Debugger() { return debugger_.get(); }
+  // Keys of the window that has the keyboard, where it has its own (the debugger's F5, F10,
+  // ...), before the main window's shortcuts; true when translated.
+  bool TranslateWindowKeys(MSG& message);
 
   // ---- ui::WindowView, ui::ErrorReporter, ui::Waiter ----
   void SetEnabled(bool enabled) override;
@@ -128,7 +150,7 @@ class TForm1 : public Window, public ui::WindowView, public ui::ErrorReporter, p
   void CreateMenus();
   void CreateToolBar();
   void CreateControls();
-  // Steps 4 and 5 of FormCreate: the settings file and the Recent Files sub-menu.
+  // FormCreate's reading of the settings file and filling of the Recent Files sub-menu.
   void LoadRecentFiles();
 
   TApplication& application_;
@@ -137,6 +159,7 @@ class TForm1 : public Window, public ui::WindowView, public ui::ErrorReporter, p
   UniqueIcon icon_;
   UniqueIcon smallIcon_;
   UniqueAcceleratorTable accelerators_;
+  UniqueAcceleratorTable commandKeys_;
   Picture image1Picture_;
   ui::MainWindowControls controls_;
   board::BoardLink link_;
@@ -146,6 +169,7 @@ class TForm1 : public Window, public ui::WindowView, public ui::ErrorReporter, p
   // received bytes, so it goes before both.
   std::unique_ptr<TerminalWindow> terminal_;
   std::unique_ptr<VirtualBoardWindow> virtualBoard_;
+  std::unique_ptr<DebuggerWindow> debugger_;
 };
 
 }  // namespace orvane::app

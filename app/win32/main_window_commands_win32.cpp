@@ -3,9 +3,9 @@
 #include <functional>
 
 #include "app/download_commands.h"
-#include "app/main_window.h"
-#include "app/progress_window.h"
-#include "app/testing_window.h"
+#include "app/win32/main_window.h"
+#include "app/win32/progress_window.h"
+#include "app/win32/testing_window.h"
 #include "testing/board_tests.h"
 
 namespace orvane::app {

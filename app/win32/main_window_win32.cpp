@@ -7,24 +7,29 @@
 #include <string>
 #include <vector>
 
-#include "app/application.h"
-#include "app/control_builders.h"
-#include "app/control_ids.h"
-#include "app/error_box.h"
-#include "app/main_window.h"
 #include "app/network_boards.h"
 #include "app/product.h"
-#include "app/progress_window.h"
 #include "app/settings_location.h"
-#include "app/terminal_window.h"
-#include "app/testing_window.h"
-#include "app/virtual_board_window.h"
-#include "app/win32_handles.h"
+#include "app/win32/application.h"
+#include "app/win32/control_builders.h"
+#include "app/win32/control_ids.h"
+#include "app/win32/debugger_window.h"
+#include "app/win32/error_box.h"
+#include "app/win32/main_window.h"
+#include "app/win32/progress_window.h"
+#include "app/win32/terminal_window.h"
+#include "app/win32/testing_window.h"
+#include "app/win32/virtual_board_window.h"
+#include "app/win32/win32_handles.h"
 #include "board/board_messages.h"
 #include "board/port_defaults.h"
-#include "sim/virtual_board.h"
-#include "ui/main_window_controls.h"
+#include "download/download_run.h"
+#include "sim/line/virtual_board.h"
+#include "sim/line/virtual_board_device.h"
+#include "sim/line/virtual_board_registry.h"
+#include "testing/testing_texts.h"
 #include "ui/menu/menu_item_data.h"
+#include "ui/views/main_window_controls.h"
 
 namespace orvane::app {
 namespace {
@@ -36,11 +41,18 @@ constexpr int kClientHeight = 239;
 constexpr int kLeft = 165;
 constexpr int kTop = 102;
 
-constexpr const char* kTestingOptions[] = {"Selftest",    "Test Port1",  "Test PPI",
-                                           "Test Serial", "Test Memory", "Test LCD"};
-constexpr const char* kDownloadAlgorithms[] = {
-    "Page Download Unverified", "Page Download Verified", "Byte Download Unverified",
-    "Byte Download Verified "};  // the last caption ends in a blank
+// The items of a radio group, read from the table that holds them.
+template <typename Record, std::size_t count>
+constexpr std::array<const char*, count> ItemCaptions(const Record (&records)[count],
+                                                      const char* Record::*caption) {
+  std::array<const char*, count> captions{};
+  for (std::size_t i = 0; i < count; ++i) captions[i] = records[i].*caption;
+  return captions;
+}
+constexpr auto kTestingOptionCaptions =
+    ItemCaptions(boardtest::kBoardTests, &boardtest::BoardTest::optionText);
+constexpr auto kDownloadAlgorithmCaptions =
+    ItemCaptions(download::kDownloadAlgorithms, &download::DownloadAlgorithm::caption);
 
 constexpr std::array<int, ui::kStatusPanelCount> kStatusPanelWidths = {100, 100, 50, 75, 211};
 constexpr int kStatusBarHeight = 21;
@@ -63,10 +75,22 @@ struct Command {
 constexpr Command kOpenDownload1{"&Open && Download", ids::kOpenDownload, kImageOpenDownload, VK_F9,
                                  false};
 constexpr Command kRedownload1{"&Redownload", ids::kRedownload, kImageRedownload, VK_F9, true};
-// Ctrl+X ends the program: it is the Exit shortcut, not a clipboard cut, in every control.
+// Ctrl+X ends the program: it is the Exit shortcut, not a clipboard cut, in every control of the
+// main window. The windows that send keys to the board send it on instead (0x18).
 constexpr Command kExit1{"E&xit", ids::kExit, kImageExit, 'X', true};
 constexpr Command kTesting2{"&Testing", ids::kTesting, kImageTesting, VK_F8, false};
-constexpr Command kShortcutCommands[] = {kOpenDownload1, kRedownload1, kExit1, kTesting2};
+// The function keys of the commands act from every window of the program.
+constexpr Command kCommandKeys[] = {kOpenDownload1, kRedownload1, kTesting2};
+
+UniqueAcceleratorTable MakeAccelerators(std::vector<Command> commands) {
+  std::vector<ACCEL> table;
+  for (const Command& command : commands) {
+    table.push_back({static_cast<BYTE>(FVIRTKEY | (command.control ? FCONTROL : 0)),
+                     static_cast<WORD>(command.key), static_cast<WORD>(command.id)});
+  }
+  return UniqueAcceleratorTable(
+      CreateAcceleratorTableA(table.data(), static_cast<int>(table.size())));
+}
 
 // The View menu: windows that open beside the main window, one line each.
 struct ViewItem {
@@ -76,6 +100,7 @@ struct ViewItem {
 constexpr ViewItem kViewItems[] = {
     {{"&Serial Terminal", ids::kSerialTerminal, -1, 0, false}, &TForm1::SerialTerminal1Click},
     {{"&Virtual Board", ids::kVirtualBoard, -1, 0, false}, &TForm1::VirtualBoard1Click},
+    {{"&Debugger", ids::kDebugger, -1, 0, false}, &TForm1::Debugger1Click},
 };
 
 struct ToolButton {
@@ -142,7 +167,7 @@ TForm1::TForm1(TApplication& application, const StartupOptions& options)
       imageList_(MakeImageList()),
       icon_(MakeIcon(MainIconPicture())),
       smallIcon_(MakeIcon(SmallIconPicture())),
-      image1Picture_(FitToFrame(BoardPicture(), 177, 176)),
+      image1Picture_(FitToFrame(MainWindowDecorationPicture(), 177, 176)),
       controls_{cbCOMOption,     cbBaudrateOption, cbAutoDetect, cbUSBOption,
                 rgTestingOption, rgDownloadAlg,    StatusBar1,   *this,
                 *this,           application,      *this},
@@ -166,12 +191,8 @@ TForm1::TForm1(TApplication& application, const StartupOptions& options)
   XPMenu1.Painter().PlaceOn(Handle(), imageList_.get());
   cbAutoDetect.OnChange = [this] { cbAutoDetectClick(); };
 
-  std::vector<ACCEL> table;
-  for (const Command& command : kShortcutCommands) {
-    table.push_back({static_cast<BYTE>(FVIRTKEY | (command.control ? FCONTROL : 0)),
-                     static_cast<WORD>(command.key), static_cast<WORD>(command.id)});
-  }
-  accelerators_.reset(CreateAcceleratorTableA(table.data(), static_cast<int>(table.size())));
+  commandKeys_ = MakeAccelerators({std::begin(kCommandKeys), std::end(kCommandKeys)});
+  accelerators_ = MakeAccelerators({kOpenDownload1, kRedownload1, kExit1, kTesting2});
 
   // An error in FormCreate is reported like one in any handler; the window is there anyway.
   try {
@@ -212,8 +233,12 @@ void TForm1::CreateMenus() {
     AppendCommand(view1, item.command);
     SetMenuImage(view1, static_cast<UINT>(item.command.id), FALSE, item.command.image);
   }
-  // The live board needs the in-process board, which only --virtual-board brings.
-  if (!options_.virtualBoard) EnableMenuItem(view1, ids::kVirtualBoard, MF_BYCOMMAND | MF_GRAYED);
+  // The live board and the debugger need the in-process board, which only --virtual-board
+  // brings.
+  if (!options_.virtualBoard) {
+    EnableMenuItem(view1, ids::kVirtualBoard, MF_BYCOMMAND | MF_GRAYED);
+    EnableMenuItem(view1, ids::kDebugger, MF_BYCOMMAND | MF_GRAYED);
+  }
 
   AppendMenuA(MainMenu1, MF_POPUP, reinterpret_cast<UINT_PTR>(file1), "&File");
   AppendMenuA(MainMenu1, MF_POPUP, reinterpret_cast<UINT_PTR>(testing1), "Option");
@@ -263,10 +288,10 @@ void TForm1::CreateControls() {
       CreateCheckBox(gbDownloadOption, ids::kCbUSBOption, "USB Converter", {8, 64, 97, 17}));
 
   CreateRadioGroup(rgTestingOption, form, ids::kRgTestingOption, ids::kTestingOptionFirst,
-                   "Testing Option", {0, 113, 121, 105}, kTestingOptions);
+                   "Testing Option", {0, 113, 121, 105}, kTestingOptionCaptions);
   rgTestingOption.SetItemIndex(0);
   CreateRadioGroup(rgDownloadAlg, form, ids::kRgDownloadAlg, ids::kDownloadAlgFirst,
-                   "Download Algorithm", {125, 113, 164, 105}, kDownloadAlgorithms);
+                   "Download Algorithm", {125, 113, 164, 105}, kDownloadAlgorithmCaptions);
   rgDownloadAlg.SetItemIndex(0);
 
   Image1 = CreateControl("STATIC", "", WS_VISIBLE | SS_OWNERDRAW, 0, form, ids::kImage1,
@@ -325,6 +350,7 @@ void TForm1::FormActivate() {
 void TForm1::FormDestroy() {
   // The terminal lets go of the port's events before the port closes.
   terminal_.reset();
+  debugger_.reset();      // lets the program go before the board window goes
   virtualBoard_.reset();  // keeps its place while the settings are there
   ComPort1.Close();
 }
@@ -348,6 +374,21 @@ void TForm1::VirtualBoard1Click() {
         Handle(), std::move(board), [this] { return commands_.Running(); }, SettingsFilePath());
   }
   virtualBoard_->Open();
+}
+
+void TForm1::Debugger1Click() {
+  std::shared_ptr<sim::VirtualBoard> board = sim::FindVirtualBoard(sim::kVirtualPortName);
+  if (!options_.virtualBoard || !board) return;  // the item is greyed then
+  if (!debugger_) {
+    debugger_ = std::make_unique<DebuggerWindow>(
+        Handle(), std::move(board), commands_,
+        [this] { return std::filesystem::path(HexFile.FileName()); }, SettingsFilePath());
+  }
+  debugger_->Open();
+}
+
+bool TForm1::TranslateWindowKeys(MSG& message) {
+  return debugger_ && debugger_->TranslateKeys(message);
 }
 
 void TForm1::cbAutoDetectClick() { link_.cbAutoDetectClick(); }

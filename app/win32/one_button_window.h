@@ -7,9 +7,9 @@
 #include <string>
 #include <utility>
 
-#include "app/bitmaps.h"
 #include "app/icons.h"
-#include "app/win32_window.h"
+#include "app/win32/bitmaps.h"
+#include "app/win32/win32_window.h"
 
 namespace orvane::app {
 

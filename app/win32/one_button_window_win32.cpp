@@ -1,6 +1,6 @@
-#include "app/one_button_window.h"
+#include "app/win32/one_button_window.h"
 
-#include "app/glyph_button.h"
+#include "app/win32/glyph_button.h"
 
 namespace orvane::app {
 

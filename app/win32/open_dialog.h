@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "ui/views.h"
+#include "ui/views/views.h"
 
 namespace orvane::app {
 

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/open_dialog.h"
+#include "app/win32/open_dialog.h"
 
 namespace orvane::app {
 namespace {

@@ -7,11 +7,11 @@
 #include <string>
 
 #include "app/icons.h"
-#include "app/one_button_window.h"
-#include "app/win32_controls.h"
-#include "app/win32_window.h"
-#include "ui/progress_window_events.h"
-#include "ui/views.h"
+#include "app/win32/one_button_window.h"
+#include "app/win32/win32_controls.h"
+#include "app/win32/win32_window.h"
+#include "ui/views/progress_window_events.h"
+#include "ui/views/views.h"
 
 namespace orvane::app {
 

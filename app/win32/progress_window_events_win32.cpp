@@ -1,6 +1,6 @@
 // The progress window's handlers: the behaviour is the download run's, shared with the stand-ins
 // of the command-line tool and the tests.
-#include "app/progress_window.h"
+#include "app/win32/progress_window.h"
 
 namespace orvane::app {
 

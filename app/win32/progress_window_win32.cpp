@@ -4,10 +4,10 @@
 
 #include <stdexcept>
 
-#include "app/application.h"
-#include "app/control_ids.h"
-#include "app/main_window.h"
-#include "app/progress_window.h"
+#include "app/win32/application.h"
+#include "app/win32/control_ids.h"
+#include "app/win32/main_window.h"
+#include "app/win32/progress_window.h"
 
 namespace orvane::app {
 

@@ -1,6 +1,6 @@
-#include "app/recent_files_menu.h"
+#include "app/win32/recent_files_menu.h"
 
-#include "app/control_ids.h"
+#include "app/win32/control_ids.h"
 #include "ui/menu/menu_item_data.h"
 
 namespace orvane::app {

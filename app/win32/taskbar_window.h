@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "app/win32_window.h"
+#include "app/win32/win32_window.h"
 
 namespace orvane::app {
 

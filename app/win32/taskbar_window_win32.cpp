@@ -1,4 +1,4 @@
-#include "app/taskbar_window.h"
+#include "app/win32/taskbar_window.h"
 
 #include <stdexcept>
 

@@ -1,10 +1,25 @@
-#include "app/terminal_text_box.h"
+#include "app/win32/terminal_text_box.h"
 
 #include <richedit.h>
 
 #include <string>
 
 namespace orvane::app {
+namespace {
+
+// Four characters (an escape) for each kept byte, and the slack before the model redraws.
+constexpr LPARAM kTextLimit = 1 << 20;
+
+}  // namespace
+
+HWND CreateTerminalTextBox(HWND parent, int id, DWORD style, const Bounds& bounds) {
+  HWND box =
+      CreateControl(RICHEDIT_CLASSA, "",
+                    style | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                    WS_EX_CLIENTEDGE, parent, id, bounds);
+  SendMessageA(box, EM_EXLIMITTEXT, 0, kTextLimit);
+  return box;
+}
 
 // New text goes at the end without disturbing the reader: a selection stays (to be copied), and
 // the view follows the end only when it was there already.

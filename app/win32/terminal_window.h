@@ -7,13 +7,15 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <string>
 
 #include "app/icons.h"
 #include "app/serial_terminal.h"
-#include "app/win32_handles.h"
-#include "app/win32_window.h"
+#include "app/win32/win32_handles.h"
+#include "app/win32/win32_window.h"
 #include "app/window_settings.h"
 
 namespace orvane::app {
@@ -48,6 +50,7 @@ class TerminalWindow : public Window, public TerminalDisplay {
  protected:
   bool OnCommand(int id, int code, HWND control) override;
   bool OnDrawItem(DRAWITEMSTRUCT& item) override;
+  void OnActivate(bool active) override;
   bool OnClose() override;
   void OnDestroy() override;
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -59,6 +62,8 @@ class TerminalWindow : public Window, public TerminalDisplay {
   void Layout();
   void PasteClipboard();
   void PacePaste();
+  void StopPasteTicks();
+  static void CALLBACK PasteTick(UINT timer, UINT, DWORD_PTR self, DWORD_PTR, DWORD_PTR);
   WindowPlace CurrentPlace() const;
 
   WindowSettings settings_;
@@ -70,7 +75,11 @@ class TerminalWindow : public Window, public TerminalDisplay {
   HWND clear_ = nullptr;
   HWND lineEndLabel_ = nullptr;
   HWND lineEnd_ = nullptr;
-  bool pasteTimer_ = false;
+  // A multimedia timer: a window timer ticks every 10 ms at best, longer than a burst lasts at
+  // the fastest rate. It posts a tick to the window, never more than one at a time.
+  UINT pasteTimer_ = 0;
+  std::atomic<bool> pasteTickPosted_{false};
+  std::chrono::steady_clock::time_point lastPasteTick_;
   bool open_ = false;  // opened by the user and not closed since
 };
 

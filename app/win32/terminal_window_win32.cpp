@@ -1,28 +1,28 @@
 #include <windows.h>
-// The common controls' and the rich-text box's headers need the definitions above.
+// The common controls' header needs the definitions above.
 #include <commctrl.h>
-#include <richedit.h>
+#include <mmsystem.h>
 
+#include <algorithm>
 #include <iterator>
 #include <stdexcept>
 
-#include "app/bitmaps.h"
-#include "app/control_ids.h"
-#include "app/glyph_button.h"
-#include "app/terminal_text_box.h"
-#include "app/terminal_window.h"
+#include "app/win32/bitmaps.h"
+#include "app/win32/control_ids.h"
+#include "app/win32/glyph_button.h"
+#include "app/win32/screens.h"
+#include "app/win32/terminal_text_box.h"
+#include "app/win32/terminal_window.h"
 
 namespace orvane::app {
 namespace {
 
-constexpr WindowPlace kDesignedPlace{200, 160, 600, 380};
+constexpr WindowPlace kDesignedSize{0, 0, 600, 380};
 constexpr WindowPlace kLeastPlace{0, 0, 320, 160};
 constexpr int kBarHeight = 30;
 constexpr int kMargin = 4;
 constexpr UINT_PTR kTextBoxHookId = 0x5445;  // "TE"
-constexpr UINT_PTR kPasteTimerId = 1;
-// Enough for the kept bytes shown as escapes, and the slack before a redraw.
-constexpr LPARAM kTextLimit = 1 << 20;
+constexpr UINT kPasteTickMessage = WM_APP + 1;
 constexpr char kCopyKey = 0x03;   // Ctrl+C: copies the selection
 constexpr char kPasteKey = 0x16;  // Ctrl+V
 
@@ -33,9 +33,14 @@ HFONT TerminalFont() {
   return font.get();
 }
 
-WindowPlace ScreenPlace() {
-  return {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-          GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+// The first place: below the main window (the live board stands right of it), as tall as the
+// room left on its screen allows.
+WindowPlace FirstPlace(HWND owner, const std::vector<WindowPlace>& screens) {
+  const WindowPlace main = OuterPlace(owner);
+  const WindowPlace screen = KeepOnScreens(main, screens, {});
+  const int room = screen.top + screen.height - (main.top + main.height);
+  return {main.left, main.top + main.height, kDesignedSize.width,
+          std::clamp(room, kLeastPlace.height, kDesignedSize.height)};
 }
 
 // The clipboard's text, empty when it holds none.
@@ -60,8 +65,9 @@ TerminalWindow::TerminalWindow(HWND owner, serial::TCustomComPort& port, ui::Com
       terminal_(port, commands, *this),
       clearGlyph_(ClearGlyphPicture()),
       clearIcon_(MakeIcon(clearGlyph_)) {
+  const std::vector<WindowPlace> screens = ScreenWorkAreas();
   const WindowPlace place =
-      settings_.ReadPlace(kTerminalPlaceKey, kDesignedPlace, ScreenPlace(), kLeastPlace);
+      settings_.ReadPlace(kTerminalPlaceKey, FirstPlace(owner, screens), screens, kLeastPlace);
   if (!CreateTopLevel(kTerminalCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, place.left,
                       place.top, place.width, place.height, owner, nullptr)) {
     throw std::runtime_error("Unable to create the serial terminal window");
@@ -79,11 +85,15 @@ TerminalWindow::TerminalWindow(HWND owner, serial::TCustomComPort& port, ui::Com
   Layout();
 }
 
-TerminalWindow::~TerminalWindow() { DestroyHandle(); }
+TerminalWindow::~TerminalWindow() {
+  StopPasteTicks();
+  DestroyHandle();
+}
 
 // Open when the program ends (the main window takes its owned windows with it): it opens there
 // again next time. The window is already hidden by now, so its own flag tells.
 void TerminalWindow::OnDestroy() {
+  StopPasteTicks();
   if (open_) settings_.WritePlace(kTerminalPlaceKey, CurrentPlace());
   open_ = false;
 }
@@ -101,12 +111,9 @@ void TerminalWindow::CreateControls() {
                            0, form, ids::kTerminalLineEnd, {220, 5, 70, 120});
   for (ui::LineEnd lineEnd : ui::kLineEnds)
     SendMessageA(lineEnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ui::LineEndName(lineEnd)));
-  text_ = CreateControl(RICHEDIT_CLASSA, "",
-                        WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY |
-                            ES_AUTOVSCROLL | ES_NOHIDESEL,
-                        WS_EX_CLIENTEDGE, form, ids::kTerminalText, {0, 0, 10, 10});
+  text_ =
+      CreateTerminalTextBox(form, ids::kTerminalText, WS_TABSTOP | ES_NOHIDESEL, {0, 0, 10, 10});
   SendMessageA(text_, WM_SETFONT, reinterpret_cast<WPARAM>(TerminalFont()), FALSE);
-  SendMessageA(text_, EM_EXLIMITTEXT, 0, kTextLimit);
   SetWindowSubclass(text_, TextBoxProc, kTextBoxHookId, reinterpret_cast<DWORD_PTR>(this));
 }
 
@@ -156,15 +163,30 @@ void TerminalWindow::PasteClipboard() {
   PacePaste();
 }
 
-// Chunks go out on a timer, so a long paste never holds the window.
+// Bursts go out on a timer's ticks, so a long paste never holds the window.
 void TerminalWindow::PacePaste() {
   const bool waiting = terminal_.PasteWaiting() > 0;
   if (waiting && !pasteTimer_) {
-    SetTimer(Handle(), kPasteTimerId, SerialTerminal::kPasteTickMs, nullptr);
-  } else if (!waiting && pasteTimer_) {
-    KillTimer(Handle(), kPasteTimerId);
+    lastPasteTick_ = std::chrono::steady_clock::now();
+    pasteTimer_ = timeSetEvent(SerialTerminal::kPasteTickMs, 1, &TerminalWindow::PasteTick,
+                               reinterpret_cast<DWORD_PTR>(this),
+                               TIME_PERIODIC | TIME_CALLBACK_FUNCTION | TIME_KILL_SYNCHRONOUS);
+  } else if (!waiting) {
+    StopPasteTicks();
   }
-  pasteTimer_ = waiting;
+}
+
+void TerminalWindow::StopPasteTicks() {
+  if (pasteTimer_) timeKillEvent(pasteTimer_);  // returns once no tick runs any more
+  pasteTimer_ = 0;
+}
+
+// On the timer's own thread.
+void CALLBACK TerminalWindow::PasteTick(UINT, UINT, DWORD_PTR self, DWORD_PTR, DWORD_PTR) {
+  auto* window = reinterpret_cast<TerminalWindow*>(self);
+  if (!window->pasteTickPosted_.exchange(true)) {
+    PostMessageA(window->Handle(), kPasteTickMessage, 0, 0);
+  }
 }
 
 bool TerminalWindow::OnCommand(int id, int code, HWND) {
@@ -194,6 +216,12 @@ bool TerminalWindow::OnDrawItem(DRAWITEMSTRUCT& item) {
   return true;
 }
 
+// Typing goes to the board however the window was reached (a click on its caption, the task
+// switcher): the text box takes the keyboard, not the window.
+void TerminalWindow::OnActivate(bool active) {
+  if (active) SetFocus(text_);
+}
+
 bool TerminalWindow::OnClose() {
   CloseWindow();
   return true;
@@ -209,11 +237,16 @@ LRESULT TerminalWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       limits->ptMinTrackSize = {kLeastPlace.width, kLeastPlace.height};
       return 0;
     }
-    case WM_TIMER:
-      if (wParam != kPasteTimerId) break;
-      terminal_.SendPastedChunk();
+    case kPasteTickMessage: {
+      pasteTickPosted_ = false;
+      // The time that really passed: ticks come late while the window is busy.
+      const auto now = std::chrono::steady_clock::now();
+      terminal_.SendPastedChunk(
+          std::chrono::duration_cast<std::chrono::microseconds>(now - lastPasteTick_));
+      lastPasteTick_ = now;
       PacePaste();
       return 0;
+    }
     default:
       break;
   }

@@ -7,11 +7,11 @@
 #include <string>
 
 #include "app/icons.h"
-#include "app/one_button_window.h"
-#include "app/win32_controls.h"
-#include "app/win32_window.h"
-#include "testing/testing_window_events.h"
-#include "ui/testing_window_view.h"
+#include "app/win32/one_button_window.h"
+#include "app/win32/win32_controls.h"
+#include "app/win32/win32_window.h"
+#include "ui/views/testing_window_events.h"
+#include "ui/views/testing_window_view.h"
 
 namespace orvane::app {
 

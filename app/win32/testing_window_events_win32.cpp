@@ -1,6 +1,6 @@
 // The testing window's handlers: the behaviour is the board tests', shared with the stand-ins of
 // the command-line tool and the tests.
-#include "app/testing_window.h"
+#include "app/win32/testing_window.h"
 
 namespace orvane::app {
 

@@ -5,11 +5,11 @@
 
 #include <stdexcept>
 
-#include "app/application.h"
-#include "app/control_ids.h"
-#include "app/main_window.h"
-#include "app/testing_window.h"
-#include "app/win32_handles.h"
+#include "app/win32/application.h"
+#include "app/win32/control_ids.h"
+#include "app/win32/main_window.h"
+#include "app/win32/testing_window.h"
+#include "app/win32/win32_handles.h"
 #include "ui/menu/tags_win32.h"
 
 namespace orvane::app {

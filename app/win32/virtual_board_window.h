@@ -14,11 +14,11 @@
 #include <memory>
 #include <string>
 
-#include "app/win32_window.h"
+#include "app/win32/win32_window.h"
 #include "app/window_settings.h"
-#include "sim/board_snapshot.h"
-#include "ui/board_picture.h"
-#include "ui/terminal_text.h"
+#include "sim/board/board_snapshot.h"
+#include "ui/drawing/canvas_board_picture.h"
+#include "ui/drawing/terminal_text.h"
 
 namespace orvane::sim {
 class VirtualBoard;
@@ -56,6 +56,7 @@ class VirtualBoardWindow : public Window {
  protected:
   bool OnCommand(int id, int code, HWND control) override;
   bool OnDrawItem(DRAWITEMSTRUCT& item) override;
+  void OnActivate(bool active) override;  // the serial pane takes the keyboard
   bool OnClose() override;
   void OnDestroy() override;  // at the program's end: the place is kept if the window shows
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

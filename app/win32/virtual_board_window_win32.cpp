@@ -1,15 +1,16 @@
-#include "app/virtual_board_window.h"
+#include "app/win32/virtual_board_window.h"
 
 #include <commctrl.h>
-#include <richedit.h>
 #include <windowsx.h>
 
 #include <stdexcept>
 
-#include "app/glyph_button.h"
-#include "app/terminal_text_box.h"
-#include "sim/board_text.h"
-#include "sim/virtual_line.h"
+#include "app/win32/glyph_button.h"
+#include "app/win32/screens.h"
+#include "app/win32/terminal_text_box.h"
+#include "sim/line/virtual_board.h"
+#include "sim/view/board_text.h"
+#include "sim/view/live_view.h"
 #include "ui/menu/dib_canvas_win32.h"
 #include "ui/menu/gdi_win32.h"
 
@@ -22,8 +23,9 @@ constexpr WindowPlace kDesignedPlace{652, 102, 0, 0};  // right of the main wind
 constexpr const char* kPlaceKey = "VirtualBoard";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr UINT_PTR kLookTimer = 1;
-// 30 looks a second at most; a look that finds nothing changed draws nothing.
-constexpr UINT kLookIntervalMs = 34;
+// As many looks a second as the terminal's view at most, the interval rounded up to whole
+// milliseconds; a look that finds nothing changed draws nothing.
+constexpr UINT kLookIntervalMs = (1000 + sim::kFramesPerSecond - 1) / sim::kFramesPerSecond;
 // The display's blink: about 0.4 s each way at the controller's usual clock.
 constexpr ULONGLONG kBlinkHalfPeriodMs = 410;
 
@@ -78,11 +80,6 @@ ui::LcdPicture LcdPicture(const sim::LcdSnapshot& lcd) {
   return picture;
 }
 
-WindowPlace ScreenPlace() {
-  return {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-          GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-}
-
 HWND CreateLabel(HWND parent, const char* text, const Bounds& bounds) {
   return CreateControl("STATIC", text, WS_VISIBLE | SS_NOPREFIX, 0, parent, -1, bounds);
 }
@@ -99,15 +96,7 @@ VirtualBoardWindow::VirtualBoardWindow(HWND owner, std::shared_ptr<sim::VirtualB
                       kClientWidth, kClientHeight, owner, nullptr)) {
     throw std::runtime_error("Unable to create the virtual board window");
   }
-  // The kept place is the outer one; the size stays the window's own.
-  RECT outer{};
-  GetWindowRect(Handle(), &outer);
-  const WindowPlace size{0, 0, outer.right - outer.left, outer.bottom - outer.top};
-  const WindowPlace place = settings_.ReadPlace(
-      kPlaceKey, {kDesignedPlace.left, kDesignedPlace.top, size.width, size.height}, ScreenPlace(),
-      size);
-  SetWindowPos(Handle(), nullptr, place.left, place.top, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  MoveToKeptPlace(Handle(), settings_, kPlaceKey, kDesignedPlace);
   CreateControls();
 }
 
@@ -146,9 +135,7 @@ void VirtualBoardWindow::CreateControls() {
               {8, 218, kClientWidth - 16, 14});
   // A rich-text box: it scrolls by drawing itself anew, where an edit box under Wine copies stale
   // pixels of the window into its last line.
-  serial_ = CreateControl(RICHEDIT_CLASSA, "",
-                          WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-                          WS_EX_CLIENTEDGE, self, kSerialId, {8, 234, kClientWidth - 16, 114});
+  serial_ = CreateTerminalTextBox(self, kSerialId, 0, {8, 234, kClientWidth - 16, 114});
   SetWindowSubclass(serial_, ControlProc, kSerialId, reinterpret_cast<DWORD_PTR>(this));
   SetWindowTextA(lcd_, LcdText({}).c_str());
 }
@@ -258,6 +245,10 @@ void VirtualBoardWindow::ButtonStateChanged(int index) {
 void VirtualBoardWindow::Type(char c) {
   const auto byte = static_cast<std::uint8_t>(c);
   if (commandRunning_() || !board_->TypeToProgram(&byte, 1)) MessageBeep(MB_OK);
+}
+
+void VirtualBoardWindow::OnActivate(bool active) {
+  if (active) SetFocus(serial_);
 }
 
 bool VirtualBoardWindow::OnClose() {

@@ -1,4 +1,4 @@
-// Win32 controls behind the portable views of ui/views.h.
+// Win32 controls behind the portable views of ui/views/views.h.
 #pragma once
 
 #include <windows.h>
@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/progress_bar_model.h"
-#include "ui/views.h"
+#include "ui/views/progress_bar_model.h"
+#include "ui/views/views.h"
 
 namespace orvane::app {
 

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "app/win32_controls.h"
-#include "app/win32_window.h"
-#include "ui/win32_handles.h"
+#include "app/win32/win32_controls.h"
+#include "app/win32/win32_window.h"
+#include "ui/menu/win32_handles_win32.h"
 
 namespace orvane::app {
 

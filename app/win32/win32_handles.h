@@ -1,7 +1,7 @@
 // The windows use the owners of Win32 resources kept at the bottom layer, under their own names.
 #pragma once
 
-#include "ui/win32_handles.h"
+#include "ui/menu/win32_handles_win32.h"
 
 namespace orvane::app {
 

@@ -35,6 +35,11 @@ class Window {
   virtual ~Window();
 
   HWND Handle() const { return handle_; }
+  // The object of one of our top-level windows; null for any other window.
+  static Window* FromHandle(HWND hwnd);
+  // Keys this window claims for itself: translated for it before the main window's shortcuts,
+  // while it is the active window (null: none).
+  virtual HACCEL OwnAccelerators() const { return nullptr; }
 
   bool Visible() const { return handle_ && IsWindowVisible(handle_); }
   void Show();  // shows and activates

@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/error_box.h"
-#include "app/win32_handles.h"
-#include "app/win32_window.h"
+#include "app/win32/error_box.h"
+#include "app/win32/win32_handles.h"
+#include "app/win32/win32_window.h"
 
 namespace orvane::app {
 namespace {
@@ -127,6 +127,13 @@ std::string Window::Caption() const { return handle_ ? WindowText(handle_) : std
 
 LRESULT Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(handle_, message, wParam, lParam);
+}
+
+Window* Window::FromHandle(HWND hwnd) {
+  if (!hwnd || GetWindowLongPtrA(hwnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&WindowProc)) {
+    return nullptr;
+  }
+  return reinterpret_cast<Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
 }
 
 LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

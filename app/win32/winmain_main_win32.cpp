@@ -6,12 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "app/application.h"
-#include "app/error_box.h"
 #include "app/product.h"
 #include "app/startup_options.h"
-#include "app/win32_window.h"
-#include "sim/virtual_board.h"
+#include "app/win32/application.h"
+#include "app/win32/error_box.h"
+#include "app/win32/win32_window.h"
+#include "sim/line/virtual_board.h"
+#include "sim/line/virtual_board_device.h"
+#include "sim/line/virtual_board_registry.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
   using namespace orvane;

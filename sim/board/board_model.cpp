@@ -1,4 +1,4 @@
-#include "sim/board_model.h"
+#include "sim/board/board_model.h"
 
 #include <cmath>
 #include <cstdio>

@@ -27,9 +27,9 @@
 #include <string>
 
 #include "download/memory_image.h"
-#include "sim/cpu8051.h"
-#include "sim/lcd_hd44780.h"
-#include "sim/ppi8255.h"
+#include "sim/board/lcd_hd44780.h"
+#include "sim/board/ppi8255.h"
+#include "sim/cpu/cpu8051.h"
 
 namespace orvane::sim {
 

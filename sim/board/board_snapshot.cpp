@@ -1,8 +1,8 @@
-#include "sim/board_snapshot.h"
+#include "sim/board/board_snapshot.h"
 
 #include <algorithm>
 
-#include "sim/board_model.h"
+#include "sim/board/board_model.h"
 
 namespace orvane::sim {
 

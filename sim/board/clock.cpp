@@ -1,4 +1,4 @@
-#include "sim/clock.h"
+#include "sim/board/clock.h"
 
 #include <thread>
 

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <cstdint>
 
-#include "ui/message_pump.h"
+#include "ui/views/message_pump.h"
 
 namespace orvane::sim {
 

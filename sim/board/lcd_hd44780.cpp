@@ -1,4 +1,4 @@
-#include "sim/lcd_hd44780.h"
+#include "sim/board/lcd_hd44780.h"
 
 namespace orvane::sim {
 

@@ -1,4 +1,4 @@
-#include "sim/ppi8255.h"
+#include "sim/board/ppi8255.h"
 
 namespace orvane::sim {
 

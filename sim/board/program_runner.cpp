@@ -1,4 +1,4 @@
-#include "sim/program_runner.h"
+#include "sim/board/program_runner.h"
 
 #include <algorithm>
 

@@ -8,14 +8,15 @@
 #include <optional>
 #include <string>
 
-#include "sim/board_model.h"
+#include "board/board_protocol.h"
+#include "sim/board/board_model.h"
 
 namespace orvane::sim {
 
 struct RunLimits {
   std::string until;                    // stop once the output ends with this (empty: never)
   std::uint64_t maxCycles = 200000000;  // machine cycles
-  std::uint32_t baud = 57600;           // the rate the monitor leaves the serial port at
+  std::uint32_t baud = board::kDefaultBaudRate;  // the rate the monitor leaves the serial port at
 };
 
 enum class RunEnd { Until, Cycles, ProgramEnded };

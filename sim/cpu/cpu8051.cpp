@@ -1,4 +1,4 @@
-#include "sim/cpu8051.h"
+#include "sim/cpu/cpu8051.h"
 
 #include <bit>
 
@@ -9,8 +9,6 @@ namespace {
 // Interrupt sources in their fixed polling order: external 0, timer 0, external 1, timer 1,
 // serial port, timer 2. The bit of each in IE and IP is its index here.
 constexpr std::uint16_t kVectors[] = {0x0003, 0x000B, 0x0013, 0x001B, 0x0023, 0x002B};
-
-bool IsPort(std::uint8_t address) { return (address & 0x0F) == 0 && address <= sfr::P3; }
 
 }  // namespace
 
@@ -67,11 +65,6 @@ std::uint8_t Cpu8051::ReadSfr(std::uint8_t address) {
   }
 }
 
-std::uint8_t Cpu8051::ReadDirectLatch(std::uint8_t address) {
-  if (address < 0x80) return iram_[address];
-  return IsPort(address) ? SfrRaw(address) : ReadSfr(address);
-}
-
 void Cpu8051::WriteSfr(std::uint8_t address, std::uint8_t value) {
   switch (address) {
     case sfr::PSW:
@@ -123,6 +116,11 @@ void Cpu8051::WriteSfr(std::uint8_t address, std::uint8_t value) {
     case sfr::TH2:
       Sync();  // count up to now under the old settings
       SfrRaw(address) = value;
+      if (address == sfr::TCON) {
+        // In level mode the flags follow the pins: one cleared while its pin is low comes back.
+        ExternalPinChanged(0, false, false);
+        ExternalPinChanged(1, false, false);
+      }
       checkInterrupts_ = true;
       Reschedule();
       return;
@@ -130,36 +128,6 @@ void Cpu8051::WriteSfr(std::uint8_t address, std::uint8_t value) {
       SfrRaw(address) = value;
       return;
   }
-}
-
-bool Cpu8051::ReadBit(std::uint8_t bit) {
-  const std::uint8_t address = bit < 0x80 ? 0x20 + (bit >> 3) : bit & 0xF8;
-  return (ReadDirect(address) >> (bit & 7)) & 1;
-}
-
-void Cpu8051::WriteBit(std::uint8_t bit, bool value) {
-  const std::uint8_t address = bit < 0x80 ? 0x20 + (bit >> 3) : bit & 0xF8;
-  const std::uint8_t mask = static_cast<std::uint8_t>(1u << (bit & 7));
-  const std::uint8_t before = ReadDirectLatch(address);
-  WriteDirect(address, value ? before | mask : before & ~mask);
-}
-
-void Cpu8051::SetDptr(std::uint16_t value) {
-  SfrRaw(sfr::DPL) = static_cast<std::uint8_t>(value);
-  SfrRaw(sfr::DPH) = static_cast<std::uint8_t>(value >> 8);
-}
-
-void Cpu8051::Push(std::uint8_t value) {
-  // The stack is addressed indirectly, so it may use the upper 128 bytes of internal RAM.
-  const std::uint8_t sp = static_cast<std::uint8_t>(SfrRaw(sfr::SP) + 1);
-  SfrRaw(sfr::SP) = sp;
-  iram_[sp] = value;
-}
-
-std::uint8_t Cpu8051::Pop() {
-  const std::uint8_t sp = SfrRaw(sfr::SP);
-  SfrRaw(sfr::SP) = static_cast<std::uint8_t>(sp - 1);
-  return iram_[sp];
 }
 
 bool Cpu8051::CheckInterrupts() {

@@ -3,10 +3,12 @@
 // two-level interrupt system. It knows nothing of the board around it: external data memory,
 // port pins and the serial line are reached through Cpu8051Bus.
 //
-// Speed comes from three choices: the code memory is one flat array; the flags are computed
-// where an instruction makes them (the parity flag only when PSW is read, since it follows ACC);
-// and the timers and the serial port are brought up to date lazily, at the next cycle at which
-// one of them can change a flag (`nextEvent_`) or when the program touches their registers.
+// Speed comes from four choices: the code memory is one flat array; the run loop dispatches on
+// all 256 opcodes at once, each case the instruction's body with its decoding done by the
+// compiler; the flags are computed where an instruction makes them (the parity flag only when
+// PSW is read, since it follows ACC); and the timers and the serial port are brought up to date
+// lazily, at the next cycle at which one of them can change a flag (`nextEvent_`) or when the
+// program touches their registers.
 #pragma once
 
 #include <array>
@@ -14,6 +16,18 @@
 #include <cstdint>
 #include <deque>
 #include <optional>
+
+// The instruction set's parts (cpu8051_control.h, cpu8051_rows.h, cpu8051_watch.h) are
+// included by the run loop alone and forced inline there, so that its dispatch has one body per
+// opcode with the opcode's decoding done by the compiler.
+// (Forced only in optimised builds: unoptimised ones, with the sanitisers, would grow huge.)
+#ifdef __OPTIMIZE__
+#define ORVANE_CPU_INLINE [[gnu::always_inline]] inline
+#define ORVANE_CPU_LAMBDA_INLINE __attribute__((always_inline))
+#else
+#define ORVANE_CPU_INLINE inline
+#define ORVANE_CPU_LAMBDA_INLINE
+#endif
 
 namespace orvane::sim {
 
@@ -43,6 +57,45 @@ class Cpu8051Bus {
   virtual void SerialSent(std::uint8_t /*byte*/, std::uint64_t /*cycle*/) {}
 };
 
+// What a debugger watches. The CPU looks at it only while one is attached (Cpu8051::Attach),
+// in a run loop of its own, so a CPU without one runs exactly as fast as before.
+struct Cpu8051Watch {
+  enum Access : std::uint8_t { kRead = 1, kWrite = 2 };
+  enum class Space : std::uint8_t { Iram, Sfr, Xdata };
+  enum class Kind : std::uint8_t { None, Code, Data };
+  struct Hit {
+    Kind kind = Kind::None;
+    Space space = Space::Iram;
+    std::uint16_t address = 0;  // the code address, or the data address accessed
+    Access access = kRead;
+  };
+
+  // Stop before the instruction at an address set here. A byte an address, as std::bitset's
+  // calls name it: the look before every instruction is then a single load.
+  struct CodeMap {
+    std::array<bool, 0x10000> at{};
+    void set(std::size_t address) { at[address] = true; }
+    void reset() { at.fill(false); }
+    bool operator[](std::size_t address) const { return at[address]; }
+  } code;
+  // Stop after an instruction that accesses a byte whose entry has the access's bit set.
+  // Internal RAM is indexed by its address (the upper half reached indirectly), SFRs by
+  // address - 0x80, external RAM by its address. Implied operands (A, B, PSW, DPTR, SP as an
+  // opcode names them) are not counted, nor the stack bytes of an interrupt's call; those that
+  // calls, returns, PUSH and POP move are.
+  std::array<std::uint8_t, 256> iram{};
+  std::array<std::uint8_t, 128> sfr{};
+  std::array<std::uint8_t, 0x10000> xdata{};
+  // Which of the three maps has an entry set: kIram, kSfr, kXdata.
+  enum Spaces : std::uint8_t { kIram = 1, kSfr = 2, kXdata = 4 };
+  std::uint8_t spaces = 0;
+  // A code address not stopped at until its instruction has run (-1: none): set to resume from
+  // a breakpoint there, even when an interrupt comes first.
+  std::int32_t skipAt = -1;
+  // Why the last run returned early; Kind::None when it did not.
+  Hit hit;
+};
+
 class Cpu8051 {
  public:
   static constexpr std::size_t kCodeSize = 0x10000;
@@ -64,6 +117,11 @@ class Cpu8051 {
   void Run(std::uint64_t until, bool returnOnSend = false);
   // One instruction, or the call of an interrupt that is due before it.
   void Step();
+  // A debugger's watch (null: none); Run returns early when it hits it. It must outlive the run.
+  void Attach(Cpu8051Watch* watch) { watch_ = watch; }
+  Cpu8051Watch* Watch() const { return watch_; }
+  // Interrupt levels being served: bit 0 low, bit 1 high.
+  std::uint8_t InService() const { return inService_; }
   // The program ended: an unconditional jump to itself with no interrupt enabled (and the
   // serial port done sending), or power-down mode; or the core met an opcode it did not carry out.
   bool Stopped() const { return stopped_; }
@@ -105,7 +163,10 @@ class Cpu8051 {
     return address < 0x80 ? iram_[address] : ReadSfr(address);
   }
   // The read of a read-modify-write instruction: a port gives its latch, not its pins.
-  std::uint8_t ReadDirectLatch(std::uint8_t address);
+  std::uint8_t ReadDirectLatch(std::uint8_t address) {
+    if (address < 0x80) return iram_[address];
+    return (address & 0x0F) == 0 && address <= sfr::P3 ? SfrRaw(address) : ReadSfr(address);
+  }
   void WriteDirect(std::uint8_t address, std::uint8_t value) {
     if (address < 0x80) {
       iram_[address] = value;
@@ -115,8 +176,17 @@ class Cpu8051 {
   }
   std::uint8_t ReadSfr(std::uint8_t address);
   void WriteSfr(std::uint8_t address, std::uint8_t value);
-  bool ReadBit(std::uint8_t bit);
-  void WriteBit(std::uint8_t bit, bool value);
+  // The byte that holds a bit: 0x20 to 0x2F for bits 0 to 0x7F, else the SFR.
+  static std::uint8_t BitByte(std::uint8_t bit) {
+    return bit < 0x80 ? static_cast<std::uint8_t>(0x20 + (bit >> 3)) : bit & 0xF8;
+  }
+  bool ReadBit(std::uint8_t bit) { return (ReadDirect(BitByte(bit)) >> (bit & 7)) & 1; }
+  void WriteBit(std::uint8_t bit, bool value) {
+    const std::uint8_t address = BitByte(bit);
+    const std::uint8_t mask = static_cast<std::uint8_t>(1u << (bit & 7));
+    const std::uint8_t before = ReadDirectLatch(address);
+    WriteDirect(address, value ? before | mask : before & ~mask);
+  }
   std::uint8_t& R(int n) { return iram_[bank_ + n]; }
   std::uint8_t& At(int i) { return iram_[iram_[bank_ + i]]; }
   std::uint8_t& Acc() { return sfr_[sfr::ACC - 0x80]; }
@@ -125,9 +195,21 @@ class Cpu8051 {
   std::uint16_t Dptr() const {
     return static_cast<std::uint16_t>(sfr_[sfr::DPH - 0x80] << 8 | sfr_[sfr::DPL - 0x80]);
   }
-  void SetDptr(std::uint16_t value);
-  void Push(std::uint8_t value);
-  std::uint8_t Pop();
+  void SetDptr(std::uint16_t value) {
+    SfrRaw(sfr::DPL) = static_cast<std::uint8_t>(value);
+    SfrRaw(sfr::DPH) = static_cast<std::uint8_t>(value >> 8);
+  }
+  // The stack is addressed indirectly, so it may use the upper 128 bytes of internal RAM.
+  void Push(std::uint8_t value) {
+    const std::uint8_t sp = static_cast<std::uint8_t>(SfrRaw(sfr::SP) + 1);
+    SfrRaw(sfr::SP) = sp;
+    iram_[sp] = value;
+  }
+  std::uint8_t Pop() {
+    const std::uint8_t sp = SfrRaw(sfr::SP);
+    SfrRaw(sfr::SP) = static_cast<std::uint8_t>(sp - 1);
+    return iram_[sp];
+  }
 
   // ---- instructions (cpu8051_ops.cpp)
   // Instruction bytes in order; the address wraps at the top of code memory as the PC does.
@@ -159,6 +241,19 @@ class Cpu8051 {
   // Conditional jumps: a jump to itself that waits for a flag is no end of the program.
   void JumpRelative(std::int8_t rel) { pc_ = static_cast<std::uint16_t>(pc_ + rel); }
   void Call(std::uint16_t target);
+
+  // ---- the run loop (cpu8051_ops.cpp), with a debugger's watch or without one; with
+  // `kInternal` false the watch has nothing set in internal RAM or the SFRs.
+  template <bool kWatched, bool kInternal>
+  void Loop(std::uint64_t until, bool returnOnSend);
+  // One instruction, its opcode fetched; true when it touched a watched byte of `spaces`.
+  template <bool kWatched, bool kInternal>
+  bool Instruction(std::uint8_t op, std::uint8_t spaces);
+  // Whether `op`, at `at`, is about to touch a watched byte; if so the watch's hit says which
+  // (cpu8051_watch.h).
+  bool WatchedAccess(Cpu8051Watch& watch, std::uint8_t op, std::uint16_t at);
+  // The spaces (Cpu8051Watch::Spaces) an opcode's operands can reach: most reach none watched.
+  static std::uint8_t SpacesReached(std::uint8_t op);
 
   // ---- interrupts (cpu8051.cpp)
   // Calls the interrupt that is due, if any; true when it did.
@@ -210,6 +305,7 @@ class Cpu8051 {
   bool waitLoop_ = false;  // jumped to itself with interrupts enabled: time may be skipped
   bool sent_ = false;
   std::optional<std::uint8_t> unrouted_;
+  Cpu8051Watch* watch_ = nullptr;
 
   // Timers and serial port, valid up to `lastSync_`.
   std::uint64_t lastSync_ = 0;

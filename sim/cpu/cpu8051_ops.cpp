@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <utility>
 
-#include "sim/cpu8051.h"
+#include "sim/cpu/cpu8051.h"
+#include "sim/cpu/cpu8051_control.h"
+#include "sim/cpu/cpu8051_rows.h"
+#include "sim/cpu/cpu8051_watch.h"
 
 namespace orvane::sim {
 
@@ -40,6 +43,48 @@ constexpr std::array<std::uint8_t, 256> kCycles = MakeCycleTable();
 }  // namespace
 
 void Cpu8051::Run(std::uint64_t until, bool returnOnSend) {
+  // Internal RAM and the SFRs are reached by most opcodes, external RAM by six: a watch with
+  // nothing set in the first two (code breakpoints only, or data on external RAM) has a loop
+  // of its own in which the other opcodes test nothing.
+  constexpr std::uint8_t kInternal = Cpu8051Watch::kIram | Cpu8051Watch::kSfr;
+  if (!watch_) {
+    Loop<false, false>(until, returnOnSend);
+  } else if (watch_->spaces & kInternal) {
+    Loop<true, true>(until, returnOnSend);
+  } else {
+    Loop<true, false>(until, returnOnSend);
+  }
+}
+
+// Every opcode's case, its body decoded by the compiler from the constant.
+// clang-format off
+#define ORVANE_OP(n)                              \
+  case (n):                                       \
+    if (Instruction<kWatched, kInternal>(n, spaces)) return; \
+    break;
+#define ORVANE_ROW(row)                                                               \
+  ORVANE_OP(row + 0x0) ORVANE_OP(row + 0x1) ORVANE_OP(row + 0x2) ORVANE_OP(row + 0x3) \
+  ORVANE_OP(row + 0x4) ORVANE_OP(row + 0x5) ORVANE_OP(row + 0x6) ORVANE_OP(row + 0x7) \
+  ORVANE_OP(row + 0x8) ORVANE_OP(row + 0x9) ORVANE_OP(row + 0xA) ORVANE_OP(row + 0xB) \
+  ORVANE_OP(row + 0xC) ORVANE_OP(row + 0xD) ORVANE_OP(row + 0xE) ORVANE_OP(row + 0xF)
+// clang-format on
+
+template <bool kWatched, bool kInternal>
+void Cpu8051::Loop(std::uint64_t until, bool returnOnSend) {
+  // With a watch, its checks: the code map before each instruction, and the data an instruction
+  // is about to touch (known from its operands before it runs). Without one, nothing of them.
+  // The watch does not change during a run, so what the checks read is held here, where the
+  // compiler can keep it in registers across the instructions' stores.
+  Cpu8051Watch* const watch = kWatched ? watch_ : nullptr;
+  const bool* const codeMap = kWatched ? watch->code.at.data() : nullptr;
+  const std::uint8_t spaces = kWatched ? watch->spaces : 0;
+  if constexpr (kWatched) {
+    watch->hit = {};
+    // The resume address is let past when its instruction is about to run, which the look at
+    // the code map finds anyway; one that is no breakpoint (any more) is forgotten here, so
+    // that a breakpoint set there later is not passed over.
+    if (watch->skipAt >= 0 && !codeMap[watch->skipAt]) watch->skipAt = -1;
+  }
   sent_ = false;
   while (cycles_ < until && !stopped_) {
     if (cycles_ >= nextEvent_) {
@@ -52,10 +97,27 @@ void Cpu8051::Run(std::uint64_t until, bool returnOnSend) {
       cycles_ = std::min(nextEvent_, until);
       continue;
     }
+    if constexpr (kWatched) {
+      if (codeMap[pc_]) [[unlikely]] {
+        // Nothing comes between this look and the instruction, so the resume address is
+        // passed once here.
+        if (pc_ != watch->skipAt) {
+          watch->hit = {Cpu8051Watch::Kind::Code, Cpu8051Watch::Space::Iram, pc_,
+                        Cpu8051Watch::kRead};
+          return;
+        }
+        watch->skipAt = -1;
+      }
+    }
     opPc_ = pc_;
-    const std::uint8_t op = Fetch();
-    Execute(op);
-    cycles_ += kCycles[op];
+    switch (Fetch()) {
+      // clang-format off
+      ORVANE_ROW(0x00) ORVANE_ROW(0x10) ORVANE_ROW(0x20) ORVANE_ROW(0x30)
+      ORVANE_ROW(0x40) ORVANE_ROW(0x50) ORVANE_ROW(0x60) ORVANE_ROW(0x70)
+      ORVANE_ROW(0x80) ORVANE_ROW(0x90) ORVANE_ROW(0xA0) ORVANE_ROW(0xB0)
+      ORVANE_ROW(0xC0) ORVANE_ROW(0xD0) ORVANE_ROW(0xE0) ORVANE_ROW(0xF0)
+      // clang-format on
+    }
     if (waitLoop_) {
       waitLoop_ = false;
       // A jump to itself: nothing changes until the next event, so go round the loop in one go.
@@ -67,9 +129,31 @@ void Cpu8051::Run(std::uint64_t until, bool returnOnSend) {
   }
 }
 
+#undef ORVANE_ROW
+#undef ORVANE_OP
+
+template <bool kWatched, bool kInternal>
+ORVANE_CPU_INLINE bool Cpu8051::Instruction(std::uint8_t op, std::uint8_t spaces) {
+  // The watched accesses are found before the instruction changes its operands (@Ri, SP); it
+  // runs all the same, and the run stops after it.
+  bool touched = false;
+  if constexpr (kWatched) {
+    const std::uint8_t reached =
+        kInternal ? SpacesReached(op) : SpacesReached(op) & Cpu8051Watch::kXdata;
+    touched = (spaces & reached) && WatchedAccess(*watch_, op, opPc_);
+  }
+  Execute(op);
+  cycles_ += kCycles[op];
+  if (touched) [[unlikely]] {
+    waitLoop_ = false;
+    return true;
+  }
+  return false;
+}
+
 void Cpu8051::Step() { Run(cycles_ + 1); }
 
-void Cpu8051::Jump(std::uint16_t target) {
+ORVANE_CPU_INLINE void Cpu8051::Jump(std::uint16_t target) {
   if (target == opPc_) {
     const std::uint8_t ie = SfrRaw(sfr::IE);
     const bool interruptsOn = (ie & 0x80) && (ie & 0x3F);
@@ -89,13 +173,13 @@ void Cpu8051::Unrouted(std::uint8_t op) {
   stopped_ = true;
 }
 
-void Cpu8051::Call(std::uint16_t target) {
+ORVANE_CPU_INLINE void Cpu8051::Call(std::uint16_t target) {
   Push(static_cast<std::uint8_t>(pc_));
   Push(static_cast<std::uint8_t>(pc_ >> 8));
   pc_ = target;
 }
 
-void Cpu8051::Add(std::uint8_t value, bool withCarry) {
+ORVANE_CPU_INLINE void Cpu8051::Add(std::uint8_t value, bool withCarry) {
   const unsigned a = Acc();
   const unsigned c = withCarry && (PswRaw() & kCy) ? 1 : 0;
   const unsigned r = a + value + c;
@@ -107,7 +191,7 @@ void Cpu8051::Add(std::uint8_t value, bool withCarry) {
   Acc() = static_cast<std::uint8_t>(r);
 }
 
-void Cpu8051::Subb(std::uint8_t value) {
+ORVANE_CPU_INLINE void Cpu8051::Subb(std::uint8_t value) {
   const unsigned a = Acc();
   const unsigned c = (PswRaw() & kCy) ? 1 : 0;
   const unsigned r = a - value - c;
@@ -119,7 +203,7 @@ void Cpu8051::Subb(std::uint8_t value) {
   Acc() = static_cast<std::uint8_t>(r);
 }
 
-void Cpu8051::DecimalAdjust() {
+ORVANE_CPU_INLINE void Cpu8051::DecimalAdjust() {
   unsigned v = Acc();
   std::uint8_t& psw = PswRaw();
   // Each correction may set the carry, never clear it; AC and OV are left alone.
@@ -130,12 +214,12 @@ void Cpu8051::DecimalAdjust() {
   Acc() = static_cast<std::uint8_t>(v);
 }
 
-void Cpu8051::Compare(std::uint8_t left, std::uint8_t right, std::int8_t rel) {
+ORVANE_CPU_INLINE void Cpu8051::Compare(std::uint8_t left, std::uint8_t right, std::int8_t rel) {
   PswRaw() = left < right ? PswRaw() | kCy : PswRaw() & ~kCy;
   if (left != right) JumpRelative(rel);
 }
 
-std::uint8_t Cpu8051::Source(std::uint8_t op) {
+ORVANE_CPU_INLINE std::uint8_t Cpu8051::Source(std::uint8_t op) {
   switch (op & 0x0F) {
     case 4:
       return Fetch();
@@ -149,7 +233,7 @@ std::uint8_t Cpu8051::Source(std::uint8_t op) {
   }
 }
 
-void Cpu8051::Execute(std::uint8_t op) {
+ORVANE_CPU_INLINE void Cpu8051::Execute(std::uint8_t op) {
   if ((op & 0x0F) >= 4) {
     const int row = op >> 4;
     if (row == 0x7 || row == 0x8 || row == 0xA) {

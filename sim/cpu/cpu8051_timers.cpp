@@ -5,7 +5,7 @@
 // too: a change of them is such a moment.
 #include <algorithm>
 
-#include "sim/cpu8051.h"
+#include "sim/cpu/cpu8051.h"
 
 namespace orvane::sim {
 

@@ -8,8 +8,8 @@
 
 #include "board/board_protocol.h"
 #include "serial/com_device.h"
-#include "sim/board_model.h"
-#include "sim/clock.h"
+#include "sim/board/board_model.h"
+#include "sim/board/clock.h"
 
 namespace orvane::sim {
 
@@ -35,7 +35,7 @@ enum class FaultCount {
 struct BoardConfig {
   // The rates the board answers at; a byte sent at any other rate (or not as 8N1) reaches the
   // board as noise and is ignored. Empty: it answers at every rate.
-  std::vector<std::uint32_t> rates{57600};
+  std::vector<std::uint32_t> rates{board::kDefaultBaudRate};
 
   // Time from the end of a received byte to the start of the answer to it.
   Micros answerDelay{200};

@@ -1,4 +1,4 @@
-#include "sim/board_firmware.h"
+#include "sim/line/board_firmware.h"
 
 #include <algorithm>
 #include <iterator>

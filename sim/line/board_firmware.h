@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "download/memory_image.h"
-#include "sim/board_config.h"
+#include "sim/line/board_config.h"
 
 namespace orvane::sim {
 

@@ -1,4 +1,4 @@
-#include "sim/running_program.h"
+#include "sim/line/running_program.h"
 
 #include <cmath>
 #include <memory>
@@ -15,7 +15,7 @@ constexpr std::int64_t kMicrosPer = 1250;
 
 RunningProgram::RunningProgram(const std::array<std::uint8_t, download::ImageSize>& memory,
                                std::uint32_t baud, Micros start, std::optional<StuckBit> stuckBit)
-    : board_(std::make_unique<BoardModel>()), start_(start), hostBaud_(baud) {
+    : board_(std::make_unique<BoardModel>()), start_(start), hostBaud_(baud), startBaud_(baud) {
   board_->SetStuckBit(stuckBit);
   board_->LoadProgram(memory);
   board_->OnSerialSent([this](std::uint8_t byte, std::uint64_t cycle) {
@@ -50,7 +50,15 @@ void RunningProgram::AdvanceTo(Micros until, std::size_t stopAfter, std::vector<
   const std::size_t wanted = sent.size() + stopAfter;
   sink_ = &sent;
   while (cpu.Cycles() < target && !cpu.Stopped()) {
-    cpu.Run(target, stopAfter > 0);
+    if (controller_) {
+      if (controller_->Holding()) {
+        start_ += until - Now();  // its time stands while held
+        break;
+      }
+      controller_->Run(target, stopAfter > 0);
+    } else {
+      cpu.Run(target, stopAfter > 0);
+    }
     if (stopAfter > 0 && sent.size() >= wanted) break;
   }
   sink_ = nullptr;

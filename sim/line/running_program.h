@@ -13,14 +13,24 @@
 #include <vector>
 
 #include "download/memory_image.h"
-#include "sim/board_model.h"
-#include "sim/clock.h"
+#include "sim/board/board_model.h"
+#include "sim/board/clock.h"
 
 namespace orvane::sim {
 
 struct SentByte {
   std::uint8_t byte = 0;
   Micros end{0};  // the end of its stop bit
+};
+
+// What runs the CPU in place of its own Run: a debugger, which returns early at its stops and
+// holds the CPU while stopped. While it holds, the board's time stands: the program does not
+// fall behind, and resumes where it was.
+class CpuController {
+ public:
+  virtual ~CpuController() = default;
+  virtual void Run(std::uint64_t until, bool returnOnSend) = 0;
+  virtual bool Holding() const = 0;
 };
 
 class RunningProgram {
@@ -38,6 +48,11 @@ class RunningProgram {
   bool Receive(std::uint8_t byte, Micros start, std::uint32_t hostBaud);
   // Whether bytes sent by the program at its present rate reach a host at `hostBaud`.
   bool RateMatches(std::uint32_t hostBaud) const;
+  // The controller that runs the CPU from now on (null: the CPU's own Run). It must outlive its
+  // use here.
+  void SetController(CpuController* controller) { controller_ = controller; }
+  // The rate the monitor started the program's serial port at (a restart starts it so again).
+  std::uint32_t StartBaud() const { return startBaud_; }
   // The board time the CPU has reached.
   Micros Now() const;
   bool Ended() const { return board_->Cpu().Stopped(); }
@@ -62,7 +77,9 @@ class RunningProgram {
   std::unique_ptr<BoardModel> board_;
   Micros start_;
   std::uint32_t hostBaud_ = 0;
+  std::uint32_t startBaud_ = 0;
   std::vector<SentByte>* sink_ = nullptr;
+  CpuController* controller_ = nullptr;
 };
 
 }  // namespace orvane::sim

@@ -1,4 +1,4 @@
-#include "sim/virtual_line.h"
+#include "sim/line/virtual_board.h"
 
 #include <algorithm>
 #include <cmath>
@@ -100,7 +100,7 @@ void VirtualBoard::SetDtrLocked(bool high, Micros now) {
   } else {
     // Held in reset while DTR is low: it hears nothing, stops sending and stops its program.
     hearFrom_ = Micros::max();
-    program_.reset();
+    EndProgramLocked();
     std::erase_if(toHost_, [&](const Outgoing& out) {
       if (out.start < now) return false;
       std::erase_if(record_, [&](const Recorded& r) { return r.id == out.id; });
@@ -111,7 +111,7 @@ void VirtualBoard::SetDtrLocked(bool high, Micros now) {
 
 void VirtualBoard::ResetLocked(Micros at) {
   AdvanceProgramLocked(at);
-  program_.reset();  // back in the monitor
+  EndProgramLocked();  // back in the monitor
   firmware_.Reset();
   ++resets_;
   ++run_;
@@ -164,9 +164,11 @@ void VirtualBoard::HostWrite(const std::uint8_t* data, std::size_t count) {
 }
 
 void VirtualBoard::StartProgramLocked(Micros start) {
+  EndProgramLocked();
   program_ =
       std::make_unique<RunningProgram>(firmware_.Memory(), hostBaud_, start, config_.stuckBit);
   ++run_;
+  SetControllerLocked();
   BoardModel& board = program_->Board();
   for (int button = 0; button < 2; ++button) board.SetButton(button, (buttons_ >> button) & 1);
   for (int port = 0; port < 3; ++port) board.SetSwitches(port, switches_[port]);
@@ -307,6 +309,38 @@ bool VirtualBoard::RealTime() const {
 void VirtualBoard::CatchUp() {
   std::lock_guard lock(mutex_);
   AdvanceProgramLocked(clock_->Now());
+}
+
+void VirtualBoard::SetControllerFactory(ControllerFactory factory) {
+  std::lock_guard lock(mutex_);
+  AdvanceProgramLocked(clock_->Now());
+  controllerFactory_ = std::move(factory);
+  SetControllerLocked();
+}
+
+void VirtualBoard::SetControllerLocked() {
+  if (program_) program_->SetController(nullptr);
+  controller_.reset();
+  if (!program_ || !controllerFactory_) return;
+  controller_ = controllerFactory_(*program_);
+  program_->SetController(controller_.get());
+}
+
+void VirtualBoard::EndProgramLocked() {
+  if (program_) program_->SetController(nullptr);
+  controller_.reset();
+  program_.reset();
+}
+
+void VirtualBoard::WithProgram(const std::function<void(RunningProgram*, CpuController*)>& work) {
+  std::lock_guard lock(mutex_);
+  AdvanceProgramLocked(clock_->Now());
+  work(program_.get(), controller_.get());
+}
+
+std::uint64_t VirtualBoard::Runs() const {
+  std::lock_guard lock(mutex_);
+  return run_;
 }
 
 std::array<std::uint8_t, download::ImageSize> VirtualBoard::Memory() const {

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -19,11 +20,11 @@
 #include <vector>
 
 #include "serial/com_device.h"
-#include "sim/board_config.h"
-#include "sim/board_firmware.h"
-#include "sim/board_snapshot.h"
-#include "sim/clock.h"
-#include "sim/running_program.h"
+#include "sim/board/board_snapshot.h"
+#include "sim/board/clock.h"
+#include "sim/line/board_config.h"
+#include "sim/line/board_firmware.h"
+#include "sim/line/running_program.h"
 
 namespace orvane::sim {
 
@@ -119,6 +120,20 @@ class VirtualBoard {
   bool RealTime() const;
   void CatchUp();
 
+  // ---- a debugger on the running program
+  // The factory makes the controller (a debugger, see RunningProgram::SetController) of the
+  // present program and of every program the board starts from now on; null: none, and the
+  // program runs on freely. A controller goes with its program (a reset, a download), before it.
+  // While it holds the CPU the board stands as it is: the views show it so, the line carries
+  // nothing new from it, and its time stands, so that it goes on without a burst.
+  using ControllerFactory = std::function<std::unique_ptr<CpuController>(RunningProgram&)>;
+  void SetControllerFactory(ControllerFactory factory);
+  // Runs `work` under the board's lock on the running program and its controller, the program
+  // first brought up to the present (both null in the monitor).
+  void WithProgram(const std::function<void(RunningProgram*, CpuController*)>& work);
+  // Fresh starts so far (programs started and resets): a new count is a new program.
+  std::uint64_t Runs() const;
+
   // ---- inspection
   std::array<std::uint8_t, download::ImageSize> Memory() const;
   // The byte at a board address of the program memory.
@@ -159,6 +174,8 @@ class VirtualBoard {
   void SendLocked(std::uint8_t byte, Micros earliest, Micros byteTime);
   void AdvanceProgramLocked(Micros until, std::size_t stopAfter = 0);
   void StartProgramLocked(Micros start);
+  void SetControllerLocked();
+  void EndProgramLocked();
 
   mutable std::mutex mutex_;
   std::shared_ptr<Clock> clock_;
@@ -179,6 +196,9 @@ class VirtualBoard {
   std::deque<Outgoing> toHost_;
   // The downloaded program while the CPU runs it; empty in the monitor.
   std::unique_ptr<RunningProgram> program_;
+  // The program's controller, dropped before it, and what makes one for each program.
+  std::unique_ptr<CpuController> controller_;
+  ControllerFactory controllerFactory_;
   bool realTime_ = false;
   std::uint64_t run_ = 0;  // fresh starts: programs started and resets
   std::uint8_t buttons_ = 0;

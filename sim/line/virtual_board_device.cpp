@@ -1,4 +1,4 @@
-#include "sim/virtual_board_device.h"
+#include "sim/line/virtual_board_device.h"
 
 #include <algorithm>
 #include <chrono>

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "serial/com_device.h"
-#include "sim/virtual_line.h"
+#include "sim/line/virtual_board.h"
 
 namespace orvane::sim {
 

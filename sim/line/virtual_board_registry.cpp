@@ -1,11 +1,11 @@
-#include "sim/virtual_board_registry.h"
+#include "sim/line/virtual_board_registry.h"
 
 #include <cstdlib>
 #include <mutex>
 #include <string>
 
 #include "serial/virtual_ports.h"
-#include "sim/virtual_board_device.h"
+#include "sim/line/virtual_board_device.h"
 
 namespace orvane::sim {
 

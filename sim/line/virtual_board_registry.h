@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "sim/board_config.h"
-#include "sim/virtual_line.h"
+#include "sim/line/board_config.h"
+#include "sim/line/virtual_board.h"
 
 namespace orvane::sim {
 

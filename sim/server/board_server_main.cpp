@@ -1,6 +1,7 @@
-// orvane-board: the virtual board served on a pseudo-terminal (sim/board_server_posix.h). Prints
-// the terminal's path on the first line of standard output; --link makes a stable symbolic link
-// to it. With --run it serves nothing: it runs a HEX file on the board model (sim/run_command.h).
+// orvane-board: the virtual board served on a pseudo-terminal (sim/server/board_server_posix.h).
+// Prints the terminal's path on the first line of standard output; --link makes a stable symbolic
+// link to it. With --run it serves nothing: it runs a HEX file on the board model
+// (sim/server/run_command.h).
 #include <signal.h>
 
 #include <CLI/CLI.hpp>
@@ -13,9 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "sim/board_server_posix.h"
-#include "sim/run_command.h"
-#include "sim/virtual_line.h"
+#include "board/board_protocol.h"
+#include "sim/line/virtual_board.h"
+#include "sim/server/board_server_posix.h"
+#include "sim/server/run_command.h"
 
 namespace {
 
@@ -31,7 +33,7 @@ void OnSignal(int) { stopRequested = true; }
 struct Options {
   std::string link;
   std::string dump;
-  std::vector<std::string> rates{"57600"};
+  std::vector<std::string> rates{std::to_string(orvane::board::kDefaultBaudRate)};
   bool noPacing = false;
   long answerDelayUs = 200;
   long latencyMs = 0;
@@ -267,6 +269,11 @@ int main(int argc, char** argv) {
   o.run.cyclesGiven = app.count("--cycles") > 0;
   if (o.run.view && o.run.file.empty()) {
     std::cerr << "orvane-board: --view shows a program run: it needs --run FILE\n";
+    return 2;
+  }
+  if (o.run.view && (app.count("--until") > 0 || o.run.feedStdin)) {
+    // The view ends as the user ends it, and on a terminal the keys already go to the program.
+    std::cerr << "orvane-board: --until and --stdin belong to --run without --view\n";
     return 2;
   }
   if (!o.speed.empty() && !o.run.view) {

@@ -1,4 +1,4 @@
-#include "sim/board_server_posix.h"
+#include "sim/server/board_server_posix.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -15,6 +15,7 @@
 #include <fstream>
 #include <utility>
 
+#include "board/board_protocol.h"
 #include "serial/line_speed_posix.h"
 
 namespace orvane::sim {
@@ -105,12 +106,18 @@ bool PtyBoardServer::Open() {
   termios raw{};
   tcgetattr(slaveFd.Get(), &raw);
   cfmakeraw(&raw);
-  cfsetspeed(&raw, B57600);
+  cfsetspeed(&raw, serial::SpeedOfRate(board::kDefaultBaudRate));
   tcsetattr(slaveFd.Get(), TCSANOW, &raw);
   fcntl(master_.Get(), F_SETFL, fcntl(master_.Get(), F_GETFL) | O_NONBLOCK);
   opens_.Reset(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
   if (!opens_.Valid() || inotify_add_watch(opens_.Get(), name, IN_OPEN) < 0) {
     failure_ = std::string("inotify: ") + std::strerror(errno);
+    // Every board server holds an inotify instance, of which a user has few.
+    if (!opens_.Valid() && errno == EMFILE) {
+      failure_ +=
+          ": the limit of inotify instances for one user is reached "
+          "(fs.inotify.max_user_instances, /proc/sys/fs/inotify/max_user_instances)";
+    }
     return false;
   }
   return true;

@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "serial/unique_fd_posix.h"
-#include "sim/virtual_line.h"
+#include "sim/line/virtual_board.h"
 
 namespace orvane::sim {
 
@@ -44,8 +44,8 @@ struct BoardServerOptions {
 
 class PtyBoardServer {
  public:
-  // Opens the terminal (raw, 57600 bit/s until the host sets its line) and makes the link;
-  // Failure() says what went wrong, if anything did.
+  // Opens the terminal (raw, at the board's default rate until the host sets its line) and makes
+  // the link; Failure() says what went wrong, if anything did.
   PtyBoardServer(std::shared_ptr<VirtualBoard> board, BoardServerOptions options);
   ~PtyBoardServer();  // removes the link
   PtyBoardServer(const PtyBoardServer&) = delete;

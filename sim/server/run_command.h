@@ -1,13 +1,13 @@
 // `orvane-board --run FILE.hex`: loads the file as the downloader would and runs it on the board
 // model, writing the program's serial output to standard output as it comes; with --view, shows
-// the board live instead (sim/live_view.h).
+// the board live instead (sim/view/live_view.h).
 #pragma once
 
 #include <optional>
 #include <string>
 
-#include "sim/board_model.h"
-#include "sim/program_runner.h"
+#include "sim/board/board_model.h"
+#include "sim/board/program_runner.h"
 
 namespace orvane::sim {
 

@@ -1,4 +1,4 @@
-#include "sim/run_command.h"
+#include "sim/server/run_command.h"
 
 #include <poll.h>
 #include <unistd.h>
@@ -10,8 +10,8 @@
 
 #include "download/hex_file.h"
 #include "download/hex_loader.h"
-#include "sim/live_boards.h"
-#include "sim/view_screen.h"
+#include "sim/view/live_boards.h"
+#include "sim/view/view_screen.h"
 
 namespace orvane::sim {
 
@@ -66,7 +66,7 @@ int ViewProgram(BoardModel& board, const RunCommandOptions& options) {
   screen.reset();  // the terminal back first
   std::cerr << "cycles: " << board.Cpu().Cycles() << "\n";
   if (options.report) std::cerr << board.Report();
-  return end == ViewEnd::Stopped && !drawn ? 130 : 0;
+  return ViewExitStatus(end, drawn);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
-#include "sim/board_text.h"
+#include "sim/view/board_text.h"
 
 #include <string_view>
 
-#include "ui/text_escape.h"
+#include "ui/drawing/text_escape.h"
 
 namespace orvane::sim {
 

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <string>
 
-#include "sim/board_snapshot.h"
+#include "sim/board/board_snapshot.h"
 
 namespace orvane::sim {
 

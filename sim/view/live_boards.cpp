@@ -1,4 +1,4 @@
-#include "sim/live_boards.h"
+#include "sim/view/live_boards.h"
 
 #include <algorithm>
 #include <chrono>

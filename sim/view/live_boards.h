@@ -7,9 +7,9 @@
 #include <memory>
 #include <optional>
 
-#include "sim/board_model.h"
-#include "sim/live_view.h"
-#include "sim/virtual_line.h"
+#include "sim/board/board_model.h"
+#include "sim/line/virtual_board.h"
+#include "sim/view/live_view.h"
 
 namespace orvane::sim {
 

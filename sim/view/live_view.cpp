@@ -1,4 +1,4 @@
-#include "sim/live_view.h"
+#include "sim/view/live_view.h"
 
 #include <cmath>
 
@@ -108,5 +108,7 @@ ViewEnd RunLiveView(LiveBoard& board, ViewScreen& screen, Clock& clock,
                     const LiveViewOptions& options) {
   return ViewLoop(board, screen, clock, options).Run();
 }
+
+int ViewExitStatus(ViewEnd end, bool drawn) { return end == ViewEnd::Stopped && !drawn ? 130 : 0; }
 
 }  // namespace orvane::sim

@@ -10,11 +10,12 @@
 #include <string>
 #include <string_view>
 
-#include "sim/board_snapshot.h"
-#include "sim/clock.h"
+#include "sim/board/board_snapshot.h"
+#include "sim/board/clock.h"
 
 namespace orvane::sim {
 
+// The most looks a second of every live view: the terminal's and the window's.
 inline constexpr int kFramesPerSecond = 30;
 // How long F1 or F2 holds its button down: a terminal reports no key going up.
 inline constexpr Micros kButtonPress{100000};
@@ -66,5 +67,10 @@ enum class ViewEnd { Stopped, Seconds, Cycles, ProgramEnded };
 
 ViewEnd RunLiveView(LiveBoard& board, ViewScreen& screen, Clock& clock,
                     const LiveViewOptions& options);
+
+// The exit status of a command whose view ended so, the same for every command that shows one:
+// 130, as for any program interrupted, when Ctrl+C (or a termination request) cut plain-text
+// frames short; 0 otherwise, Ctrl+C being the drawn view's own way out.
+int ViewExitStatus(ViewEnd end, bool drawn);
 
 }  // namespace orvane::sim

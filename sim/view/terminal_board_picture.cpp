@@ -1,9 +1,9 @@
-#include "sim/board_picture.h"
+#include "sim/view/terminal_board_picture.h"
 
 #include <algorithm>
 
-#include "sim/board_text.h"
-#include "ui/text_escape.h"
+#include "sim/view/board_text.h"
+#include "ui/drawing/text_escape.h"
 
 namespace orvane::sim {
 
@@ -95,7 +95,7 @@ std::string LcdCellGlyph(std::uint8_t code) {
   return "\u25af";  // ▯
 }
 
-void BoardPicture::AddSerial(std::string_view bytes) {
+void TerminalBoardPicture::AddSerial(std::string_view bytes) {
   for (const char c : bytes) {
     const auto byte = static_cast<std::uint8_t>(c);
     const bool afterReturn = afterReturn_;
@@ -109,12 +109,12 @@ void BoardPicture::AddSerial(std::string_view bytes) {
   }
 }
 
-void BoardPicture::ClearSerial() {
+void TerminalBoardPicture::ClearSerial() {
   lines_.assign(1, std::string());
   afterReturn_ = false;
 }
 
-std::string BoardPicture::PaneLines(int rows, int columns) const {
+std::string TerminalBoardPicture::PaneLines(int rows, int columns) const {
   // Long lines wrap; the newest rows show.
   std::deque<std::string> wrapped;
   const std::size_t width = static_cast<std::size_t>(std::max(columns - 1, 8));
@@ -132,8 +132,8 @@ std::string BoardPicture::PaneLines(int rows, int columns) const {
   return text;
 }
 
-std::string BoardPicture::Draw(const BoardSnapshot& s, const std::string& status, int rows,
-                               int columns) const {
+std::string TerminalBoardPicture::Draw(const BoardSnapshot& s, const std::string& status, int rows,
+                                       int columns) const {
   std::string screen = "\x1b[H";
   screen += std::string(" \x1b[1mOrvane board\x1b[0m  ") + status + kEndLine;
   screen += kEndLine;
@@ -152,8 +152,8 @@ std::string BoardPicture::Draw(const BoardSnapshot& s, const std::string& status
   return screen + "\x1b[J";
 }
 
-const char* BoardPicture::EnterScreen() { return "\x1b[?1049h\x1b[?25l\x1b[H\x1b[2J"; }
+const char* TerminalBoardPicture::EnterScreen() { return "\x1b[?1049h\x1b[?25l\x1b[H\x1b[2J"; }
 
-const char* BoardPicture::LeaveScreen() { return "\x1b[0m\x1b[?25h\x1b[?1049l"; }
+const char* TerminalBoardPicture::LeaveScreen() { return "\x1b[0m\x1b[?25h\x1b[?1049l"; }
 
 }  // namespace orvane::sim

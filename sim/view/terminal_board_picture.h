@@ -8,11 +8,11 @@
 #include <string>
 #include <string_view>
 
-#include "sim/board_snapshot.h"
+#include "sim/board/board_snapshot.h"
 
 namespace orvane::sim {
 
-class BoardPicture {
+class TerminalBoardPicture {
  public:
   // Rows of the board above the serial pane.
   static constexpr int kBoardRows = 13;

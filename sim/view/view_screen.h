@@ -3,13 +3,15 @@
 // it, a blank line between them, each flushed as it is written.
 //
 // On a terminal it restores the terminal's settings on every way out: the end of the view, a
-// second Ctrl+C (which ends the process at once), a hang-up, and a suspension (Ctrl+Z; the
-// picture comes back when the process continues). A change of the terminal's size redraws.
+// second Ctrl+C (which ends the process at once), Ctrl+\ (which quits as it always does), a
+// hang-up, and a suspension (Ctrl+Z; the picture comes back when the process continues). A
+// change of the terminal's size redraws. A Windows console is given back on the same ways out
+// that it has: the end, Ctrl+C or Ctrl+Break, and a second one.
 #pragma once
 
 #include <memory>
 
-#include "sim/live_view.h"
+#include "sim/view/live_view.h"
 
 namespace orvane::sim {
 

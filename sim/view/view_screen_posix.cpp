@@ -1,4 +1,4 @@
-#include "sim/view_screen.h"
+#include "sim/view/view_screen.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -11,8 +11,8 @@
 #include <cstring>
 #include <string>
 
-#include "sim/board_picture.h"
-#include "sim/board_text.h"
+#include "sim/view/board_text.h"
+#include "sim/view/terminal_board_picture.h"
 
 namespace orvane::sim {
 
@@ -45,7 +45,7 @@ void Poke() {
 void GiveBack() {
   if (!gRaw) return;
   tcsetattr(STDIN_FILENO, TCSANOW, &gSaved);
-  const char* leave = BoardPicture::LeaveScreen();
+  const char* leave = TerminalBoardPicture::LeaveScreen();
   WriteAll(STDOUT_FILENO, leave, std::strlen(leave));
 }
 
@@ -56,6 +56,16 @@ void OnStop(int) {
   }
   gStop = 1;
   Poke();
+}
+
+// Ctrl+\ quits as it always does (with its core dump), after the terminal is given back.
+void OnQuit(int signal) {
+  GiveBack();
+  struct sigaction action {};
+  action.sa_handler = SIG_DFL;
+  sigemptyset(&action.sa_mask);
+  sigaction(signal, &action, nullptr);
+  raise(signal);
 }
 
 void OnSuspend(int) {
@@ -86,6 +96,7 @@ class PosixScreen final : public ViewScreen {
       Handle(SIGTSTP, OnSuspend, 3);
       Handle(SIGCONT, OnRedraw, 4);
       Handle(SIGWINCH, OnRedraw, 5);
+      Handle(SIGQUIT, OnQuit, 6);
       TakeTerminal();
     }
   }
@@ -150,7 +161,7 @@ class PosixScreen final : public ViewScreen {
   }
 
  private:
-  static constexpr int kSignals = 6;
+  static constexpr int kSignals = 7;
 
   void Handle(int signal, void (*handler)(int), int slot) {
     struct sigaction action {};
@@ -172,7 +183,7 @@ class PosixScreen final : public ViewScreen {
       tcsetattr(STDIN_FILENO, TCSANOW, &raw);
     }
     gRaw = 1;
-    const char* enter = BoardPicture::EnterScreen();
+    const char* enter = TerminalBoardPicture::EnterScreen();
     WriteAll(STDOUT_FILENO, enter, std::strlen(enter));
   }
 
@@ -186,7 +197,7 @@ class PosixScreen final : public ViewScreen {
   bool keys_ = false;
   int frames_ = 0;
   std::uint64_t run_ = 0;
-  BoardPicture picture_;
+  TerminalBoardPicture picture_;
   int signals_[kSignals] = {};
   bool handled_[kSignals] = {};
   struct sigaction previous_[kSignals] {};

@@ -46,43 +46,16 @@ start:  mov     r7,#20          ; more than 15 ms after power-on before the firs
         acall   text
         sjmp    .               ; done
 
-; writes the instruction in A once the LCD is not busy
-command: acall  ready
-command_nowait:
-        push    dpl
-        push    dph
-        mov     dptr,#lcd_cmd
-        movx    @dptr,a
-        pop     dph
-        pop     dpl
-        ret
-
-; writes the zero-ended text at DPTR, each character once the LCD is not busy
+; writes the zero-ended text at DPTR
 text:   clr     a
         movc    a,@a+dptr
         jz      text_end
-        acall   ready
-        push    dpl
-        push    dph
-        mov     dptr,#lcd_data
-        movx    @dptr,a
-        pop     dph
-        pop     dpl
+        acall   data
         inc     dptr
         sjmp    text
 text_end: ret
 
-; waits while the busy flag is set; keeps A and DPTR
-ready:  push    acc
-        push    dpl
-        push    dph
-        mov     dptr,#lcd_stat
-busy:   movx    a,@dptr
-        jb      acc.7,busy
-        pop     dph
-        pop     dpl
-        pop     acc
-        ret
+        .include "lcd.inc"
 
 ; waits R7 milliseconds (921.6 machine cycles each)
 delay:  mov     r6,#2

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/command_guard.h"
+#include "ui/views/command_guard.h"
 
 namespace orvane::ui {
 namespace {

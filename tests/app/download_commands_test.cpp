@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "board/board_messages.h"
-#include "commands/command_bench.h"
 #include "download/hex_loader.h"
 #include "serial/com_port.h"
+#include "support/command_bench.h"
 
 namespace orvane::app::commands_test {
 namespace {
@@ -112,7 +112,7 @@ TEST(OpenDownload, FilesThatCannotBeOpenedOrLoadedAreNotRemembered) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     CommandBench b;
-    if (!c.text.empty()) testing::WriteBytes(b.folder / c.name, c.text);
+    if (!c.text.empty()) test_support::WriteBytes(b.folder / c.name, c.text);
     int repaintsAtMessage = -1;
     b.bench.errors.onShow = [&](const std::string&) { repaintsAtMessage = b.bench.Form1.repaints; };
     b.dialog.choice = (b.folder / c.name).string();
@@ -132,8 +132,8 @@ TEST(OpenDownload, FilesThatCannotBeOpenedOrLoadedAreNotRemembered) {
 TEST(OpenDownload, AReadErrorOfTheLoaderIsNotCaught) {
   CommandBench b;
   // No end-of-file record: the loader reads past the end.
-  testing::WriteBytes(b.folder / "cut.hex",
-                      download::FormatHexRecord(0x00, 0x4000, Bytes{1, 2, 3}) + "\r\n");
+  test_support::WriteBytes(b.folder / "cut.hex",
+                           download::FormatHexRecord(0x00, 0x4000, Bytes{1, 2, 3}) + "\r\n");
   b.dialog.choice = (b.folder / "cut.hex").string();
   try {
     b.commands.OpenDownload1Click();
@@ -279,6 +279,42 @@ TEST(OpenDownload, ASerialErrorEndsTheCommandAtOnce) {
   serial::SetErrorDisplay(nullptr);
 }
 
+TEST(OpenDownload, ExitStopsTheCommandAtItsNextStepAndNothingMoreGoesToTheBoard) {
+  // Messages run before each scan attempt (five on the silent COM1, then COM3), before the run
+  // sends '*', before each page of 64 bytes and before each data byte.
+  struct Case {
+    const char* step;
+    int run;                 // the message run in which Exit is chosen
+    std::size_t sentBefore;  // bytes the board had from the host by then
+  };
+  const Case cases[] = {{"between scan attempts", 2, 0}, {"at the last attempt", 6, 0},
+                        {"before the transfer", 7, 2},   {"before the first page", 8, 6},
+                        {"within a page", 40, 40},       {"between pages", 73, 73}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.step);
+    CommandBench b;
+    b.bench.AddSilentPort("COM1");
+    b.bench.SetPortList({"COM1", "COM3"});
+    b.bench.cbAutoDetect.SetChecked(true);
+    std::size_t bytesAtExit = 0;
+    double exitAtMs = 0;
+    b.bench.pump.onRun = [&] {
+      if (b.bench.pump.runs != c.run) return;
+      b.bench.pump.endRequested = true;
+      bytesAtExit = b.board->HostBytes().size();
+      exitAtMs = b.bench.ElapsedMs();
+    };
+    b.commands.LoadAndDownload(b.WriteHex(b.folder / "a.hex", Program(200)), false, false);
+
+    EXPECT_EQ(bytesAtExit, c.sentBefore);
+    EXPECT_EQ(b.board->HostBytes().size(), bytesAtExit);
+    EXPECT_TRUE(b.bench.errors.messages.empty());  // no box holds the end up
+    EXPECT_LT(b.bench.ElapsedMs() - exitAtMs, 1.0);
+    EXPECT_FALSE(b.form2.Visible());
+    EXPECT_TRUE(b.bench.Form1.Enabled());
+  }
+}
+
 // ---- Redownload
 
 TEST(Redownload, AtStartUpThereIsNothingToRepeat) {
@@ -376,7 +412,7 @@ TEST(RecentFileClick, LeavesPanel4AndRedownloadWithTheDialogsFile) {
 TEST(RecentFileClick, AnEntryMissingFromTheFileIsNotFound) {
   CommandBench b;
   // A count written by hand beyond the entries present.
-  testing::WriteBytes(b.settingsFile, "[File Count]\r\ncount=1\r\n");
+  test_support::WriteBytes(b.settingsFile, "[File Count]\r\ncount=1\r\n");
   b.recent.Load();
   ASSERT_EQ(b.menu.Captions(), (std::vector<std::string>{"&0 none"}));
   b.commands.RecentFileClick(0);

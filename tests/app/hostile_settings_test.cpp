@@ -9,18 +9,18 @@
 #include <vector>
 
 #include "app/recent_files.h"
-#include "settings_test_util.h"
+#include "support/settings_test_util.h"
 
 namespace orvane::app {
 namespace {
 
-using testing::CallLog;
-using testing::ReadBytes;
-using testing::RecordingDialog;
-using testing::RecordingMenu;
-using testing::RecordingPainter;
-using testing::TempFolder;
-using testing::WriteBytes;
+using test_support::CallLog;
+using test_support::ReadBytes;
+using test_support::RecordingDialog;
+using test_support::RecordingMenu;
+using test_support::RecordingPainter;
+using test_support::TempFolder;
+using test_support::WriteBytes;
 
 std::string Garbage(std::size_t size, unsigned seed) {
   std::mt19937 random(seed);

@@ -3,14 +3,14 @@
 #include <string>
 
 #include "app/ini_profile.h"
-#include "settings_test_util.h"
+#include "support/settings_test_util.h"
 
 namespace orvane::app {
 namespace {
 
-using testing::ReadBytes;
-using testing::TempFolder;
-using testing::WriteBytes;
+using test_support::ReadBytes;
+using test_support::TempFolder;
+using test_support::WriteBytes;
 
 class IniProfileTest : public ::testing::Test {
  protected:

@@ -53,8 +53,8 @@ TEST(PicturesTest, WindowIconsUseOnlyTheSixteenStandardColours) {
   }
 }
 
-TEST(PicturesTest, BoardPictureFillsItsFrameCrisply) {
-  const Picture board = BoardPicture();
+TEST(PicturesTest, MainWindowDecorationFillsItsFrameCrisply) {
+  const Picture board = MainWindowDecorationPicture();
   const Picture fitted = FitToFrame(board, 177, 176);
   ASSERT_EQ(fitted.width, 177);
   ASSERT_EQ(fitted.height, 176);

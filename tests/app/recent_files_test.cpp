@@ -5,19 +5,19 @@
 #include <vector>
 
 #include "app/recent_files.h"
-#include "settings_test_util.h"
+#include "support/settings_test_util.h"
 
 namespace orvane::app {
 namespace {
 
-using testing::CallLog;
+using test_support::CallLog;
+using test_support::ReadBytes;
+using test_support::RecordingDialog;
+using test_support::RecordingMenu;
+using test_support::RecordingPainter;
+using test_support::TempFolder;
+using test_support::WriteBytes;
 using ::testing::ElementsAre;
-using testing::ReadBytes;
-using testing::RecordingDialog;
-using testing::RecordingMenu;
-using testing::RecordingPainter;
-using testing::TempFolder;
-using testing::WriteBytes;
 
 // A settings file holding `count` and the entries given, File1 first.
 std::string SettingsText(const std::string& count, const std::vector<std::string>& files) {

@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "app/settings_location.h"
-#include "settings_test_util.h"
+#include "support/settings_test_util.h"
 
 namespace orvane::app {
 namespace {
 
-using testing::ScopedEnv;
-using testing::TempFolder;
+using test_support::ScopedEnv;
+using test_support::TempFolder;
 
 TEST(SettingsLocationPosixTest, XdgConfigHomeThenHomeDotConfig) {
   TempFolder folder;

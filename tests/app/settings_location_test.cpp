@@ -1,15 +1,15 @@
 #include <gtest/gtest.h>
 
 #include "app/settings_location.h"
-#include "settings_test_util.h"
+#include "support/settings_test_util.h"
 
 namespace orvane::app {
 namespace {
 
-using testing::ReadBytes;
-using testing::ScopedEnv;
-using testing::TempFolder;
-using testing::WriteBytes;
+using test_support::ReadBytes;
+using test_support::ScopedEnv;
+using test_support::TempFolder;
+using test_support::WriteBytes;
 
 TEST(SettingsLocationTest, TheOverrideFolderHoldsTheFileAndIsCreated) {
   TempFolder folder;

@@ -2,13 +2,13 @@
 
 #include "app/settings_location.h"
 #include "app/settings_platform.h"
-#include "settings_test_util.h"
+#include "support/settings_test_util.h"
 
 namespace orvane::app {
 namespace {
 
-using testing::ScopedEnv;
-using testing::TempFolder;
+using test_support::ScopedEnv;
+using test_support::TempFolder;
 
 TEST(SettingsLocationWin32Test, TheFileLivesInAppDataAndTheOldPlaceIsTheWindowsFolder) {
   TempFolder folder;

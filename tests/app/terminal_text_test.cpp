@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/terminal_text.h"
+#include "ui/drawing/terminal_text.h"
 
 namespace orvane::ui {
 namespace {

@@ -3,14 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "app/window_settings.h"
-#include "settings_test_util.h"
+#include "support/settings_test_util.h"
 
 namespace orvane::app {
 namespace {
 
-using testing::ReadBytes;
-using testing::TempFolder;
-using testing::WriteBytes;
+using test_support::ReadBytes;
+using test_support::TempFolder;
+using test_support::WriteBytes;
 
 constexpr WindowPlace kScreen{0, 0, 1024, 768};
 constexpr WindowPlace kMinimum{0, 0, 300, 200};
@@ -36,8 +36,26 @@ TEST(WindowSettingsTest, StoredPlacesAreReadClampedOntoTheScreen) {
   const auto file = folder.Path() / "Orvanekit.ini";
   for (const Case& c : cases) {
     WriteBytes(file, std::string("[Windows]\r\nTerminal=") + c.stored + "\r\n");
-    EXPECT_EQ(WindowSettings(file).ReadPlace("Terminal", kFallback, kScreen, kMinimum), c.read)
+    EXPECT_EQ(WindowSettings(file).ReadPlace("Terminal", kFallback, {kScreen}, kMinimum), c.read)
         << c.stored;
+  }
+}
+
+TEST(WindowSettingsTest, APlaceComesBackOnAScreenThatExists) {
+  const WindowPlace primary{0, 0, 1920, 1080};
+  const WindowPlace second{1920, 0, 1280, 720};  // to the right, less tall
+  struct Case {
+    WindowPlace kept;
+    std::vector<WindowPlace> screens;
+    WindowPlace read;
+  } cases[] = {
+      {{2000, 100, 600, 380}, {primary, second}, {2000, 100, 600, 380}},  // on the second
+      {{1800, 100, 600, 380}, {primary, second}, {1920, 100, 600, 380}},  // mostly on it
+      {{2000, 800, 600, 380}, {primary, second}, {1320, 700, 600, 380}},  // below it: on none
+      {{2000, 100, 600, 380}, {primary}, {1320, 100, 600, 380}},          // the second gone
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(KeepOnScreens(c.kept, c.screens, kMinimum), c.read) << FormatWindowPlace(c.kept);
   }
 }
 
@@ -47,7 +65,7 @@ TEST(WindowSettingsTest, WritingChangesOnlyItsKeyAndAFailedWriteIsSilent) {
   const std::string recent = "[File Count]\r\ncount=1\r\n[Files]\r\nFile1=C:\\a.hex\r\n";
   WriteBytes(file, recent);
   WindowSettings settings(file);
-  EXPECT_EQ(settings.ReadPlace("Terminal", kFallback, kScreen, kMinimum), kFallback);
+  EXPECT_EQ(settings.ReadPlace("Terminal", kFallback, {kScreen}, kMinimum), kFallback);
   settings.WritePlace("Terminal", {1, 2, 640, 400});
   settings.WriteValue("TerminalLineEnd", "CR LF");
   EXPECT_EQ(ReadBytes(file),

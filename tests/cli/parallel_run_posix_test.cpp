@@ -20,26 +20,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using test_support::BoardServer;
+using test_support::FileBytes;
+using test_support::HexDataFile;
 using test_support::OrvanePath;
 using test_support::RunProgram;
 using test_support::SplitHints;
-
-std::string DataFile(const std::string& name) {
-  return std::string(ORVANE_SOURCE_DIR) + "/tests/data/hex/" + name;
-}
-
-std::vector<unsigned char> Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// The first `count` bytes the board holds.
-std::vector<unsigned char> Memory(BoardServer& board, std::size_t count) {
-  board.Stop();  // it writes its memory out as it ends
-  std::vector<unsigned char> dump = board.Dump();
-  dump.resize(std::min(dump.size(), count));
-  return dump;
-}
 
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
@@ -55,13 +40,13 @@ TEST(ParallelRun, EveryBoardGetsTheImage) {
     ports += (i ? "," : "") + boards.back()->LinkPath();
     expectedOut += boards.back()->LinkPath() + ": Downloading succeded\n";
   }
-  const auto result = RunProgram({OrvanePath(), "download", DataFile("objcopy-3000.hex"), "--ports",
-                                  ports, "--algorithm", "byte-verified"});
+  const auto result = RunProgram({OrvanePath(), "download", HexDataFile("objcopy-3000.hex"),
+                                  "--ports", ports, "--algorithm", "byte-verified"});
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.out, expectedOut);
   EXPECT_EQ(result.err, "");
-  const auto expected = Bytes(DataFile("random-3000.bin"));
-  for (auto& board : boards) EXPECT_EQ(Memory(*board, expected.size()), expected);
+  const auto expected = FileBytes(HexDataFile("random-3000.bin"));
+  for (auto& board : boards) EXPECT_EQ(board->Memory(expected.size()), expected);
 }
 
 TEST(ParallelRun, FailingBoardsDoNotStopTheOthers) {
@@ -77,7 +62,7 @@ TEST(ParallelRun, FailingBoardsDoNotStopTheOthers) {
   for (const std::string& port : ports) list += (list.empty() ? "" : ",") + port;
 
   const auto result =
-      RunProgram({OrvanePath(), "download", DataFile("objcopy-3000.hex"), "--ports", list});
+      RunProgram({OrvanePath(), "download", HexDataFile("objcopy-3000.hex"), "--ports", list});
   EXPECT_EQ(result.exitCode, 1);
   // One line per port, in the order given.
   std::vector<std::string> lines;
@@ -98,9 +83,9 @@ TEST(ParallelRun, FailingBoardsDoNotStopTheOthers) {
   EXPECT_TRUE(Contains(split.hints[0], "did not answer on " + ports[1])) << split.hints[0];
   EXPECT_TRUE(Contains(split.hints[1], "there is no port " + absent)) << split.hints[1];
 
-  const auto expected = Bytes(DataFile("random-3000.bin"));
-  EXPECT_EQ(Memory(first, expected.size()), expected);
-  EXPECT_EQ(Memory(last, expected.size()), expected);
+  const auto expected = FileBytes(HexDataFile("random-3000.bin"));
+  EXPECT_EQ(first.Memory(expected.size()), expected);
+  EXPECT_EQ(last.Memory(expected.size()), expected);
 }
 
 TEST(ParallelRun, ATestOnEveryBoardGivesEachOutcome) {
@@ -123,7 +108,7 @@ TEST(ParallelRun, OneBarPerPortOnATerminal) {
   ASSERT_TRUE(a.Running() && b.Running());
   int exitCode = -1;
   const std::string shown =
-      test_support::RunWithTerminalStderr({OrvanePath(), "download", DataFile("objcopy-200.hex"),
+      test_support::RunWithTerminalStderr({OrvanePath(), "download", HexDataFile("objcopy-200.hex"),
                                            "--ports", a.LinkPath() + "," + b.LinkPath()},
                                           &exitCode);
   EXPECT_EQ(exitCode, 0) << shown;
@@ -136,7 +121,7 @@ TEST(ParallelRun, OneBarPerPortOnATerminal) {
 
 TEST(ParallelRun, APortNamedTwiceIsAUsageError) {
   const auto result = RunProgram(
-      {OrvanePath(), "download", DataFile("objcopy-1.hex"), "--ports", "VIRTUAL,VIRTUAL"});
+      {OrvanePath(), "download", HexDataFile("objcopy-1.hex"), "--ports", "VIRTUAL,VIRTUAL"});
   EXPECT_EQ(result.exitCode, 2);
   EXPECT_EQ(result.err, "--ports names VIRTUAL twice\n");
 }
@@ -147,8 +132,8 @@ TEST(Hints, AHeldPortNamesTheProgramThatHoldsIt) {
   serial::TComPort other;  // this test program holds the port
   other.SetPort(board.LinkPath());
   other.Open();
-  const auto result =
-      RunProgram({OrvanePath(), "download", DataFile("objcopy-1.hex"), "--port", board.LinkPath()});
+  const auto result = RunProgram(
+      {OrvanePath(), "download", HexDataFile("objcopy-1.hex"), "--port", board.LinkPath()});
   EXPECT_EQ(result.exitCode, 1);
   const auto split = SplitHints(result.err);
   ASSERT_EQ(split.hints.size(), 1u) << result.err;
@@ -167,7 +152,7 @@ TEST(Hints, ASlowLatencyTimerBeforeAnAlgorithmThatWaitsForEachByte) {
   std::ofstream(timer) << "16\n";
   const std::string environment = "ORVANE_SYSTEM_ROOT=" + root.Path().string();
 
-  const auto slow = RunProgram({OrvanePath(), "download", DataFile("objcopy-200.hex"), "--port",
+  const auto slow = RunProgram({OrvanePath(), "download", HexDataFile("objcopy-200.hex"), "--port",
                                 board.LinkPath(), "--algorithm", "byte"},
                                {environment});
   EXPECT_EQ(slow.exitCode, 0) << slow.err;
@@ -180,7 +165,7 @@ TEST(Hints, ASlowLatencyTimerBeforeAnAlgorithmThatWaitsForEachByte) {
                                 "' (as root) or choose --algorithm page, "
                                 "which waits once a page");
 
-  const auto page = RunProgram({OrvanePath(), "download", DataFile("objcopy-200.hex"), "--port",
+  const auto page = RunProgram({OrvanePath(), "download", HexDataFile("objcopy-200.hex"), "--port",
                                 board.LinkPath(), "--algorithm", "page"},
                                {environment});
   EXPECT_EQ(page.exitCode, 0) << page.err;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,18 +29,11 @@ namespace orvane::download::test {
 namespace {
 
 using test_support::BoardServer;
+using test_support::FileBytes;
+using test_support::HexDataFile;
 using test_support::OrvanePath;
 using test_support::RunProgram;
 using test_support::RunWithTerminalStderr;
-
-std::string DataFile(const std::string& name) {
-  return std::string(ORVANE_SOURCE_DIR) + "/tests/data/hex/" + name;
-}
-
-std::vector<unsigned char> ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // A HEX file with the given text in a folder of its own, removed with the object.
 class TemporaryHex {
@@ -61,7 +55,7 @@ void ExpectDownloaded(const std::string& hexFile, const std::string& binaryFile,
   SCOPED_TRACE(hexFile + " " + algorithm);
   BoardServer server;
   ASSERT_TRUE(server.Running());
-  const auto result = RunProgram({OrvanePath(), "download", DataFile(hexFile), "--algorithm",
+  const auto result = RunProgram({OrvanePath(), "download", HexDataFile(hexFile), "--algorithm",
                                   algorithm, "--port", server.LinkPath()});
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.out, "Downloading succeded\n");
@@ -69,7 +63,7 @@ void ExpectDownloaded(const std::string& hexFile, const std::string& binaryFile,
 
   ASSERT_EQ(server.Stop(), 0);
   const std::vector<unsigned char> memory = server.Dump();
-  const std::vector<unsigned char> expected = ReadFile(DataFile(binaryFile));
+  const std::vector<unsigned char> expected = FileBytes(HexDataFile(binaryFile));
   ASSERT_EQ(memory.size(), 8192u);
   ASSERT_FALSE(expected.empty());
   ASSERT_LE(expected.size(), memory.size());
@@ -95,7 +89,7 @@ TEST(DownloadEndToEnd, SmallAndGappedImagesWithEachAlgorithm) {
 TEST(DownloadEndToEnd, ABoardThatFallsSilentIsAFailure) {
   BoardServer server({"--count-from", "command", "--silent-after", "100"});
   ASSERT_TRUE(server.Running());
-  const auto result = RunProgram({OrvanePath(), "download", DataFile("objcopy-3000.hex"),
+  const auto result = RunProgram({OrvanePath(), "download", HexDataFile("objcopy-3000.hex"),
                                   "--algorithm", "page-verified", "--port", server.LinkPath()});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(result.out, "Downloading failure\n");
@@ -130,7 +124,7 @@ TEST(DownloadEndToEnd, FilesThatCannotBeDownloadedAreRefusedBeforeConnecting) {
 
 TEST(DownloadEndToEnd, ConnectionFailuresSayWhatTheWindowSays) {
   const auto unanswered = RunProgram(
-      {OrvanePath(), "download", DataFile("objcopy-200.hex"), "--port", "/nonexistent/tty"});
+      {OrvanePath(), "download", HexDataFile("objcopy-200.hex"), "--port", "/nonexistent/tty"});
   EXPECT_EQ(unanswered.exitCode, 1);
   EXPECT_EQ(unanswered.out, "");
   const auto split = test_support::SplitHints(unanswered.err);
@@ -140,21 +134,21 @@ TEST(DownloadEndToEnd, ConnectionFailuresSayWhatTheWindowSays) {
   ASSERT_EQ(split.hints.size(), 1u);
   EXPECT_EQ(split.hints[0].rfind("there is no port /nonexistent/tty; ", 0), 0u) << split.hints[0];
 
-  const auto noRate = RunProgram(
-      {OrvanePath(), "download", DataFile("objcopy-200.hex"), "--port", "VIRTUAL", "--baud", ""});
+  const auto noRate = RunProgram({OrvanePath(), "download", HexDataFile("objcopy-200.hex"),
+                                  "--port", "VIRTUAL", "--baud", ""});
   EXPECT_EQ(noRate.exitCode, 1);
   EXPECT_EQ(noRate.err, "Select COM Port and Baudrate\n");
 }
 
 TEST(DownloadEndToEnd, TheInProcessVirtualBoardAndAScan) {
-  const auto direct = RunProgram({OrvanePath(), "download", DataFile("srec-3000-r32.hex"),
+  const auto direct = RunProgram({OrvanePath(), "download", HexDataFile("srec-3000-r32.hex"),
                                   "--algorithm", "byte", "--port", "VIRTUAL"});
   EXPECT_EQ(direct.exitCode, 0) << direct.err;
   EXPECT_EQ(direct.out, "Downloading succeded\n");
   EXPECT_EQ(direct.err, "");
 
   const auto scanned = RunProgram(
-      {OrvanePath(), "--virtual-board", "download", DataFile("objcopy-200.hex"), "--auto"},
+      {OrvanePath(), "--virtual-board", "download", HexDataFile("objcopy-200.hex"), "--auto"},
       {"ORVANE_VIRTUAL_BOARD=0"});
   EXPECT_EQ(scanned.exitCode, 0) << scanned.err;
   EXPECT_EQ(scanned.out, "Downloading succeded\n");
@@ -163,7 +157,7 @@ TEST(DownloadEndToEnd, TheInProcessVirtualBoardAndAScan) {
 TEST(DownloadEndToEnd, AProgressBarOnATerminal) {
   int exitCode = -1;
   const std::string shown = RunWithTerminalStderr(
-      {OrvanePath(), "download", DataFile("objcopy-3000.hex"), "--port", "VIRTUAL"}, &exitCode);
+      {OrvanePath(), "download", HexDataFile("objcopy-3000.hex"), "--port", "VIRTUAL"}, &exitCode);
   EXPECT_EQ(exitCode, 0) << shown;
   EXPECT_NE(shown.find("Downloading......please wait [          "), std::string::npos) << shown;
   EXPECT_NE(shown.find("] 50%"), std::string::npos);
@@ -178,7 +172,7 @@ TEST(DownloadEndToEnd, MonitorCopiesWhatTheProgramSendsAfterTheResultLine) {
       {"--program", "memtest", "--memtest-interval-ms", "100", "--idle-reset-ms", "0"});
   ASSERT_TRUE(server.Running());
   const auto start = std::chrono::steady_clock::now();
-  const auto result = RunProgram({OrvanePath(), "download", DataFile("objcopy-1.hex"), "--port",
+  const auto result = RunProgram({OrvanePath(), "download", HexDataFile("objcopy-1.hex"), "--port",
                                   server.LinkPath(), "--monitor", "--seconds", "2"});
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.out, "Downloading succeded\nLLLLS");
@@ -189,7 +183,7 @@ TEST(DownloadEndToEnd, MonitorCopiesWhatTheProgramSendsAfterTheResultLine) {
 // Ctrl+C ends the monitor as a success, with the port closed; a board that goes away ends it as
 // a failure with the port's message, long before its time is up.
 TEST(DownloadEndToEnd, MonitorEndsOnCtrlCOrWhenTheBoardGoesAway) {
-  const std::vector<std::string> monitor = {"download", DataFile("objcopy-1.hex"), "--monitor",
+  const std::vector<std::string> monitor = {"download", HexDataFile("objcopy-1.hex"), "--monitor",
                                             "--seconds", "30"};
   {
     BoardServer server({"--program", "memtest", "--memtest-interval-ms", "50"});
@@ -209,7 +203,7 @@ TEST(DownloadEndToEnd, MonitorEndsOnCtrlCOrWhenTheBoardGoesAway) {
   argv.insert(argv.end(), monitor.begin(), monitor.end());
   const auto start = std::chrono::steady_clock::now();
   // The board goes away once the download and the program's report are through.
-  const auto result = RunProgram(argv, {}, 30000, [&server](const std::string& out) {
+  const auto result = RunProgram(argv, {}, 30000, [&server](const std::string& out, pid_t) {
     if (out.ends_with("LLLLS")) server.Stop();
   });
   EXPECT_EQ(result.exitCode, 1);
@@ -220,19 +214,19 @@ TEST(DownloadEndToEnd, MonitorEndsOnCtrlCOrWhenTheBoardGoesAway) {
 
 TEST(DownloadEndToEnd, MonitorNeedsNoBoardProgramOnTheVirtualBoard) {
   const auto result =
-      RunProgram({OrvanePath(), "download", DataFile("objcopy-1.hex"), "--virtual-board", "--port",
-                  "VIRTUAL", "--monitor", "--seconds", "0.5"});
+      RunProgram({OrvanePath(), "download", HexDataFile("objcopy-1.hex"), "--virtual-board",
+                  "--port", "VIRTUAL", "--monitor", "--seconds", "0.5"});
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.out, "Downloading succeded\n");
-  const auto orphan = RunProgram(
-      {OrvanePath(), "download", DataFile("objcopy-1.hex"), "--port", "VIRTUAL", "--seconds", "1"});
+  const auto orphan = RunProgram({OrvanePath(), "download", HexDataFile("objcopy-1.hex"), "--port",
+                                  "VIRTUAL", "--seconds", "1"});
   EXPECT_EQ(orphan.exitCode, 2);  // --seconds needs --monitor
 }
 
 TEST(DownloadEndToEnd, ViewShowsTheInProcessBoardAsFramesToAScript) {
   const std::string program = test_support::TestProgramPath("dispmsg");
-  const auto result = RunProgram({OrvanePath(), "download", program, "--virtual-board", "--port",
-                                  "VIRTUAL", "--view", "--seconds", "5"});
+  const auto result = RunProgram(
+      {OrvanePath(), "download", program, "--port", "VIRTUAL", "--view", "--seconds", "5"});
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.out.rfind("Downloading succeded\nP1    11111111\n", 0), 0u) << result.out;
   // The program ends with its text on the LCD, and the frames with it.
@@ -249,12 +243,29 @@ TEST(DownloadEndToEnd, ViewElsewhereThanTheInProcessBoardIsAUsageError) {
       {OrvanePath(), "download", program, "--port", "VIRTUAL", "--view", "--auto"},
       {test_support::BoardServerPath(), "--view"},
       {test_support::BoardServerPath(), "--run", program, "--speed", "2"},
-      {test_support::BoardServerPath(), "--run", program, "--view", "--speed", "fast"}};
+      {test_support::BoardServerPath(), "--run", program, "--view", "--speed", "fast"},
+      {test_support::BoardServerPath(), "--run", program, "--view", "--until", "x"},
+      {test_support::BoardServerPath(), "--run", program, "--view", "--stdin"}};
   for (const auto& argv : cases) {
     const auto result = RunProgram(argv);
     EXPECT_EQ(result.exitCode, 2) << argv[3] << " " << argv.back();
     EXPECT_EQ(result.out, "");
     EXPECT_NE(result.err, "");
+  }
+}
+
+// Ctrl+C cutting plain-text frames short: the same status from both commands that show a view.
+TEST(DownloadEndToEnd, ViewCutShortByCtrlCExits130FromBothCommands) {
+  const std::string program = test_support::TestProgramPath("wave1");  // runs for ever
+  const std::vector<std::vector<std::string>> cases = {
+      {OrvanePath(), "download", program, "--port", "VIRTUAL", "--view"},
+      {test_support::BoardServerPath(), "--run", program, "--view"}};
+  for (const auto& argv : cases) {
+    bool sent = false;
+    const auto result = RunProgram(argv, {}, 30000, [&sent](const std::string& out, pid_t pid) {
+      if (!sent && out.find("P1 ") != std::string::npos) sent = kill(pid, SIGINT) == 0;
+    });
+    EXPECT_EQ(result.exitCode, 130) << argv[0] << result.err;
   }
 }
 

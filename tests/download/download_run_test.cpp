@@ -8,9 +8,9 @@
 #include "download/download_messages.h"
 #include "download/download_run.h"
 #include "serial/com_port.h"
+#include "support/connected_board.h"
 #include "support/scripted_com_device.h"
-#include "transfer/connected_board.h"
-#include "ui/progress_window_events.h"
+#include "ui/views/progress_window_events.h"
 
 namespace orvane::download::test {
 namespace {

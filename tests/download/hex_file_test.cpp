@@ -9,7 +9,7 @@
 namespace orvane::download {
 namespace {
 
-using namespace orvane::download::testing;
+using namespace orvane::test_support;
 
 TEST(HexFile, WhatCannotBeOpenedIsReportedNotThrown) {
   TempFolder dir;
@@ -31,9 +31,9 @@ TEST(HexFile, WhatCannotBeOpenedIsReportedNotThrown) {
 TEST(HexFile, ReadsEveryCharacterAsItIsAndRewinds) {
   TempFolder dir;
   const auto path = dir.Path() / "a.hex";
-  WriteFile(path,
-            ":0\r\n\x1A"
-            "x");
+  WriteBytes(path,
+             ":0\r\n\x1A"
+             "x");
   HexFile file;
   file.Assign(path.string());
   ASSERT_TRUE(file.Open());
@@ -64,7 +64,7 @@ TEST(HexFile, ReadsEveryCharacterAsItIsAndRewinds) {
 TEST(HexFile, AReadOnlyFileOpensAndLoads) {
   TempFolder dir;
   const auto path = dir.Path() / "read-only.hex";
-  WriteFile(path, Data(0x4000, {0x12, 0x34}) + kEof);
+  WriteBytes(path, Data(0x4000, {0x12, 0x34}) + kEof);
   std::filesystem::permissions(path, std::filesystem::perms::owner_read);
   HexFile file;
   file.Assign(path.string());

@@ -11,7 +11,7 @@
 namespace orvane::download {
 namespace {
 
-using namespace orvane::download::testing;
+using namespace orvane::test_support;
 
 // The image between two guard areas: a stray write just outside it shows up even without
 // AddressSanitizer (the Windows build).

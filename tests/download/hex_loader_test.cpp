@@ -9,7 +9,7 @@
 namespace orvane::download {
 namespace {
 
-using namespace orvane::download::testing;
+using namespace orvane::test_support;
 
 class HexLoaderTest : public ::testing::Test {
  protected:

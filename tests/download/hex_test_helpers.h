@@ -5,8 +5,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -16,13 +14,13 @@
 #include "download/hex_writer.h"
 #include "support/temp_folder.h"
 
-namespace orvane::download::testing {
+namespace orvane::test_support {
 
 using Bytes = std::vector<std::uint8_t>;
 
 // One well-formed record and its line end.
 inline std::string Record(std::uint8_t type, std::uint16_t address, const Bytes& data = {}) {
-  return FormatHexRecord(type, address, data) + "\n";
+  return download::FormatHexRecord(type, address, data) + "\n";
 }
 inline std::string Data(std::uint16_t address, const Bytes& data) {
   return Record(0x00, address, data);
@@ -45,29 +43,16 @@ inline Bytes Sequence(std::size_t count, std::uint8_t first = 1) {
   return bytes;
 }
 
-inline LoadResult LoadText(const std::string& text, MemoryImage& image) {
-  HexFile file;
+inline download::LoadResult LoadText(const std::string& text, download::MemoryImage& image) {
+  download::HexFile file;
   file.AssignText(text);
   EXPECT_TRUE(file.Open());
-  HexLoader loader(image, file);
+  download::HexLoader loader(image, file);
   return loader.LoadHexFile();
-}
-
-inline Bytes ReadBinaryFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  EXPECT_TRUE(in) << path;
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteFile(const std::filesystem::path& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary);
-  out << text;
 }
 
 inline std::filesystem::path HexDataDir() {
   return std::filesystem::path(ORVANE_SOURCE_DIR) / "tests" / "data" / "hex";
 }
 
-using test_support::TempFolder;
-
-}  // namespace orvane::download::testing
+}  // namespace orvane::test_support

@@ -13,7 +13,7 @@
 namespace orvane::download {
 namespace {
 
-using namespace orvane::download::testing;
+using namespace orvane::test_support;
 
 TEST(HostileFilesPosix, ANamedPipeIsRefusedWithoutWaiting) {
   test_support::TempFolder dir;

@@ -16,7 +16,7 @@
 namespace orvane::download {
 namespace {
 
-using namespace orvane::download::testing;
+using namespace orvane::test_support;
 
 // Loads a file from disk: the result code, or -1 with the error text.
 struct FileLoad {

@@ -7,15 +7,12 @@
 
 #include "download/sha256.h"
 #include "hex_test_helpers.h"
-
-#ifndef _WIN32
-#include <sys/wait.h>
-#endif
+#include "support/command_line.h"
 
 namespace orvane::download {
 namespace {
 
-using namespace orvane::download::testing;
+using namespace orvane::test_support;
 
 struct RunResult {
   int exitCode = -1;
@@ -46,26 +43,13 @@ RunResult RunOrvane(const std::string& arguments, const TempFolder& dir) {
 #endif
   const std::string errFile = NativePath(dir.Path() / "stderr.txt");
   const std::string command = program + " " + arguments + " 2>" + errFile;
-  RunResult run;
-#ifdef _WIN32
-  FILE* pipe = _popen(command.c_str(), "r");
-#else
-  FILE* pipe = popen(command.c_str(), "r");
-#endif
-  if (pipe == nullptr) {
+  const CommandLineRun ran = RunCommandLine(command);
+  if (!ran.started) {
     ADD_FAILURE() << "cannot run " << command;
-    return run;
+    return {};
   }
-  char buffer[256];
-  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) run.out += buffer;
-#ifdef _WIN32
-  run.exitCode = _pclose(pipe);
-#else
-  const int status = pclose(pipe);
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
-  const Bytes err = ReadBinaryFile(dir.Path() / "stderr.txt");
-  run.err.assign(err.begin(), err.end());
+  RunResult run{ran.exitCode, ran.out, ""};
+  run.err = ReadBytes(dir.Path() / "stderr.txt");
   // The Windows console runtime writes "\r\n"; compare lines, not line ends.
   for (std::string* text : {&run.out, &run.err}) std::erase(*text, '\r');
   return run;
@@ -76,7 +60,7 @@ class ImageCommandTest : public ::testing::Test {
   RunResult Run(const std::string& arguments) { return RunOrvane(arguments, dir); }
   std::string FileWith(const std::string& text) {
     const auto path = dir.Path() / "input.hex";
-    WriteFile(path, text);
+    WriteBytes(path, text);
     return NativePath(path);
   }
 
@@ -85,7 +69,8 @@ class ImageCommandTest : public ::testing::Test {
 
 TEST_F(ImageCommandTest, DescribesALoadedImageInThreeLines) {
   const RunResult run = Run("image " + NativePath(HexDataDir() / "srec-gap.hex"));
-  const Bytes binary = ReadBinaryFile(HexDataDir() / "srec-gap.bin");
+  const std::string text = ReadBytes(HexDataDir() / "srec-gap.bin");
+  const Bytes binary(text.begin(), text.end());
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out, "result: LoadOk\nend: 0x6000\nsha256: " + Sha256Hex(binary) + "\n");
   EXPECT_EQ(run.err, "");

@@ -3,6 +3,7 @@
 // must equal the image.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +12,8 @@
 #include <thread>
 
 #include "board/board_messages.h"
+#include "board/board_protocol.h"
+#include "download/download_run.h"
 #include "serial/network_device.h"
 #include "support/hint_lines.h"
 #include "support/network_board_posix.h"
@@ -19,45 +22,33 @@
 namespace orvane::download::test {
 namespace {
 
+using test_support::FileBytes;
+using test_support::HexDataFile;
 using test_support::NetworkBoard;
 using test_support::OrvanePath;
 using test_support::RunProgram;
 using Clock = std::chrono::steady_clock;
 
-std::string DataFile(const std::string& name) {
-  return std::string(ORVANE_SOURCE_DIR) + "/tests/data/hex/" + name;
-}
-
-std::vector<unsigned char> ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::vector<unsigned char> Memory(test_support::BoardServer& board, std::size_t size) {
-  if (board.Stop() != 0) return {};
-  auto memory = board.Dump();
-  memory.resize(std::min(memory.size(), size));
-  return memory;
-}
-
 class NetworkBoards : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!test_support::HaveNetworkSerialServer()) GTEST_SKIP() << "ser2net is not installed";
+    ASSERT_TRUE(test_support::HaveNetworkSerialServer())
+        << "ser2net is missing (scripts/install-deps installs it)";
   }
 };
 
 TEST_F(NetworkBoards, DownloadWithEachAlgorithm) {
-  const auto expected = ReadFile(DataFile("random-3000.bin"));
-  for (const char* algorithm : {"page", "page-verified", "byte", "byte-verified"}) {
+  const auto expected = FileBytes(HexDataFile("random-3000.bin"));
+  for (const download::DownloadAlgorithm& item : download::kDownloadAlgorithms) {
+    const std::string algorithm = item.toolName;
     SCOPED_TRACE(algorithm);
     NetworkBoard board;
     ASSERT_TRUE(board.Running());
-    const auto result = RunProgram({OrvanePath(), "download", DataFile("objcopy-3000.hex"),
+    const auto result = RunProgram({OrvanePath(), "download", HexDataFile("objcopy-3000.hex"),
                                     "--algorithm", algorithm, "--port", board.PortName()});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "Downloading succeded\n");
-    EXPECT_EQ(Memory(board.Board(), expected.size()), expected);
+    EXPECT_EQ(board.Board().Memory(expected.size()), expected);
   }
 }
 
@@ -80,21 +71,21 @@ TEST_F(NetworkBoards, TwoBoardsAtOnce) {
   NetworkBoard second;
   ASSERT_TRUE(first.Running() && second.Running());
   const auto result =
-      RunProgram({OrvanePath(), "download", DataFile("objcopy-3000.hex"), "--algorithm",
+      RunProgram({OrvanePath(), "download", HexDataFile("objcopy-3000.hex"), "--algorithm",
                   "byte-verified", "--ports", first.PortName() + "," + second.PortName()});
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.out, first.PortName() + ": Downloading succeded\n" + second.PortName() +
                             ": Downloading succeded\n");
-  const auto expected = ReadFile(DataFile("random-3000.bin"));
-  EXPECT_EQ(Memory(first.Board(), expected.size()), expected);
-  EXPECT_EQ(Memory(second.Board(), expected.size()), expected);
+  const auto expected = FileBytes(HexDataFile("random-3000.bin"));
+  EXPECT_EQ(first.Board().Memory(expected.size()), expected);
+  EXPECT_EQ(second.Board().Memory(expected.size()), expected);
 }
 
 TEST_F(NetworkBoards, AServerKilledMidDownloadFailsInTimeAndComesBack) {
   NetworkBoard board;
   ASSERT_TRUE(board.Running());
   auto download = std::async(std::launch::async, [&] {
-    return RunProgram({OrvanePath(), "download", DataFile("objcopy-8192.hex"), "--algorithm",
+    return RunProgram({OrvanePath(), "download", HexDataFile("objcopy-8192.hex"), "--algorithm",
                        "byte-verified", "--port", board.PortName()});
   });
   // Killed once a few thousand bytes have crossed it: well into the transfer.
@@ -105,8 +96,12 @@ TEST_F(NetworkBoards, AServerKilledMidDownloadFailsInTimeAndComesBack) {
   board.KillServer();
   const auto killed = Clock::now();
   const auto result = download.get();
-  // The transfer's read time-out, and a second.
-  EXPECT_LT(Clock::now() - killed, std::chrono::milliseconds(1000 + 1000));
+  // The transfer's longest read time-out, one command's wait for an answer as the port closes,
+  // and a second for the process.
+  const auto bound = std::chrono::milliseconds(std::max(board::kTransferEchoTimeoutMs,
+                                                        board::kPageAcknowledgeTimeoutMs)) +
+                     serial::kNetworkAnswerWait + std::chrono::seconds(1);
+  EXPECT_LT(Clock::now() - killed, bound);
   // As a converter pulled out: the read's failure, the port let go.
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(result.out, "");

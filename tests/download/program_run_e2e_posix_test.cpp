@@ -25,7 +25,7 @@ using test_support::OrvanePath;
 using test_support::RunProgram;
 
 std::string ProgramFile(const std::string& name) {
-  return std::string(ORVANE_SOURCE_DIR) + "/tests/transfer/programs/" + name;
+  return std::string(ORVANE_SOURCE_DIR) + "/tests/download/programs/" + name;
 }
 
 // The terminal, raw at 57600, closed with the object.

@@ -7,11 +7,11 @@
 #include <string>
 
 #include "board/board_protocol.h"
-#include "connected_board.h"
 #include "download/hex_file.h"
 #include "download/hex_loader.h"
 #include "download/transfer.h"
 #include "support/board_program.h"
+#include "support/connected_board.h"
 
 namespace orvane::download::test {
 namespace {

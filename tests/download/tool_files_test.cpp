@@ -11,7 +11,7 @@
 namespace orvane::download {
 namespace {
 
-using namespace orvane::download::testing;
+using namespace orvane::test_support;
 
 TEST(ToolMadeFiles, EachLoadsToExactlyItsBinary) {
   std::ifstream manifest(HexDataDir() / "manifest.txt");
@@ -23,7 +23,8 @@ TEST(ToolMadeFiles, EachLoadsToExactlyItsBinary) {
     std::string hexName, binaryName;
     fields >> hexName >> binaryName;
     SCOPED_TRACE(hexName);
-    const Bytes binary = ReadBinaryFile(HexDataDir() / binaryName);
+    const std::string bytes = ReadBytes(HexDataDir() / binaryName);
+    const Bytes binary(bytes.begin(), bytes.end());
     ASSERT_FALSE(binary.empty());
     ASSERT_LE(binary.size(), ImageSize);
 

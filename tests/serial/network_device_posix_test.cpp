@@ -37,16 +37,6 @@ serial::Dcb Line57600() {
   return dcb;
 }
 
-void WaitQueued(serial::ComDevice& device, std::uint32_t count) {
-  const auto deadline = Clock::now() + std::chrono::seconds(1);
-  std::uint32_t errors = 0;
-  std::uint32_t queued = 0;
-  while (device.ClearError(&errors, &queued) == serial::kSuccess && queued < count &&
-         Clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-}
-
 class NetworkContractLine final : public ContractLine {
  public:
   NetworkContractLine() : device_(Open(server_)) {
@@ -56,25 +46,14 @@ class NetworkContractLine final : public ContractLine {
   serial::ComDevice& Device() override { return *device_; }
   Micros Now() override { return std::chrono::duration_cast<Micros>(Clock::now() - origin_); }
   void Send(const std::vector<int>& arrivalsMs) override {
-    const auto waiting =
-        static_cast<std::size_t>(std::count(arrivalsMs.begin(), arrivalsMs.end(), 0));
-    server_.SendData(Bytes(waiting, 0xA5));
-    WaitQueued(*device_, static_cast<std::uint32_t>(waiting));
-    std::vector<int> later;
-    std::copy_if(arrivalsMs.begin(), arrivalsMs.end(), std::back_inserter(later),
-                 [](int ms) { return ms != 0; });
-    if (later.empty()) return;
-    sender_ = std::jthread([this, later, start = Clock::now()] {
-      for (const int ms : later) {
-        std::this_thread::sleep_until(start + std::chrono::milliseconds(ms));
-        server_.SendData({0xA5});
-      }
+    sender_.Send(arrivalsMs, *device_, [this](int count) {
+      server_.SendData(Bytes(static_cast<std::size_t>(count), 0xA5));
     });
   }
   bool HoldOutput() override { return false; }  // the socket's buffers take whatever is written
   bool RealTime() const override { return true; }
   void Settle() override {
-    if (sender_.joinable()) sender_.join();
+    sender_.Join();
     if (device_) device_->Purge(serial::kPurgeRxClear | serial::kPurgeTxClear);
   }
 
@@ -82,7 +61,7 @@ class NetworkContractLine final : public ContractLine {
   ComPortServer server_;
   Clock::time_point origin_ = Clock::now();
   std::unique_ptr<serial::ComDevice> device_;
-  std::jthread sender_;
+  RealTimeSender sender_;
 };
 
 TEST(NetworkDevice, KeepsTheTimeoutContract) {
@@ -192,6 +171,39 @@ TEST(NetworkDevice, ServerThatNeverAnswersControlsCostsOneShortWait) {
     return std::count_if(c.begin(), c.end(),
                          [](const auto& m) { return m.value == tn::kControlDtrOff; }) == 5;
   }));
+}
+
+// A slow server's late answer to one control command is not taken for the next one's: the line
+// is set up once the server has answered every control command of it.
+TEST(NetworkDevice, AnswersAreMatchedToWhatWasAsked) {
+  ComPortServer::Behaviour slow;
+  slow.controlAnswerDelay = std::chrono::milliseconds(100);
+  ComPortServer server(slow);
+  auto device = Open(server);
+  ASSERT_EQ(device->SetState(Line57600()), serial::kSuccess);
+  EXPECT_EQ(server.ControlAnswersSent(), 3);  // no flow control, DTR, RTS
+}
+
+// A write stuck on a server that reads nothing leaves the receiver free: the reply it owes waits
+// for the line, and what arrives meanwhile is queued at once.
+TEST(NetworkDevice, AStuckWriteLeavesTheReceiverFree) {
+  ComPortServer server;
+  auto device = Open(server);
+  device->SetTimeouts({0, 0, 0, 0, 2000});
+  server.StopReading();
+  const Bytes lots(16 << 20, 0x55);  // far more than the connection holds
+  std::jthread writer([&] { device->Write(lots.data(), static_cast<std::int32_t>(lots.size())); });
+  const auto limit = Clock::now() + std::chrono::seconds(10);
+  while (server.Unread() == 0 && Clock::now() < limit) {  // the write is under way
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  server.SendRaw({tn::kIac, tn::kDo, 1});  // an option the device refuses: a reply is owed
+  server.SendData({7});
+  WaitQueued(*device, 1);
+  std::uint32_t errors = 0;
+  std::uint32_t queued = 0;
+  device->ClearError(&errors, &queued);
+  EXPECT_EQ(queued, 1u);
 }
 
 TEST(NetworkDevice, LineErrorsAndModemChangesAreEvents) {

@@ -2,26 +2,22 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "serial/com_port.h"
+#include "support/board_server_posix.h"
 
 namespace orvane::serial {
 namespace {
 
 std::vector<std::string> RunPorts(const std::string& environment) {
-  const std::string command = environment + " " ORVANE_BINARY_DIR "/orvane ports";
+  const test_support::ProgramResult run =
+      test_support::RunProgram({test_support::OrvanePath(), "ports"}, {environment});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
   std::vector<std::string> lines;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return lines;
-  std::string text;
-  char chunk[256];
-  while (size_t n = fread(chunk, 1, sizeof chunk, pipe)) text.append(chunk, n);
-  EXPECT_EQ(pclose(pipe), 0);
-  std::istringstream in(text);
+  std::istringstream in(run.out);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
 }

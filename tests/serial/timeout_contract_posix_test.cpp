@@ -40,28 +40,12 @@ class PtyContractLine final : public ContractLine {
   serial::ComDevice& Device() override { return *device_; }
   Micros Now() override { return std::chrono::duration_cast<Micros>(Clock::now() - origin_); }
   void Send(const std::vector<int>& arrivalsMs) override {
-    std::vector<int> later;
-    int waiting = 0;
-    for (const int ms : arrivalsMs) {
-      if (ms == 0)
-        ++waiting;
-      else
-        later.push_back(ms);
-    }
-    SendNow(waiting);
-    WaitQueued(waiting);
-    if (later.empty()) return;
-    sender_ = std::jthread([this, later, start = Clock::now()] {
-      for (const int ms : later) {
-        std::this_thread::sleep_until(start + std::chrono::milliseconds(ms));
-        SendNow(1);
-      }
-    });
+    sender_.Send(arrivalsMs, *device_, [this](int count) { SendNow(count); });
   }
   bool HoldOutput() override { return true; }  // nobody reads the master side
   bool RealTime() const override { return true; }
   void Settle() override {
-    if (sender_.joinable()) sender_.join();
+    sender_.Join();
     std::uint8_t chunk[4096];
     while (read(master_.Get(), chunk, sizeof chunk) > 0) {
     }
@@ -74,22 +58,12 @@ class PtyContractLine final : public ContractLine {
     const std::vector<std::uint8_t> bytes(static_cast<std::size_t>(count), 0xA5);
     ASSERT_EQ(write(master_.Get(), bytes.data(), bytes.size()), count);
   }
-  // The terminal hands written bytes on a moment later; a case's waiting bytes must be there.
-  void WaitQueued(int count) {
-    const auto deadline = Clock::now() + std::chrono::seconds(1);
-    std::uint32_t errors = 0;
-    std::uint32_t queued = 0;
-    while (device_->ClearError(&errors, &queued) == serial::kSuccess &&
-           queued < static_cast<std::uint32_t>(count) && Clock::now() < deadline) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-  }
 
   Clock::time_point origin_ = Clock::now();
   serial::UniqueFd master_;
   serial::UniqueFd slave_;
   std::unique_ptr<serial::ComDevice> device_;
-  std::jthread sender_;
+  RealTimeSender sender_;
 };
 
 TEST(TimeoutContract, PseudoTerminalDevice) {

@@ -1,7 +1,7 @@
 // The board around the CPU: serial rates from the crystal, the PPI, the LCD, the stuck RAM bit.
 #include <gtest/gtest.h>
 
-#include "sim/board_model.h"
+#include "sim/board/board_model.h"
 
 namespace orvane::sim::test {
 namespace {

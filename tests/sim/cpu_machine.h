@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "sim/board_model.h"
+#include "sim/board/board_model.h"
 
 namespace orvane::sim::test {
 

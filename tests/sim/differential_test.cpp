@@ -13,7 +13,7 @@ namespace orvane::sim::test {
 namespace {
 
 std::string ProgramFile(const std::string& name) {
-  return std::string(ORVANE_SOURCE_DIR) + "/tests/cpu/programs/" + name;
+  return std::string(ORVANE_SOURCE_DIR) + "/tests/sim/programs/" + name;
 }
 
 class Differential : public ::testing::TestWithParam<const char*> {};

@@ -3,12 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "board/board_protocol.h"
-#include "sim/board_model.h"
-#include "sim/board_snapshot.h"
-#include "sim/virtual_board.h"
+#include "sim/board/board_model.h"
+#include "sim/board/board_snapshot.h"
+#include "sim/line/virtual_board.h"
+#include "sim/line/virtual_board_device.h"
+#include "sim/line/virtual_board_registry.h"
+#include "sim/view/live_boards.h"
 
 namespace orvane::sim {
 namespace {
@@ -117,29 +123,36 @@ TEST(BoardLooker, BusyPinsAndSerialSinceTheLastLook) {
   EXPECT_EQ(looker.Look(fresh).serial, "ab\n");
 }
 
-// A board on the virtual clock whose program memory holds `code`, started as a download starts
-// it (its last byte, the first of the code, written again by a byte transfer).
+// Puts `code` into the board's program memory and starts it as a download starts it (its last
+// byte, the first of the code, written again by a byte transfer) through an open device.
+std::unique_ptr<serial::ComDevice> OpenAndStart(const std::shared_ptr<VirtualBoard>& board,
+                                                const Bytes& code) {
+  auto memory = board->Memory();
+  std::copy(code.begin(), code.end(), memory.begin());
+  board->SetMemory(memory);
+  serial::SysError error = 0;
+  auto device = OpenBoardDevice(board, &error);
+  serial::Dcb dcb;
+  dcb.BaudRate = 57600;
+  dcb.Flags = 1u << serial::dcb_flags::kDtrControlShift;
+  device->SetState(dcb);
+  const Bytes download{board::kSync,
+                       board::kCommandStart,
+                       board::kCommandStart,
+                       board::kByteDownloadUnverified,
+                       0x40,
+                       0x40,
+                       0x40,
+                       0x00,
+                       0x01,
+                       code[0]};
+  device->Write(download.data(), static_cast<std::int32_t>(download.size()));
+  return device;
+}
+
+// A board on the virtual clock, started with `code`.
 struct Started {
-  explicit Started(const Bytes& code) {
-    auto memory = board->Memory();
-    std::copy(code.begin(), code.end(), memory.begin());
-    board->SetMemory(memory);
-    serial::SysError error = 0;
-    device = OpenBoardDevice(board, &error);
-    serial::Dcb dcb;
-    dcb.BaudRate = 57600;
-    dcb.Flags = 1u << serial::dcb_flags::kDtrControlShift;
-    device->SetState(dcb);
-    const Bytes download{board::kSync,
-                         board::kCommandStart,
-                         board::kCommandStart,
-                         board::kByteDownloadUnverified,
-                         0x40,
-                         0x40,
-                         0x00,
-                         0x01,
-                         code[0]};
-    device->Write(download.data(), static_cast<std::int32_t>(download.size()));
+  explicit Started(const Bytes& code) : device(OpenAndStart(board, code)) {
     clock->Advance(Ms(5));
     EXPECT_TRUE(board->CpuRunning());
   }
@@ -209,6 +222,77 @@ TEST(LiveBoard, RealTimeKeepsUpAndDropsALagOverTheLimit) {
 
   board.SetRealTime(false);  // for the tests on virtual time: the host's time is the board's
   EXPECT_NEAR(static_cast<double>(cyclesOver(Ms(500))), 460800, 3);
+}
+
+// A debugger that holds the CPU while told to, and counts the controllers alive.
+struct Holder : CpuController {
+  Holder(Cpu8051& c, int& a) : cpu(c), alive(a) { ++alive; }
+  ~Holder() override { --alive; }
+  void Run(std::uint64_t until, bool returnOnSend) override { cpu.Run(until, returnOnSend); }
+  bool Holding() const override { return hold; }
+  Cpu8051& cpu;
+  int& alive;
+  bool hold = true;
+};
+
+TEST(LiveBoard, ADebuggerFreezesTheBoardGoesWithItsProgramAndLetsItRunOn) {
+  Started started(kCountForever);
+  VirtualBoard& board = *started.board;
+  board.SetRealTime(true);
+  int alive = 0;
+  board.SetControllerFactory([&](RunningProgram& program) {
+    return std::make_unique<Holder>(program.Board().Cpu(), alive);
+  });
+  const auto hold = [&](bool on) {
+    board.WithProgram(
+        [&](RunningProgram*, CpuController* c) { static_cast<Holder*>(c)->hold = on; });
+  };
+  ASSERT_EQ(alive, 1);
+  const BoardSnapshot frozen = board.Snapshot();
+  started.clock->Advance(Ms(500));
+  board.CatchUp();
+  EXPECT_EQ(started.Cycles(), frozen.cycles);
+  EXPECT_EQ(board.Snapshot().levels, frozen.levels);
+
+  hold(false);  // on from where it stood, in real time
+  started.clock->Advance(Ms(50));
+  board.CatchUp();
+  EXPECT_NEAR(static_cast<double>(started.Cycles() - frozen.cycles), 46080, 3);
+
+  hold(true);
+  board.ResetNow();  // a reset (or a download) takes the debugger with the program
+  EXPECT_EQ(alive, 0);
+  Started again(kCountForever);
+  again.board->SetControllerFactory([&](RunningProgram& program) {
+    return std::make_unique<Holder>(program.Board().Cpu(), alive);
+  });
+  EXPECT_EQ(alive, 1);
+  again.board->SetControllerFactory(nullptr);  // the debugger goes: the program runs on
+  EXPECT_EQ(alive, 0);
+  const std::uint64_t before = again.Cycles();
+  again.clock->Advance(Ms(10));
+  EXPECT_GT(again.Cycles(), before);
+}
+
+// Used by two threads at once (ThreadSanitizer runs it): on the real clock the device's pacer
+// thread runs the program while the view, on this one, types to it and looks.
+TEST(LiveBoard, ThePacedProgramEchoesWhatTheViewTypes) {
+  auto board = std::make_shared<VirtualBoard>(BoardConfig{}, std::make_shared<RealClock>());
+  board->SetRealTime(true);
+  const auto device = OpenAndStart(board, kEcho);
+  VirtualLiveBoard live(board);
+  BoardLooker looker;
+  std::string echoed;
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!board->CpuRunning() && std::chrono::steady_clock::now() < limit) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  live.Type("hi");
+  while (!echoed.ends_with("hi") && std::chrono::steady_clock::now() < limit) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));  // a view's frame, on real time
+    echoed += looker.Look(live.Read(Micros(0))).serial;
+  }
+  EXPECT_TRUE(echoed.ends_with("hi")) << echoed;  // after what the download left behind
 }
 
 }  // namespace

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "sim/board_model.h"
-#include "sim/board_picture.h"
-#include "sim/board_text.h"
-#include "sim/live_boards.h"
-#include "sim/live_view.h"
+#include "sim/board/board_model.h"
+#include "sim/view/board_text.h"
+#include "sim/view/live_boards.h"
+#include "sim/view/live_view.h"
+#include "sim/view/terminal_board_picture.h"
 
 namespace orvane::sim {
 namespace {
@@ -45,8 +45,8 @@ TEST(PlainFrame, TheLinesAScriptReads) {
   EXPECT_NE(PlainFrame(s).find("LCD 1 |                |\n"), std::string::npos);
 }
 
-TEST(BoardPicture, WhatTheProgramSentCannotDriveTheTerminal) {
-  BoardPicture picture;
+TEST(TerminalBoardPicture, WhatTheProgramSentCannotDriveTheTerminal) {
+  TerminalBoardPicture picture;
   picture.AddSerial("one\r\ntwo\x1b]0;title\x07\x1b[2J\n");
   BoardSnapshot s = Showing("\x1b[31m   \x9b\x00       ", "                ");
   const std::string screen = picture.Draw(s, "running", 24, 80);
@@ -58,7 +58,7 @@ TEST(BoardPicture, WhatTheProgramSentCannotDriveTheTerminal) {
   EXPECT_NE(screen.find(" two\\x1B]0;title\\x07\\x1B[2J"), std::string::npos);
   EXPECT_NE(screen.find(" one\x1b[K"), std::string::npos);
   // A short terminal keeps the newest of the pane's lines.
-  const std::string small = picture.Draw(s, "running", BoardPicture::kBoardRows + 3, 80);
+  const std::string small = picture.Draw(s, "running", TerminalBoardPicture::kBoardRows + 3, 80);
   EXPECT_EQ(small.find(" one"), std::string::npos);
   EXPECT_NE(small.find(" two"), std::string::npos);
 }

@@ -71,6 +71,31 @@ TEST(ExternalInterrupts, EdgeFlagStaysLevelFlagFollowsThePin) {
   EXPECT_EQ(m.cpu.Sfr(sfr::TCON) & 0x08, 0x08);
 }
 
+// The datasheet: in level mode the flag follows the pin, so a program that clears it while the
+// pin is still low sees it again; in edge mode it stays cleared until the next falling edge.
+TEST(ExternalInterrupts, AFlagClearedWhileTheButtonIsHeld) {
+  struct Case {
+    const char* name;
+    std::uint8_t tcon;  // IT0/IT1
+    int button;
+    std::uint8_t flag;
+    bool back;
+  };
+  const Case cases[] = {{"INT0 level", 0x00, 0, 0x02, true},
+                        {"INT1 level", 0x00, 1, 0x08, true},
+                        {"INT0 edge", 0x01, 0, 0x02, false},
+                        {"INT1 edge", 0x04, 1, 0x08, false}};
+  for (const Case& c : cases) {
+    Machine m;
+    m.Load({0x00});
+    m.cpu.SetSfr(sfr::TCON, c.tcon);
+    m.board.SetButton(c.button, true);
+    ASSERT_EQ(m.cpu.Sfr(sfr::TCON) & c.flag, c.flag) << c.name;
+    m.cpu.SetSfr(sfr::TCON, m.cpu.Sfr(sfr::TCON) & ~c.flag);  // CLR IE0 / CLR IE1
+    EXPECT_EQ((m.cpu.Sfr(sfr::TCON) & c.flag) != 0, c.back) << c.name;
+  }
+}
+
 TEST(Timers, GateCountsOnlyWhileTheIntPinIsHighUpToTheChange) {
   Machine m;
   // MOV TMOD,#09h (timer 0 mode 1, GATE); SETB TR0; loop: NOP; SJMP loop

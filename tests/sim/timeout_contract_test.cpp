@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "serial/com_device.h"
-#include "sim/virtual_board.h"
+#include "sim/line/virtual_board.h"
+#include "sim/line/virtual_board_device.h"
+#include "sim/line/virtual_board_registry.h"
 #include "support/scripted_com_device.h"
 #include "support/timeout_contract.h"
 

@@ -6,7 +6,9 @@
 #include <numeric>
 
 #include "board/board_protocol.h"
-#include "sim/virtual_board.h"
+#include "sim/line/virtual_board.h"
+#include "sim/line/virtual_board_device.h"
+#include "sim/line/virtual_board_registry.h"
 
 namespace orvane::sim {
 namespace {

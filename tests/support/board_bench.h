@@ -11,8 +11,10 @@
 
 #include "board/board_link.h"
 #include "serial/com_port.h"
-#include "sim/clock.h"
-#include "sim/virtual_board.h"
+#include "sim/board/clock.h"
+#include "sim/line/virtual_board.h"
+#include "sim/line/virtual_board_device.h"
+#include "sim/line/virtual_board_registry.h"
 #include "support/fake_window.h"
 
 namespace orvane::test_support {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "sim/board_model.h"
-#include "sim/program_runner.h"
+#include "sim/board/board_model.h"
+#include "sim/board/program_runner.h"
 
 namespace orvane::test_support {
 

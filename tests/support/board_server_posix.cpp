@@ -1,10 +1,10 @@
 #include "support/board_server_posix.h"
 
+#include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -25,25 +25,12 @@ struct Pipe {
   UniqueFd readEnd, writeEnd;
   bool Open() {
     int fds[2];
-    if (pipe(fds) != 0) return false;
+    if (pipe2(fds, O_CLOEXEC) != 0) return false;
     readEnd.Reset(fds[0]);
     writeEnd.Reset(fds[1]);
     return true;
   }
 };
-
-std::vector<char*> CStrings(std::vector<std::string>& strings) {
-  std::vector<char*> pointers;
-  for (std::string& s : strings) pointers.push_back(s.data());
-  pointers.push_back(nullptr);
-  return pointers;
-}
-
-int WaitStatus(pid_t pid) {
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 }  // namespace
 
@@ -61,14 +48,7 @@ BoardServer::BoardServer(const std::vector<std::string>& options) {
   if (!out.Open()) return;
   std::vector<std::string> argv{BoardServerPath(), "--link", link_, "--dump", dump_};
   argv.insert(argv.end(), options.begin(), options.end());
-  pid_ = fork();
-  if (pid_ == 0) {
-    dup2(out.writeEnd.Get(), STDOUT_FILENO);
-    out = Pipe{};
-    auto args = CStrings(argv);
-    execv(args[0], args.data());
-    _exit(127);
-  }
+  child_ = ChildProcess(argv, out.writeEnd.Get());
   out.writeEnd.Reset();
   // The first line is the terminal's path; the link exists by then.
   pollfd fd{out.readEnd.Get(), POLLIN, 0};
@@ -83,16 +63,23 @@ BoardServer::~BoardServer() {
   if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
 }
 
-int BoardServer::Stop() {
-  if (pid_ <= 0) return -1;
-  kill(pid_, SIGTERM);
-  const int status = WaitStatus(pid_);
-  pid_ = -1;
-  return status;
+int BoardServer::Stop() { return child_.Stop(); }
+
+std::vector<unsigned char> BoardServer::Dump() const { return FileBytes(dump_); }
+
+std::vector<unsigned char> BoardServer::Memory(std::size_t size) {
+  if (Stop() != 0) return {};
+  std::vector<unsigned char> memory = Dump();
+  memory.resize(std::min(memory.size(), size));
+  return memory;
 }
 
-std::vector<unsigned char> BoardServer::Dump() const {
-  std::ifstream in(dump_, std::ios::binary);
+std::string HexDataFile(const std::string& name) {
+  return std::string(ORVANE_SOURCE_DIR) + "/tests/data/hex/" + name;
+}
+
+std::vector<unsigned char> FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
@@ -102,19 +89,7 @@ ProgramResult RunProgram(const std::vector<std::string>& argv,
   ProgramResult result;
   Pipe out, err;
   if (!out.Open() || !err.Open()) return result;
-  std::vector<std::string> args = argv;
-  std::vector<std::string> env = environment;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(out.writeEnd.Get(), STDOUT_FILENO);
-    dup2(err.writeEnd.Get(), STDERR_FILENO);
-    out = Pipe{};
-    err = Pipe{};
-    for (std::string& entry : env) putenv(entry.data());
-    auto cargs = CStrings(args);
-    execv(cargs[0], cargs.data());
-    _exit(127);
-  }
+  ChildProcess child(argv, out.writeEnd.Get(), err.writeEnd.Get(), environment, SIGKILL);
   out.writeEnd.Reset();
   err.writeEnd.Reset();
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -140,12 +115,11 @@ ProgramResult RunProgram(const std::vector<std::string>& argv,
         --open;
       } else {
         (i == 0 ? result.out : result.err).append(buffer, static_cast<std::size_t>(n));
-        if (i == 0 && watch) watch(result.out);
+        if (i == 0 && watch) watch(result.out, child.Pid());
       }
     }
   }
-  if (timedOut) kill(pid, SIGKILL);
-  const int status = WaitStatus(pid);
+  const int status = timedOut ? child.Stop() : child.Wait();
   result.exitCode = timedOut ? -1 : status;
   return result;
 }

@@ -2,11 +2,11 @@
 // run a program to its end collecting its output.
 #pragma once
 
-#include <sys/types.h>
-
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "support/child_process_posix.h"
 
 namespace orvane::test_support {
 
@@ -19,7 +19,7 @@ class BoardServer {
   BoardServer(const BoardServer&) = delete;
   BoardServer& operator=(const BoardServer&) = delete;
 
-  bool Running() const { return pid_ > 0; }
+  bool Running() const { return child_.Running(); }
   // The terminal's path as the server printed it, and the stable link to it.
   const std::string& TerminalPath() const { return terminal_; }
   const std::string& LinkPath() const { return link_; }
@@ -28,13 +28,16 @@ class BoardServer {
   int Stop();
   // The dump file's bytes (empty when there is none yet).
   std::vector<unsigned char> Dump() const;
+  // Ends the server, which writes its memory out as it ends, and returns the first `size` bytes
+  // of that memory; nothing when it did not end cleanly.
+  std::vector<unsigned char> Memory(std::size_t size);
 
  private:
   std::string folder_;
   std::string link_;
   std::string dump_;
   std::string terminal_;
-  pid_t pid_ = -1;
+  ChildProcess child_;
 };
 
 struct ProgramResult {
@@ -43,14 +46,18 @@ struct ProgramResult {
   std::string err;
 };
 
-// What a running program has written to standard output so far, each time it writes more.
-using OutputWatcher = std::function<void(const std::string& out)>;
+// What a running program (`pid`) has written to standard output so far, each time it writes more.
+using OutputWatcher = std::function<void(const std::string& out, pid_t pid)>;
 
 // Runs a program (argv[0] is its path) with the extra environment entries ("NAME=value"), waits
 // at most `timeoutMs`, and collects what it wrote; `watch` sees the output as it comes.
 ProgramResult RunProgram(const std::vector<std::string>& argv,
                          const std::vector<std::string>& environment = {}, int timeoutMs = 30000,
                          const OutputWatcher& watch = nullptr);
+
+// A file of tests/data/hex (HEX files and the images they hold), and a file's bytes.
+std::string HexDataFile(const std::string& name);
+std::vector<unsigned char> FileBytes(const std::string& path);
 
 // Paths of the programs of this build.
 std::string OrvanePath();

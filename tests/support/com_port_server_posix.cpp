@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -48,13 +49,19 @@ void ComPortServer::Serve() {
   std::array<std::uint8_t, 4096> buffer;
   for (;;) {
     int client = -1;
+    bool reading = true;
+    int wait = -1;
     {
       std::lock_guard lock(mutex_);
       client = client_.Get();
+      reading = reading_;
+      wait = SendDueLocked();
     }
     pollfd fds[2] = {{stop_[0].Get(), POLLIN, 0},
                      {client >= 0 ? client : listener_.Get(), POLLIN, 0}};
-    if (poll(fds, 2, -1) <= 0 || fds[0].revents) return;
+    const int ready = poll(fds, client >= 0 && !reading ? 1 : 2, wait);
+    if (ready < 0 || fds[0].revents) return;
+    if (ready == 0 || (client >= 0 && !reading)) continue;
     if (client < 0) {
       std::lock_guard lock(mutex_);
       client_.Reset(accept4(listener_.Get(), nullptr, nullptr, SOCK_CLOEXEC));
@@ -90,6 +97,12 @@ void ComPortServer::Answer(const tn::Received& received) {
     }
     tn::AppendCommand(answer, message.code + tn::kServerOffset, message.value,
                       message.code == tn::kSetBaudRate ? 4 : 1);
+    if (message.code == tn::kSetControl && behaviour_.controlAnswerDelay.count() > 0) {
+      later_.emplace_back(std::chrono::steady_clock::now() + behaviour_.controlAnswerDelay,
+                          std::move(answer));
+      continue;
+    }
+    if (message.code == tn::kSetControl) ++controlAnswersSent_;
     SendLocked(answer);
   }
   changed_.notify_all();
@@ -99,6 +112,35 @@ void ComPortServer::SendLocked(const std::vector<std::uint8_t>& bytes) {
   if (client_.Valid() && !bytes.empty()) {
     (void)!send(client_.Get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
   }
+}
+
+int ComPortServer::SendDueLocked() {
+  const auto now = std::chrono::steady_clock::now();
+  while (!later_.empty() && later_.front().first <= now) {
+    SendLocked(later_.front().second);
+    ++controlAnswersSent_;
+    later_.pop_front();
+  }
+  if (later_.empty()) return -1;
+  return static_cast<int>(
+      std::chrono::ceil<std::chrono::milliseconds>(later_.front().first - now).count());
+}
+
+void ComPortServer::StopReading() {
+  std::lock_guard lock(mutex_);
+  reading_ = false;
+}
+
+std::size_t ComPortServer::Unread() {
+  std::lock_guard lock(mutex_);
+  int unread = 0;
+  if (!client_.Valid() || ioctl(client_.Get(), FIONREAD, &unread) != 0) return 0;
+  return static_cast<std::size_t>(unread);
+}
+
+int ComPortServer::ControlAnswersSent() {
+  std::lock_guard lock(mutex_);
+  return controlAnswersSent_;
 }
 
 void ComPortServer::SendData(const std::vector<std::uint8_t>& data) {

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -24,6 +25,8 @@ class ComPortServer {
     bool echo = false;           // data bytes go back as they come
     // Data bytes sent just before the answer to a purge (they were in the server's queue).
     std::vector<std::uint8_t> beforePurgeAnswer;
+    // SET-CONTROL answered this long after it came, in order (a server slow to set its lines).
+    std::chrono::milliseconds controlAnswerDelay{0};
   };
 
   ComPortServer();
@@ -40,6 +43,12 @@ class ComPortServer {
   void SendRaw(const std::vector<std::uint8_t>& bytes);
   // Ends the client's connection (the server goes on listening).
   void Disconnect();
+  // From now on nothing more is read from the client: what it sends fills the connection.
+  void StopReading();
+  // Bytes the client sent that wait unread in the connection.
+  std::size_t Unread();
+  // The SET-CONTROL answers sent so far.
+  int ControlAnswersSent();
 
   // What the client sent so far: com-port commands and data bytes.
   std::vector<serial::telnet::ComPortMessage> Commands();
@@ -53,6 +62,8 @@ class ComPortServer {
   void Serve();
   void Answer(const serial::telnet::Received& received);
   void SendLocked(const std::vector<std::uint8_t>& bytes);
+  // Sends the delayed answers that are due; the wait until the next one (-1: none).
+  int SendDueLocked();
 
   Behaviour behaviour_;
   serial::UniqueFd listener_;
@@ -63,6 +74,9 @@ class ComPortServer {
   serial::UniqueFd client_;
   std::vector<serial::telnet::ComPortMessage> commands_;
   std::vector<std::uint8_t> data_;
+  bool reading_ = true;
+  int controlAnswersSent_ = 0;
+  std::deque<std::pair<std::chrono::steady_clock::time_point, std::vector<std::uint8_t>>> later_;
   std::thread thread_;
 };
 

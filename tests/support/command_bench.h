@@ -14,15 +14,15 @@
 
 #include "app/download_commands.h"
 #include "app/recent_files.h"
-#include "app/settings_test_util.h"
 #include "download/download_messages.h"
 #include "download/hex_file.h"
 #include "download/hex_writer.h"
 #include "download/memory_image.h"
 #include "support/board_bench.h"
 #include "support/fake_progress_window.h"
+#include "support/settings_test_util.h"
 #include "support/temp_folder.h"
-#include "ui/progress_window_events.h"
+#include "ui/views/progress_window_events.h"
 
 namespace orvane::app::commands_test {
 
@@ -86,17 +86,17 @@ struct CommandBench {
   // Writes a HEX file of `program` at 0x4000 (the folder is made when missing); returns its name.
   std::string WriteHex(const std::filesystem::path& file, const Bytes& program) const {
     std::filesystem::create_directories(file.parent_path());
-    testing::WriteBytes(file, download::FormatHexFile(program, 0x4000));
+    test_support::WriteBytes(file, download::FormatHexFile(program, 0x4000));
     return file.string();
   }
-  std::string Settings() const { return testing::ReadBytes(settingsFile); }
+  std::string Settings() const { return test_support::ReadBytes(settingsFile); }
   // The first `size` bytes of the board's program memory.
   Bytes BoardMemory(std::size_t size) const {
     const auto memory = board->Memory();
     return Bytes(memory.begin(), memory.begin() + static_cast<std::ptrdiff_t>(size));
   }
 
-  testing::TempFolder folder;
+  test_support::TempFolder folder;
   ScopedCurrentFolder current{folder.Path()};
   std::filesystem::path settingsFile = folder / "Orvanekit.ini";
 
@@ -105,10 +105,10 @@ struct CommandBench {
   TimedProgressWindow form2{bench.Form1, bench};
   FakeOpenDialog dialog;
 
-  testing::CallLog log;
-  testing::RecordingMenu menu{log};
-  testing::RecordingPainter painter{log};
-  testing::RecordingDialog initialDir{log};
+  test_support::CallLog log;
+  test_support::RecordingMenu menu{log};
+  test_support::RecordingPainter painter{log};
+  test_support::RecordingDialog initialDir{log};
   RecentFiles recent{settingsFile, menu, painter, initialDir};
 
   download::HexFile hexFile;

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "download/memory_image.h"
-#include "sim/virtual_board.h"
+#include "sim/line/virtual_board.h"
+#include "sim/line/virtual_board_device.h"
+#include "sim/line/virtual_board_registry.h"
 #include "support/board_bench.h"
 #include "support/fake_progress_window.h"
 

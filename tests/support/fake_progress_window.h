@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "support/fake_window.h"
-#include "ui/memory_progress_window.h"
+#include "ui/views/memory_progress_window.h"
 
 namespace orvane::test_support {
 

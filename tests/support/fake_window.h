@@ -1,4 +1,4 @@
-// Recording stand-ins for the main window's views (ui/views.h), for tests of the
+// Recording stand-ins for the main window's views (ui/views/views.h), for tests of the
 // portable logic: they keep what the logic set and what it asked for, and a test can hook a
 // message box or a message-pump run to act at that moment.
 #pragma once
@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
-#include "ui/memory_views.h"
-#include "ui/message_pump.h"
-#include "ui/views.h"
+#include "ui/views/memory_views.h"
+#include "ui/views/message_pump.h"
+#include "ui/views/views.h"
 
 namespace orvane::test_support {
 
@@ -68,8 +68,10 @@ class RecordingPump : public ui::MessagePump {
     ++runs;
     if (onRun) onRun();
   }
+  bool EndRequested() const override { return endRequested; }
   int runs = 0;
   std::function<void()> onRun;
+  bool endRequested = false;  // Exit chosen
 };
 
 // Waits that only add up, for logic tests that need no clock.

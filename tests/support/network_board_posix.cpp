@@ -1,11 +1,7 @@
 #include "support/network_board_posix.h"
 
-#include <fcntl.h>
 #include <netinet/in.h>
-#include <signal.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -65,16 +61,10 @@ std::string NetworkBoard::PortName() const {
 }
 
 bool NetworkBoard::StartServer() {
-  if (serverPid_ > 0 || config_.empty()) return serverPid_ > 0;
-  serverPid_ = fork();
-  if (serverPid_ == 0) {
-    setenv("LD_PRELOAD", ORVANE_MODEM_LINES_SHIM, 1);
-    const int quiet = open("/dev/null", O_WRONLY);  // "Unable to start mdns" in a container
-    dup2(quiet, STDERR_FILENO);
-    dup2(quiet, STDOUT_FILENO);
-    execl(kServer, kServer, "-n", "-c", config_.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
+  if (server_.Running() || config_.empty()) return server_.Running();
+  // Quiet: "Unable to start mdns" in a container.
+  server_ = ChildProcess({kServer, "-n", "-c", config_}, ChildProcess::kQuiet, ChildProcess::kQuiet,
+                         {std::string("LD_PRELOAD=") + ORVANE_MODEM_LINES_SHIM}, SIGKILL);
   const auto deadline = Clock::now() + std::chrono::seconds(5);
   while (!Accepts(port_)) {
     if (Clock::now() > deadline) {
@@ -89,8 +79,8 @@ bool NetworkBoard::StartServer() {
 }
 
 std::uint64_t NetworkBoard::ServerBytesWritten() const {
-  if (serverPid_ <= 0) return 0;
-  std::ifstream io("/proc/" + std::to_string(serverPid_) + "/io");
+  if (!server_.Running()) return 0;
+  std::ifstream io("/proc/" + std::to_string(server_.Pid()) + "/io");
   for (std::string name; io >> name;) {
     std::uint64_t value = 0;
     io >> value;
@@ -99,11 +89,6 @@ std::uint64_t NetworkBoard::ServerBytesWritten() const {
   return 0;
 }
 
-void NetworkBoard::KillServer() {
-  if (serverPid_ <= 0) return;
-  kill(serverPid_, SIGKILL);
-  waitpid(serverPid_, nullptr, 0);
-  serverPid_ = -1;
-}
+void NetworkBoard::KillServer() { server_.Stop(SIGKILL); }
 
 }  // namespace orvane::test_support

@@ -3,13 +3,12 @@
 // modem-line library preloaded, so that its DTR pulse reaches the board as on a real line.
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "support/board_server_posix.h"
+#include "support/child_process_posix.h"
 
 namespace orvane::test_support {
 
@@ -21,7 +20,7 @@ class NetworkBoard {
   NetworkBoard& operator=(const NetworkBoard&) = delete;
 
   // Whether the board and its server are up and the server accepts connections.
-  bool Running() const { return serverPid_ > 0; }
+  bool Running() const { return server_.Running(); }
   std::string PortName() const;  // rfc2217://127.0.0.1:<port>
   BoardServer& Board() { return board_; }
 
@@ -35,7 +34,7 @@ class NetworkBoard {
   BoardServer board_;
   std::string config_;
   std::uint16_t port_ = 0;
-  pid_t serverPid_ = -1;
+  ChildProcess server_;
 };
 
 // Whether ser2net is installed (scripts/install-deps installs it).

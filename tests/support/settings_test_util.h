@@ -1,68 +1,54 @@
-// Helpers of the settings tests: a scratch folder, whole-file access, a scoped environment
-// variable, and recording stand-ins for the Recent Files sub-menu, the menu painter and the
-// open dialog that log every call in order.
+// Helpers of the settings tests: a scoped environment variable, a settings
+// folder of a test's own, and recording stand-ins for the Recent Files sub-menu, the menu painter
+// and the open dialog that log every call in order.
 #pragma once
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <stdlib.h>
-#endif
-
+#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/settings_location.h"
 #include "support/temp_folder.h"
-#include "ui/views.h"
+#include "ui/views/views.h"
 
-namespace orvane::app::testing {
+namespace orvane::test_support {
 
-using test_support::TempFolder;
-
-inline std::string ReadBytes(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-inline void WriteBytes(const std::filesystem::path& file, const std::string& bytes) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
+// Sets (or, with nullopt, removes) an environment variable, for the C runtime and the
+// system's own calls alike (settings_test_util_win32.cpp, _posix.cpp).
+void SetEnvironment(const std::string& name, const std::optional<std::string>& value);
 
 // Sets (or, with nullopt, removes) an environment variable and restores it afterwards.
 class ScopedEnv {
  public:
   ScopedEnv(std::string name, const std::optional<std::string>& value) : name_(std::move(name)) {
     if (const char* old = std::getenv(name_.c_str())) old_ = old;
-    Set(value);
+    SetEnvironment(name_, value);
   }
-  ~ScopedEnv() { Set(old_); }
+  ~ScopedEnv() { SetEnvironment(name_, old_); }
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;
 
  private:
-  void Set(const std::optional<std::string>& value) {
-#ifdef _WIN32
-    ::SetEnvironmentVariableA(name_.c_str(), value ? value->c_str() : nullptr);
-    _putenv_s(name_.c_str(), value ? value->c_str() : "");
-#else
-    if (value) {
-      ::setenv(name_.c_str(), value->c_str(), 1);
-    } else {
-      ::unsetenv(name_.c_str());
-    }
-#endif
-  }
-
   std::string name_;
   std::optional<std::string> old_;
+};
+
+// A settings folder of the test's own: a scratch folder that the settings-folder variable names
+// while the object lives, and its settings file.
+class ScopedSettingsFolder {
+ public:
+  ScopedSettingsFolder() : variable_(app::kSettingsFolderVariable, folder_.Path().string()) {}
+
+  const std::filesystem::path& Path() const { return folder_.Path(); }
+  std::filesystem::path File() const { return folder_.Path() / app::kSettingsFileName; }
+  std::string Read() const { return ReadBytes(File()); }
+  void Write(const std::string& content) const { WriteBytes(File(), content); }
+
+ private:
+  TempFolder folder_;
+  ScopedEnv variable_;
 };
 
 // One log for the menu, the painter and the dialog, so tests see the order of their calls.
@@ -128,4 +114,4 @@ class RecordingDialog : public ui::OpenDialogView {
   CallLog& log_;
 };
 
-}  // namespace orvane::app::testing
+}  // namespace orvane::test_support

@@ -1,9 +1,12 @@
 // Folders for tests that write files: a fresh one under the system's temporary folder, removed
-// with everything in it at the end, and a current folder that is put back at the end.
+// with everything in it at the end, and a current folder that is put back at the end; and a
+// whole file's bytes read or written at once.
 #pragma once
 
 #include <filesystem>
+#include <fstream>
 #include <random>
+#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -40,6 +43,18 @@ class TempFolder {
  private:
   std::filesystem::path path_;
 };
+
+inline std::string ReadBytes(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+inline void WriteBytes(const std::filesystem::path& file, const std::string& bytes) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
 
 // Makes a folder the current one and goes back to the previous one at the end.
 class ScopedCurrentFolder {

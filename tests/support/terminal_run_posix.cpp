@@ -3,8 +3,10 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
-#include <sys/wait.h>
 #include <unistd.h>
+
+#include "serial/unique_fd_posix.h"
+#include "support/child_process_posix.h"
 
 namespace orvane::test_support {
 
@@ -12,34 +14,27 @@ std::string RunWithTerminalStderr(const std::vector<std::string>& argv, int* exi
   int master = -1;
   int slave = -1;
   if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return {};
-  std::vector<std::string> args = argv;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(slave, STDERR_FILENO);
-    const int null = open("/dev/null", O_WRONLY);
-    dup2(null, STDOUT_FILENO);
-    close(master);
-    close(slave);
-    std::vector<char*> cargs;
-    for (std::string& a : args) cargs.push_back(a.data());
-    cargs.push_back(nullptr);
-    execv(cargs[0], cargs.data());
-    _exit(127);
-  }
-  close(slave);
+  serial::UniqueFd masterEnd(master);
+  serial::UniqueFd slaveEnd(slave);
+  // The child keeps only the terminal's side it was given.
+  fcntl(master, F_SETFD, FD_CLOEXEC);
+  fcntl(slave, F_SETFD, FD_CLOEXEC);
+  ChildProcess child(argv, ChildProcess::kQuiet, slave);
+  slaveEnd.Reset();
   std::string received;
+  bool closed = false;
   for (;;) {
     pollfd fd{master, POLLIN, 0};
     if (poll(&fd, 1, 30000) <= 0) break;
     char buffer[4096];
     const ssize_t n = read(master, buffer, sizeof buffer);
-    if (n <= 0) break;  // EIO once the program has ended and closed the terminal
+    closed = n <= 0;  // EIO once the program has ended and closed the terminal
+    if (closed) break;
     received.append(buffer, static_cast<std::size_t>(n));
   }
-  close(master);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  masterEnd.Reset();
+  // A program silent for 30 s is ended rather than waited for.
+  *exitCode = closed ? child.Wait() : child.Stop(SIGKILL);
   return received;
 }
 

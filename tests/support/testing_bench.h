@@ -17,7 +17,7 @@
 #include "support/fake_progress_window.h"
 #include "support/temp_folder.h"
 #include "testing/board_tests.h"
-#include "testing/memory_testing_window.h"
+#include "ui/views/memory_testing_window.h"
 
 namespace orvane::test_support {
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 namespace orvane::test_support {
 namespace {
 
@@ -97,6 +100,33 @@ void CheckWriteContract(ContractLine& line, const std::string& device) {
     }
     ExpectDuration(line, took, c.expectMs, what);
     line.Settle();
+  }
+}
+
+void RealTimeSender::Send(const std::vector<int>& arrivalsMs, serial::ComDevice& device,
+                          SendBytes send) {
+  const auto waiting = std::count(arrivalsMs.begin(), arrivalsMs.end(), 0);
+  send(static_cast<int>(waiting));
+  WaitQueued(device, static_cast<std::uint32_t>(waiting));
+  std::vector<int> later;
+  std::copy_if(arrivalsMs.begin(), arrivalsMs.end(), std::back_inserter(later),
+               [](int ms) { return ms != 0; });
+  if (later.empty()) return;
+  thread_ = std::jthread([send = std::move(send), later, start = std::chrono::steady_clock::now()] {
+    for (const int ms : later) {
+      std::this_thread::sleep_until(start + std::chrono::milliseconds(ms));
+      send(1);
+    }
+  });
+}
+
+void WaitQueued(serial::ComDevice& device, std::uint32_t count) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  std::uint32_t errors = 0;
+  std::uint32_t queued = 0;
+  while (device.ClearError(&errors, &queued) == serial::kSuccess && queued < count &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
 }
 

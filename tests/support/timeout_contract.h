@@ -5,7 +5,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "serial/com_device.h"
@@ -50,6 +52,24 @@ class ContractLine {
   // Whatever a case left behind on the line is gone.
   virtual void Settle() {}
 };
+
+// The other end of a line in real time: the bytes due before the read sent at once and waited
+// for until the device has them queued, each later one at its time from a thread of its own.
+class RealTimeSender {
+ public:
+  using SendBytes = std::function<void(int count)>;  // sends `count` bytes now
+  void Send(const std::vector<int>& arrivalsMs, serial::ComDevice& device, SendBytes send);
+  // Waits until the later bytes are sent.
+  void Join() {
+    if (thread_.joinable()) thread_.join();
+  }
+
+ private:
+  std::jthread thread_;
+};
+
+// Waits (at most a second) until the device's input queue holds `count` bytes.
+void WaitQueued(serial::ComDevice& device, std::uint32_t count);
 
 // Runs every case the line can keep; failures name the case. `device` names the device.
 void CheckReadContract(ContractLine& line, const std::string& device);

@@ -2,7 +2,7 @@
 // the display, sampled at the pixels that carry it.
 #include <gtest/gtest.h>
 
-#include "ui/board_picture.h"
+#include "ui/drawing/canvas_board_picture.h"
 
 namespace orvane::ui {
 namespace {
@@ -23,7 +23,7 @@ menu::Bitmap DrawnRow(const PinRowPicture& row) {
   return bitmap;
 }
 
-TEST(BoardPictureTest, LedsSinkingIntoTheirPortLightOnALowPinAFastPinHalfLit) {
+TEST(CanvasBoardPictureTest, LedsSinkingIntoTheirPortLightOnALowPinAFastPinHalfLit) {
   const PinRowPicture p1{.levels = 0b11100110, .busy = 0b10000000, .litWhenLow = true, .led = kRed};
   const menu::Bitmap bitmap = DrawnRow(p1);
   const Rgb lit = LedCentre(bitmap, 0), dark = LedCentre(bitmap, 1), half = LedCentre(bitmap, 7);
@@ -48,7 +48,7 @@ TEST(BoardPictureTest, LedsSinkingIntoTheirPortLightOnALowPinAFastPinHalfLit) {
   EXPECT_EQ(LedCentre(DrawnRow(sourcing), 1), kRed);  // a high output lights a sourcing LED
 }
 
-TEST(BoardPictureTest, InputPinsAreSwitchesWhoseKnobShowsTheLevelAndCellsMapBackToBits) {
+TEST(CanvasBoardPictureTest, InputPinsAreSwitchesWhoseKnobShowsTheLevelAndCellsMapBackToBits) {
   const PinRowPicture ppi{.levels = 0b00001010, .outputs = 0xF0, .led = kRed};
   const menu::Bitmap bitmap = DrawnRow(ppi);
   auto knobUp = [&](int bit) {
@@ -89,7 +89,7 @@ menu::Bitmap DrawnLcd(const LcdPicture& lcd, bool blinkShown = false) {
   return bitmap;
 }
 
-TEST(BoardPictureTest, TheDisplayShowsEveryCellsGlyphCustomCharactersAndTheCursor) {
+TEST(CanvasBoardPictureTest, TheDisplayShowsEveryCellsGlyphCustomCharactersAndTheCursor) {
   LcdPicture lcd;
   lcd.displayOn = true;
   for (int column = 0; column < kLcdColumns; ++column) {
@@ -113,7 +113,7 @@ TEST(BoardPictureTest, TheDisplayShowsEveryCellsGlyphCustomCharactersAndTheCurso
   EXPECT_EQ(bitmap.At(LcdDotOrigin(0, 1, 0, 0).x - 2, LcdDotOrigin(0, 1, 0, 0).y), kLcdGlass);
 }
 
-TEST(BoardPictureTest, ABlinkingCursorCoversItsCellHalfTheTimeAndADisplayOffShowsNothing) {
+TEST(CanvasBoardPictureTest, ABlinkingCursorCoversItsCellHalfTheTimeAndADisplayOffShowsNothing) {
   LcdPicture lcd;
   lcd.displayOn = true;
   lcd.codes[0].fill('x');

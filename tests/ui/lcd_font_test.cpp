@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <map>
 
-#include "ui/lcd_font.h"
+#include "ui/drawing/lcd_font.h"
 
 namespace orvane::ui {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/board_picture.h"
+#include "ui/drawing/canvas_board_picture.h"
 
 #include <algorithm>
 

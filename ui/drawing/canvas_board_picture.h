@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "ui/lcd_font.h"
+#include "ui/drawing/lcd_font.h"
 #include "ui/menu/bitmap.h"
 #include "ui/menu/colour.h"
 

@@ -1,4 +1,4 @@
-#include "ui/lcd_font.h"
+#include "ui/drawing/lcd_font.h"
 
 namespace orvane::ui {
 namespace {

@@ -1,6 +1,6 @@
-#include "ui/terminal_text.h"
+#include "ui/drawing/terminal_text.h"
 
-#include "ui/text_escape.h"
+#include "ui/drawing/text_escape.h"
 
 namespace orvane::ui {
 namespace {

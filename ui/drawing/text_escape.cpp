@@ -1,4 +1,4 @@
-#include "ui/text_escape.h"
+#include "ui/drawing/text_escape.h"
 
 namespace orvane::ui {
 

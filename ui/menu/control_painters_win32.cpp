@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <string>
 
-#include "ui/menu/control_subclass.h"
+#include "ui/menu/control_subclass_win32.h"
 #include "ui/menu/dib_canvas_win32.h"
 #include "ui/menu/menu_item_drawing.h"
 #include "ui/menu/tags_win32.h"

@@ -1,8 +1,8 @@
-#include "ui/menu/control_subclass.h"
+#include "ui/menu/control_subclass_win32.h"
 
 #include <richedit.h>
 
-#include "ui/menu/xp_menu.h"
+#include "ui/menu/xp_menu_win32.h"
 
 namespace orvane::ui::menu {
 namespace {

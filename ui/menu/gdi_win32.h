@@ -1,11 +1,11 @@
 // Colours between the painter and GDI; the owners of GDI handles (GdiObject, MemoryDC, WindowDC,
-// Selected) come from ui/win32_handles.h.
+// Selected) come from ui/menu/win32_handles_win32.h.
 #pragma once
 
 #include <windows.h>
 
 #include "ui/menu/colour.h"
-#include "ui/win32_handles.h"
+#include "ui/menu/win32_handles_win32.h"
 
 namespace orvane::ui::menu {
 

@@ -6,7 +6,7 @@
 #include "ui/menu/menu_item_drawing.h"
 #include "ui/menu/menu_measure.h"
 #include "ui/menu/tags_win32.h"
-#include "ui/menu/xp_menu.h"
+#include "ui/menu/xp_menu_win32.h"
 
 namespace orvane::ui::menu {
 

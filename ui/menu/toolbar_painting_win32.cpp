@@ -1,7 +1,7 @@
 // The painter's toolbar buttons: custom-drawn hot, checked, pressed and drop-down states.
 #include "ui/menu/dib_canvas_win32.h"
 #include "ui/menu/menu_item_drawing.h"
-#include "ui/menu/xp_menu.h"
+#include "ui/menu/xp_menu_win32.h"
 
 namespace orvane::ui::menu {
 namespace {

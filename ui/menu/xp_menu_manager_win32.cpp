@@ -1,9 +1,9 @@
-#include "ui/menu/xp_menu_manager.h"
+#include "ui/menu/xp_menu_manager_win32.h"
 
 #include <algorithm>
 
 #include "ui/menu/tags_win32.h"
-#include "ui/menu/xp_menu.h"
+#include "ui/menu/xp_menu_win32.h"
 
 namespace orvane::ui::menu {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/command_guard.h"
+#include "ui/views/command_guard.h"
 
 #include <algorithm>
 

@@ -2,8 +2,8 @@
 // message loop and its waits, and the panels of its status bar.
 #pragma once
 
-#include "ui/message_pump.h"
-#include "ui/views.h"
+#include "ui/views/message_pump.h"
+#include "ui/views/views.h"
 
 namespace orvane::ui {
 

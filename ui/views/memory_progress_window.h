@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "ui/memory_views.h"
-#include "ui/progress_window_events.h"
-#include "ui/views.h"
+#include "ui/views/memory_views.h"
+#include "ui/views/progress_window_events.h"
+#include "ui/views/views.h"
 
 namespace orvane::ui {
 

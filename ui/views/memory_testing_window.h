@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "testing/testing_window_events.h"
-#include "ui/memory_views.h"
-#include "ui/testing_window_view.h"
+#include "ui/views/memory_views.h"
+#include "ui/views/testing_window_events.h"
+#include "ui/views/testing_window_view.h"
 
 namespace orvane::boardtest {
 

@@ -1,4 +1,4 @@
-#include "ui/memory_views.h"
+#include "ui/views/memory_views.h"
 
 namespace orvane::ui {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "ui/main_window_controls.h"
-#include "ui/progress_bar_model.h"
-#include "ui/views.h"
+#include "ui/views/main_window_controls.h"
+#include "ui/views/progress_bar_model.h"
+#include "ui/views/views.h"
 
 namespace orvane::ui {
 

@@ -1,4 +1,4 @@
-#include "ui/message_pump.h"
+#include "ui/views/message_pump.h"
 
 #include <chrono>
 #include <thread>

@@ -9,6 +9,9 @@ class MessagePump {
  public:
   virtual ~MessagePump() = default;
   virtual void ProcessMessages() = 0;
+  // The program was asked to end (Exit) while a command runs: the command sends nothing more
+  // and returns at its next step, without a message box that would hold the end up.
+  virtual bool EndRequested() const { return false; }
 };
 
 // The blocking wait in milliseconds; tests replace it with virtual time.

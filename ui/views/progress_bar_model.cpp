@@ -1,4 +1,4 @@
-#include "ui/progress_bar_model.h"
+#include "ui/views/progress_bar_model.h"
 
 #include <algorithm>
 

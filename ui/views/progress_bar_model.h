@@ -3,7 +3,7 @@
 // window's control keeps it. A bar that shows the state somewhere hears of each change.
 #pragma once
 
-#include "ui/views.h"
+#include "ui/views/views.h"
 
 namespace orvane::ui {
 

@@ -1,4 +1,4 @@
-#include "ui/progress_window_events.h"
+#include "ui/views/progress_window_events.h"
 
 namespace orvane::ui {
 

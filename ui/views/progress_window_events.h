@@ -3,7 +3,7 @@
 // main window is disabled exactly while the progress window is shown, wherever it is shown.
 #pragma once
 
-#include "ui/views.h"
+#include "ui/views/views.h"
 
 namespace orvane::ui {
 

@@ -1,4 +1,4 @@
-#include "testing/testing_window_events.h"
+#include "ui/views/testing_window_events.h"
 
 namespace orvane::boardtest {
 

@@ -3,8 +3,8 @@
 // main window is disabled exactly while the testing window is up, wherever it is shown.
 #pragma once
 
-#include "ui/testing_window_view.h"
-#include "ui/views.h"
+#include "ui/views/testing_window_view.h"
+#include "ui/views/views.h"
 
 namespace orvane::boardtest {
 

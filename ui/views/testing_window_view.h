@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "ui/views.h"
+#include "ui/views/views.h"
 
 namespace orvane::ui {
 

@@ -8,7 +8,9 @@
 #include <string>
 
 #include "gui_test_support.h"
-#include "sim/virtual_board.h"
+#include "sim/line/virtual_board.h"
+#include "sim/line/virtual_board_device.h"
+#include "sim/line/virtual_board_registry.h"
 #include "support/temp_folder.h"
 #include "testing/testing_texts.h"
 

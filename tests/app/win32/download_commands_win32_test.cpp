@@ -14,13 +14,15 @@
 #include <string>
 #include <vector>
 
-#include "app/control_ids.h"
 #include "app/download_commands.h"
 #include "app/ini_profile.h"
-#include "app/open_dialog.h"
+#include "app/win32/control_ids.h"
+#include "app/win32/open_dialog.h"
 #include "download/hex_writer.h"
 #include "gui_test_support.h"
-#include "sim/virtual_board.h"
+#include "sim/line/virtual_board.h"
+#include "sim/line/virtual_board_device.h"
+#include "sim/line/virtual_board_registry.h"
 
 namespace orvane::gui_test {
 namespace {
@@ -33,13 +35,6 @@ Bytes Program(std::size_t size, std::uint8_t seed) {
   Bytes bytes(size);
   for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(seed + i * 13);
   return bytes;
-}
-
-std::string ReadFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 // What the progress window and the main window looked like at one moment of a run.
@@ -92,7 +87,7 @@ class DownloadCommandsTest : public ::testing::Test {
     const auto memory = sim::EnableVirtualBoard(true)->Memory();
     return Bytes(memory.begin(), memory.begin() + static_cast<std::ptrdiff_t>(size));
   }
-  fs::path SettingsFile() { return program.settingsFolder.Path() / app::kSettingsFileName; }
+  fs::path SettingsFile() { return program.settingsFolder.File(); }
 
   RunningProgram program;
   ScratchFolder files;
@@ -154,7 +149,7 @@ TEST_F(DownloadCommandsTest, OpenAndDownloadThenRedownloadThenARecentFile) {
   EXPECT_TRUE(form.Enabled());
 
   // The settings file as one download writes it from scratch, and the sub-menu built from it.
-  EXPECT_EQ(ReadFile(SettingsFile()),
+  EXPECT_EQ(program.settingsFolder.Read(),
             "[Directory]\r\nDir=" + folder +
                 "\r\n[File Count]\r\ncount=1\r\n[Files]\r\nFile1=" + file + "\r\n");
   ASSERT_EQ(form.RecentFiles1.ItemCount(), 1);
@@ -180,12 +175,12 @@ TEST_F(DownloadCommandsTest, OpenAndDownloadThenRedownloadThenARecentFile) {
   // Redownload: the bare name, in the current folder, after an edit of the file.
   const Bytes second = Program(500, 77);
   WriteHex(file, second);
-  const std::string settings = ReadFile(SettingsFile());
+  const std::string settings = program.settingsFolder.Read();
   RunCommand(ids::kRedownload);
   EXPECT_TRUE(program.errorBoxes.empty());
   EXPECT_EQ(form.HexFile.FileName(), "prog.hex");
   EXPECT_EQ(BoardMemory(second.size()), second);
-  EXPECT_EQ(ReadFile(SettingsFile()), settings);
+  EXPECT_EQ(program.settingsFolder.Read(), settings);
   EXPECT_FALSE(program.Form2().Visible());
 
   // The Recent Files item, from another current folder: the whole path, upper-cased.
@@ -196,7 +191,7 @@ TEST_F(DownloadCommandsTest, OpenAndDownloadThenRedownloadThenARecentFile) {
   EXPECT_TRUE(program.errorBoxes.empty());
   EXPECT_EQ(form.HexFile.FileName(), app::UpperCaseAscii(file));
   EXPECT_EQ(BoardMemory(third.size()), third);
-  EXPECT_EQ(ReadFile(SettingsFile()),
+  EXPECT_EQ(program.settingsFolder.Read(),
             "[Directory]\r\nDir=" + app::UpperCaseAscii(folder) +
                 "\r\n[File Count]\r\ncount=1\r\n[Files]\r\nFile1=" + file + "\r\n");
   ASSERT_EQ(form.RecentFiles1.ItemCount(), 1);
@@ -269,7 +264,7 @@ TEST_F(DownloadCommandsTest, AReadErrorOfTheFileReachesTheTopLevelHandler) {
   EXPECT_FALSE(program.application.Terminated());
 }
 
-TEST_F(DownloadCommandsTest, NoSecondCommandStartsInsideTheFirstAndExitWaitsForIt) {
+TEST_F(DownloadCommandsTest, NoSecondCommandStartsInsideTheFirstAndExitStopsIt) {
   app::TForm1& form = program.Form1();
   const Bytes image = Program(400, 9);
   chosen = WriteHex(files.Path() / "one.hex", image);
@@ -284,14 +279,18 @@ TEST_F(DownloadCommandsTest, NoSecondCommandStartsInsideTheFirstAndExitWaitsForI
   PostMessageA(main, WM_COMMAND, ids::kTesting, 0);
   PostMessageA(main, WM_COMMAND, ids::kRecentFileFirst, 0);
   PostMessageA(main, WM_COMMAND, ids::kExit, 0);
+  const auto start = std::chrono::steady_clock::now();
   program.application.ProcessMessages();
 
   EXPECT_EQ(dialogRuns, 1);
+  // The scan stopped at its next attempt: nothing was downloaded, and no box holds up the end.
   EXPECT_TRUE(program.errorBoxes.empty()) << program.errorBoxes[0].text;
-  EXPECT_EQ(BoardMemory(image.size()), image);
+  EXPECT_NE(BoardMemory(image.size()), image);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1100));
+  EXPECT_FALSE(program.Form2().Visible());
   EXPECT_FALSE(program.Form3().Visible());
   EXPECT_FALSE(form.Commands().Running());
-  // Exit was noted during the command; the loop ends now that it has returned.
+  // The loop ends now that the command has returned.
   EXPECT_TRUE(program.application.Terminated());
   EXPECT_TRUE(IsWindow(main));
 }

@@ -1,6 +1,6 @@
 // One case of the fault matrix in the window, against a board on a real COM port: the driver
-// (tests/faults/wine/run_wine_fault_matrix.sh) serves orvane-board with the fault behind COM7 and
-// runs this test once per case. Open & Download meets the fault: its message comes within the
+// (tests/app/win32/wine/run_wine_fault_matrix.sh) serves orvane-board with the fault behind COM7
+// and runs this test once per case. Open & Download meets the fault: its message comes within the
 // read time-out plus a second, and the main window takes input again. The next download, once the
 // board is back, succeeds in the same program. Without the driver the test is skipped.
 #include <gtest/gtest.h>
@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "app/control_ids.h"
-#include "app/open_dialog.h"
+#include "app/win32/control_ids.h"
+#include "app/win32/open_dialog.h"
 #include "gui_test_support.h"
 #include "serial/com_port.h"
 
@@ -57,7 +57,7 @@ class WineFaultMatrix : public ::testing::Test {
 
 TEST_F(WineFaultMatrix, TheFaultIsReportedAndTheNextDownloadSucceeds) {
   const std::string name = Environment("ORVANE_FAULT_CASE");
-  if (name.empty()) GTEST_SKIP() << "run by tests/faults/wine/run_wine_fault_matrix.sh";
+  if (name.empty()) GTEST_SKIP() << "run by tests/app/win32/wine/run_wine_fault_matrix.sh";
   // The starts of the messages shown, in order, split at ';' (none: a failed run).
   const std::vector<std::string> messages = Split(Environment("ORVANE_FAULT_MESSAGE"));
   SCOPED_TRACE(name);

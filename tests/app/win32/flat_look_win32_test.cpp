@@ -8,12 +8,12 @@
 
 #include <vector>
 
-#include "app/control_ids.h"
+#include "app/win32/control_ids.h"
 #include "gui_test_support.h"
 #include "ui/menu/dib_canvas_win32.h"
 #include "ui/menu/menu_item_data.h"
 #include "ui/menu/tags_win32.h"
-#include "ui/menu/xp_menu_manager.h"
+#include "ui/menu/xp_menu_manager_win32.h"
 
 namespace orvane::gui_test {
 namespace {

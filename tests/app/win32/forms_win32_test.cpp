@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 #include <richedit.h>
 
-#include "app/control_ids.h"
-#include "app/win32_handles.h"
+#include "app/win32/control_ids.h"
+#include "app/win32/win32_handles.h"
 #include "gui_test_support.h"
 
 namespace orvane::gui_test {

@@ -13,38 +13,19 @@
 #include <string>
 #include <vector>
 
-#include "app/application.h"
-#include "app/error_box.h"
-#include "app/main_window.h"
 #include "app/product.h"
-#include "app/progress_window.h"
 #include "app/settings_location.h"
-#include "app/testing_window.h"
+#include "app/win32/application.h"
+#include "app/win32/error_box.h"
+#include "app/win32/main_window.h"
+#include "app/win32/progress_window.h"
+#include "app/win32/testing_window.h"
+#include "support/settings_test_util.h"
 #include "support/temp_folder.h"
 
 namespace orvane::gui_test {
 
 using ScratchFolder = test_support::TempFolder;
-
-// Sets an environment variable for the lifetime of the object.
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
-    char old[4096];
-    const DWORD length = GetEnvironmentVariableA(name, old, sizeof old);
-    had_ = length > 0 && length < sizeof old;
-    if (had_) old_.assign(old, length);
-    SetEnvironmentVariableA(name, value.c_str());
-  }
-  ~ScopedEnvironment() { SetEnvironmentVariableA(name_, had_ ? old_.c_str() : nullptr); }
-  ScopedEnvironment(const ScopedEnvironment&) = delete;
-  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
- private:
-  const char* name_;
-  bool had_ = false;
-  std::string old_;
-};
 
 // An environment variable of this process; empty when it is not set.
 inline std::string Environment(const char* name) {
@@ -77,12 +58,8 @@ class RunningProgram {
  public:
   // `settingsFile` (if not empty) is the content of the settings file found at start-up.
   explicit RunningProgram(app::StartupOptions options = {.virtualBoard = true},
-                          const std::string& settingsFile = {})
-      : settings_(app::kSettingsFolderVariable, settingsFolder.Path().string()) {
-    if (!settingsFile.empty()) {
-      std::ofstream(settingsFolder.Path() / app::kSettingsFileName, std::ios::binary)
-          << settingsFile;
-    }
+                          const std::string& settingsFile = {}) {
+    if (!settingsFile.empty()) settingsFolder.Write(settingsFile);
     previousHook_ = app::SetErrorBoxHook([this](HWND owner, const std::string& text) {
       errorBoxes.push_back({owner, text});
     });
@@ -114,12 +91,11 @@ class RunningProgram {
     HWND owner;
     std::string text;
   };
-  ScratchFolder settingsFolder;
+  test_support::ScopedSettingsFolder settingsFolder;
   std::vector<ErrorBox> errorBoxes;
   app::TApplication application;
 
  private:
-  ScopedEnvironment settings_;
   app::ErrorBoxHook previousHook_;
 };
 
@@ -143,6 +119,22 @@ inline HWND Control(HWND form, int id) {
       },
       reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+// Presses a key with Ctrl held, as the keyboard would deliver it to the focused window.
+inline void PressWithControl(HWND target, WPARAM key) {
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = keys[VK_LCONTROL] = 0x80;
+  SetKeyboardState(keys);
+  PostMessageA(target, WM_KEYDOWN, key, 1);
+}
+
+inline void ReleaseControl() {
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = keys[VK_LCONTROL] = 0;
+  SetKeyboardState(keys);
 }
 
 inline std::string ClassNameOf(HWND window) {

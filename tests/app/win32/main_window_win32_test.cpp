@@ -9,10 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "app/control_ids.h"
+#include "app/win32/control_ids.h"
 #include "gui_test_support.h"
 #include "serial/com_port.h"
-#include "sim/virtual_board.h"
+#include "sim/line/virtual_board.h"
+#include "sim/line/virtual_board_device.h"
+#include "sim/line/virtual_board_registry.h"
 #include "ui/menu/menu_item_data.h"
 
 namespace orvane::gui_test {
@@ -253,11 +255,13 @@ TEST_F(MainWindowTest, MenuHasItsItemsShortcutsAndAnEmptyRecentFilesAtFirstStart
   EXPECT_EQ(MenuText(option, 0), "&Testing\tF8");
   EXPECT_EQ(GetMenuItemID(option, 0), static_cast<UINT>(ids::kTesting));
   HMENU view = GetSubMenu(menu, 2);
-  ASSERT_EQ(GetMenuItemCount(view), 2);
+  ASSERT_EQ(GetMenuItemCount(view), 3);
   EXPECT_EQ(MenuText(view, 0), "&Serial Terminal");
   EXPECT_EQ(GetMenuItemID(view, 0), static_cast<UINT>(ids::kSerialTerminal));
   EXPECT_EQ(MenuText(view, 1), "&Virtual Board");
   EXPECT_EQ(GetMenuItemID(view, 1), static_cast<UINT>(ids::kVirtualBoard));
+  EXPECT_EQ(MenuText(view, 2), "&Debugger");
+  EXPECT_EQ(GetMenuItemID(view, 2), static_cast<UINT>(ids::kDebugger));
 
   // The images of the items, by image-list index, as the window gives them (the flat-look
   // painter keeps them while it draws the items).
@@ -323,22 +327,6 @@ TEST_F(MainWindowTest, ActivationGivesTheFocusToTheStatusBar) {
   SetActiveWindow(Form1());
   ASSERT_TRUE(program.PumpUntil([&] { return GetActiveWindow() == Form1(); }));
   EXPECT_EQ(GetFocus(), program.Form1().StatusBar1.Handle());
-}
-
-// Presses a key with Ctrl held, as the keyboard would deliver it to the focused window.
-void PressWithControl(HWND target, WPARAM key) {
-  BYTE keys[256] = {};
-  GetKeyboardState(keys);
-  keys[VK_CONTROL] = keys[VK_LCONTROL] = 0x80;
-  SetKeyboardState(keys);
-  PostMessageA(target, WM_KEYDOWN, key, 1);
-}
-
-void ReleaseControl() {
-  BYTE keys[256] = {};
-  GetKeyboardState(keys);
-  keys[VK_CONTROL] = keys[VK_LCONTROL] = 0;
-  SetKeyboardState(keys);
 }
 
 TEST_F(MainWindowTest, CtrlXEndsTheProgramEvenFromTheEditableComboBox) {

@@ -1,5 +1,5 @@
 // The window against a board behind a network serial server: the driver
-// (tests/transfer/wine/run_wine_network_tests.sh) serves orvane-board through ser2net and names
+// (tests/download/wine/run_wine_network_tests.sh) serves orvane-board through ser2net and names
 // the address and the image here; it compares the board's memory with the image afterwards. An
 // address typed into the port box, key by key, is the port that Open & Download uses. Without
 // the driver that test is skipped. The settings file's network boards join the port list.
@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/control_ids.h"
-#include "app/open_dialog.h"
+#include "app/win32/control_ids.h"
+#include "app/win32/open_dialog.h"
 #include "gui_test_support.h"
 
 namespace orvane::gui_test {
@@ -49,7 +49,7 @@ TEST(NetworkBoardsInTheWindow, FollowThePortsInAListWideEnoughToTellThemApart) {
 
 TEST(WineNetworkBoard, DownloadsToAnAddressTypedIntoThePortBox) {
   const std::string address = Environment("ORVANE_NETWORK_BOARD");
-  if (address.empty()) GTEST_SKIP() << "run by tests/transfer/wine/run_wine_network_tests.sh";
+  if (address.empty()) GTEST_SKIP() << "run by tests/download/wine/run_wine_network_tests.sh";
   const std::string image = WindowsPath(Environment("ORVANE_NETWORK_HEX"));
   const app::OpenDialogHook previous = app::SetOpenDialogHook(
       [&image](const app::Win32OpenDialog&) -> std::optional<std::string> { return image; });

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "app/control_ids.h"
+#include "app/win32/control_ids.h"
 #include "gui_test_support.h"
 #include "support/serial_map_win32.h"
 
@@ -111,8 +111,7 @@ constexpr const char* kCaption = "Orvane Windows Downloader v" ORVANE_VERSION;
 
 class ProgramTest : public ::testing::Test {
  protected:
-  ScratchFolder settings;
-  ScopedEnvironment settingsVariable{app::kSettingsFolderVariable, settings.Path().string()};
+  test_support::ScopedSettingsFolder settings;
 };
 
 TEST_F(ProgramTest, StartsWithItsThreeWindowsAndEndsByCtrlX) {

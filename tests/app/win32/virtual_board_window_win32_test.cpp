@@ -9,13 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "app/control_ids.h"
-#include "app/open_dialog.h"
-#include "app/virtual_board_window.h"
-#include "app/win32_window.h"
+#include "app/win32/control_ids.h"
+#include "app/win32/open_dialog.h"
+#include "app/win32/virtual_board_window.h"
+#include "app/win32/win32_window.h"
 #include "download/hex_writer.h"
 #include "gui_test_support.h"
-#include "sim/virtual_board.h"
+#include "sim/line/virtual_board.h"
+#include "sim/line/virtual_board_device.h"
+#include "sim/line/virtual_board_registry.h"
 
 namespace orvane::gui_test {
 namespace {
@@ -100,7 +102,7 @@ TEST_F(VirtualBoardWindowTest, ShowsWhatTheDownloadedProgramDrivesAndResetsToThe
   PostMessageA(window->Handle(), WM_CLOSE, 0, 0);
   program.application.ProcessMessages();
   EXPECT_FALSE(window->Visible());
-  std::ifstream settings(program.settingsFolder.Path() / app::kSettingsFileName);
+  std::ifstream settings(program.settingsFolder.File());
   const std::string kept((std::istreambuf_iterator<char>(settings)), {});
   EXPECT_NE(kept.find("[Windows]"), std::string::npos) << kept;
   EXPECT_NE(kept.find("VirtualBoard=40,50,"), std::string::npos) << kept;

@@ -1,6 +1,6 @@
 /* A program for the end-to-end test of a download that runs: it uses the serial port as the
    board's monitor leaves it (rate set, TI set) and sends "tick N" every 20 ms, timed by the
-   timer 0 interrupt, for ever. Built by tests/transfer/programs/build. */
+   timer 0 interrupt, for ever. Built by tests/download/programs/build. */
 #include <8052.h>
 
 volatile unsigned char ticks;

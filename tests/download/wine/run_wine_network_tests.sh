@@ -3,8 +3,8 @@
 # on a pseudo-terminal behind ser2net (with the modem-line shim, so the DTR pulse reaches the
 # board), on a free loopback port. Downloads with each algorithm (the board's memory must equal the
 # image), a test program, a server that cannot be reached, and one killed mid-download. With
-# gui_tests.exe, the window too: WineNetworkBoard.* downloads to the address typed into its port box.
-#   run_wine_network_tests.sh <orvane.exe> <orvane-board> <work folder> [<gui_tests.exe>]
+# app_win32_tests.exe, the window too: WineNetworkBoard.* downloads to the address typed into its port box.
+#   run_wine_network_tests.sh <orvane.exe> <orvane-board> <work folder> [<app_win32_tests.exe>]
 set -euo pipefail
 exe="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
 board="$(cd "$(dirname "$2")" && pwd)/$(basename "$2")"
@@ -19,8 +19,8 @@ command -v ser2net >/dev/null || [ -x /usr/sbin/ser2net ] || { echo "ser2net is 
 ser2net_bin="$(command -v ser2net || echo /usr/sbin/ser2net)"
 
 shim="$work/modem_lines_shim.so"
-if [ ! -f "$shim" ] || [ "$root/tests/serial/wine/modem_lines_shim.c" -nt "$shim" ]; then
-  cc -shared -fPIC -O2 -o "$shim" "$root/tests/serial/wine/modem_lines_shim.c" -ldl
+if [ ! -f "$shim" ] || [ "$root/tests/serial/wine/modem_lines_shim_posix.c" -nt "$shim" ]; then
+  cc -shared -fPIC -O2 -o "$shim" "$root/tests/serial/wine/modem_lines_shim_posix.c" -ldl
 fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   if ! timeout 300 "$root/scripts/wine-run" cmd /c exit >/dev/null 2>&1; then

@@ -13,8 +13,8 @@ export WINEDEBUG=-all
 
 # The shim is built for the host, with the host's C compiler.
 shim="$work/modem_lines_shim.so"
-if [ ! -f "$shim" ] || [ "$here/modem_lines_shim.c" -nt "$shim" ]; then
-  cc -shared -fPIC -O2 -o "$shim" "$here/modem_lines_shim.c" -ldl
+if [ ! -f "$shim" ] || [ "$here/modem_lines_shim_posix.c" -nt "$shim" ]; then
+  cc -shared -fPIC -O2 -o "$shim" "$here/modem_lines_shim_posix.c" -ldl
 fi
 
 # A prefix of our own: the tests change its port links and its registry list of ports.

@@ -1,22 +1,22 @@
 #!/usr/bin/env bash
 # The fault matrix under Wine: for each case, orvane-board (the Linux build's) serves the board
 # with one fault behind COM7 of a Wine prefix, and the window test WineFaultMatrix.* of
-# gui_tests.exe meets it and then downloads again in the same program. The modem-line shim lets
+# app_win32_tests.exe meets it and then downloads again in the same program. The modem-line shim lets
 # DTR work on the pseudo-terminal.
-#   run_wine_fault_matrix.sh <gui_tests.exe> <orvane-board> <work folder>
+#   run_wine_fault_matrix.sh <app_win32_tests.exe> <orvane-board> <work folder>
 set -euo pipefail
 exe="$1"
 board="$2"
 work="$(mkdir -p "$3" && cd "$3" && pwd)"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-root="$(cd "$here/../../.." && pwd)"
+root="$(cd "$here/../../../.." && pwd)"
 export WINEPREFIX="$work/wineprefix"
 export WINEDEBUG=-all
 [ -x "$board" ] || { echo "no $board: build the linux preset first" >&2; exit 77; }
 
 shim="$work/modem_lines_shim.so"
-if [ ! -f "$shim" ] || [ "$root/tests/serial/wine/modem_lines_shim.c" -nt "$shim" ]; then
-  cc -shared -fPIC -O2 -o "$shim" "$root/tests/serial/wine/modem_lines_shim.c" -ldl
+if [ ! -f "$shim" ] || [ "$root/tests/serial/wine/modem_lines_shim_posix.c" -nt "$shim" ]; then
+  cc -shared -fPIC -O2 -o "$shim" "$root/tests/serial/wine/modem_lines_shim_posix.c" -ldl
 fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   if ! timeout 300 "$root/scripts/wine-run" cmd /c exit >/dev/null 2>&1; then

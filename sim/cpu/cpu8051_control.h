@@ -1,16 +1,12 @@
 // The opcodes whose low nibble is 0, 2 or 3: jumps, calls, returns, rotates, bit operations,
 // logic on direct bytes, DPTR and external data.
-#include "sim/cpu8051.h"
+#pragma once
+
+#include "sim/cpu/cpu8051.h"
 
 namespace orvane::sim {
 
-namespace {
-
-std::int8_t Rel(std::uint8_t byte) { return static_cast<std::int8_t>(byte); }
-
-}  // namespace
-
-void Cpu8051::ExecuteRows0to3(std::uint8_t op) {
+ORVANE_CPU_INLINE void Cpu8051::ExecuteRows0to3(std::uint8_t op) {
   std::uint8_t& a = Acc();
   std::uint8_t& psw = PswRaw();
   switch (op) {
@@ -23,7 +19,7 @@ void Cpu8051::ExecuteRows0to3(std::uint8_t op) {
       return;
     case 0x10: {  // JBC bit,rel
       const std::uint8_t bit = Fetch();
-      const std::int8_t rel = Rel(Fetch());
+      const std::int8_t rel = static_cast<std::int8_t>(Fetch());
       // Tests the latch, as its clearing is a read-modify-write.
       const std::uint8_t address = bit < 0x80 ? 0x20 + (bit >> 3) : bit & 0xF8;
       if ((ReadDirectLatch(address) >> (bit & 7)) & 1) {
@@ -43,7 +39,7 @@ void Cpu8051::ExecuteRows0to3(std::uint8_t op) {
     case 0x20:    // JB bit,rel
     case 0x30: {  // JNB bit,rel
       const bool set = ReadBit(Fetch());
-      const std::int8_t rel = Rel(Fetch());
+      const std::int8_t rel = static_cast<std::int8_t>(Fetch());
       if (set == (op == 0x20)) JumpRelative(rel);
       return;
     }
@@ -67,11 +63,11 @@ void Cpu8051::ExecuteRows0to3(std::uint8_t op) {
   }
 }
 
-void Cpu8051::ExecuteRows4to7(std::uint8_t op) {
+ORVANE_CPU_INLINE void Cpu8051::ExecuteRows4to7(std::uint8_t op) {
   const int row = op >> 4;
   switch (op & 0x0F) {
     case 0x0: {  // JC, JNC, JZ, JNZ
-      const std::int8_t rel = Rel(Fetch());
+      const std::int8_t rel = static_cast<std::int8_t>(Fetch());
       const bool carry = PswRaw() & kCy;
       const bool zero = Acc() == 0;
       const bool taken = row == 4 ? carry : row == 5 ? !carry : row == 6 ? zero : !zero;
@@ -102,11 +98,11 @@ void Cpu8051::ExecuteRows4to7(std::uint8_t op) {
   }
 }
 
-void Cpu8051::ExecuteRows8toB(std::uint8_t op) {
+ORVANE_CPU_INLINE void Cpu8051::ExecuteRows8toB(std::uint8_t op) {
   std::uint8_t& psw = PswRaw();
   switch (op) {
     case 0x80: {  // SJMP
-      const std::int8_t rel = Rel(Fetch());
+      const std::int8_t rel = static_cast<std::int8_t>(Fetch());
       return Jump(static_cast<std::uint16_t>(pc_ + rel));
     }
     case 0x82:  // ANL C,bit
@@ -146,7 +142,7 @@ void Cpu8051::ExecuteRows8toB(std::uint8_t op) {
   }
 }
 
-void Cpu8051::ExecuteRowsCtoF(std::uint8_t op) {
+ORVANE_CPU_INLINE void Cpu8051::ExecuteRowsCtoF(std::uint8_t op) {
   switch (op) {
     case 0xC0:  // PUSH direct
       return Push(ReadDirect(Fetch()));

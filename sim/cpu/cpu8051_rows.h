@@ -1,12 +1,14 @@
 // The rows of the opcode map whose low nibble is 4 to F: one operation per row, the operand
 // chosen by the low nibble.
+#pragma once
+
 #include <utility>
 
-#include "sim/cpu8051.h"
+#include "sim/cpu/cpu8051.h"
 
 namespace orvane::sim {
 
-void Cpu8051::IncrementRow(std::uint8_t op, int delta) {
+ORVANE_CPU_INLINE void Cpu8051::IncrementRow(std::uint8_t op, int delta) {
   switch (op & 0x0F) {
     case 4:
       Acc() = static_cast<std::uint8_t>(Acc() + delta);
@@ -26,7 +28,7 @@ void Cpu8051::IncrementRow(std::uint8_t op, int delta) {
   }
 }
 
-void Cpu8051::CompareRow(std::uint8_t op) {
+ORVANE_CPU_INLINE void Cpu8051::CompareRow(std::uint8_t op) {
   std::uint8_t left = 0;
   std::uint8_t right = 0;
   switch (op & 0x0F) {
@@ -51,7 +53,7 @@ void Cpu8051::CompareRow(std::uint8_t op) {
   Compare(left, right, static_cast<std::int8_t>(Fetch()));
 }
 
-void Cpu8051::ExchangeRow(std::uint8_t op) {
+ORVANE_CPU_INLINE void Cpu8051::ExchangeRow(std::uint8_t op) {
   switch (op & 0x0F) {
     case 4:  // SWAP A
       Acc() = static_cast<std::uint8_t>(Acc() << 4 | Acc() >> 4);
@@ -73,7 +75,7 @@ void Cpu8051::ExchangeRow(std::uint8_t op) {
   }
 }
 
-void Cpu8051::DecrementJumpRow(std::uint8_t op) {
+ORVANE_CPU_INLINE void Cpu8051::DecrementJumpRow(std::uint8_t op) {
   switch (op & 0x0F) {
     case 4:
       DecimalAdjust();
@@ -102,7 +104,7 @@ void Cpu8051::DecrementJumpRow(std::uint8_t op) {
   }
 }
 
-void Cpu8051::MultiplyDivide(bool divide) {
+ORVANE_CPU_INLINE void Cpu8051::MultiplyDivide(bool divide) {
   std::uint8_t& a = Acc();
   std::uint8_t& b = SfrRaw(sfr::B);
   std::uint8_t psw = PswRaw() & ~(kCy | kOv);
@@ -121,7 +123,7 @@ void Cpu8051::MultiplyDivide(bool divide) {
   PswRaw() = psw;
 }
 
-void Cpu8051::ExecuteAluRow(std::uint8_t op) {
+ORVANE_CPU_INLINE void Cpu8051::ExecuteAluRow(std::uint8_t op) {
   switch (op >> 4) {
     case 0x0:
       return IncrementRow(op, 1);
@@ -176,7 +178,7 @@ void Cpu8051::ExecuteAluRow(std::uint8_t op) {
   }
 }
 
-void Cpu8051::ExecuteMoveRow(std::uint8_t op) {
+ORVANE_CPU_INLINE void Cpu8051::ExecuteMoveRow(std::uint8_t op) {
   const int row = op >> 4;
   const int lo = op & 0x0F;
   if (row != 0x7 && row != 0x8 && row != 0xA) return Unrouted(op);
