@@ -2,6 +2,9 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
+# ccache, where the build uses it, hashes paths relative to the checkout: a second clone of the
+# same sources (CI's fresh one) takes the objects the first one built.
+export CCACHE_BASEDIR="$ROOT" CCACHE_NOHASHDIR=1
 
 ensure_deps() {
   bash "$ROOT/scripts/install-deps"
