@@ -381,6 +381,28 @@ std::string BoardDebugTarget::SetVariable(bool global, std::size_t frame, const 
   return error;
 }
 
+std::string BoardDebugTarget::SetRegister(const std::string& name, const std::string& value) {
+  std::string error = "No program on the board";
+  WithEngine([&](dbg::DebugEngine& engine) {
+    std::vector<dbg::Value> registers = engine.Values().Registers();
+    // The flags are PSW's children.
+    const auto named = [&](const dbg::Value& v) { return v.name == name; };
+    dbg::Value* found = nullptr;
+    for (dbg::Value& r : registers) {
+      if (named(r)) found = &r;
+      for (dbg::Value& flag : r.children) {
+        if (named(flag)) found = &flag;
+      }
+    }
+    if (!found) {
+      error = "No register " + name;
+      return;
+    }
+    error = engine.Values().SetValue(*found, Trimmed(value)).value_or("");
+  });
+  return error;
+}
+
 std::vector<std::uint8_t> BoardDebugTarget::ReadMemory(MemorySpace space, std::uint16_t address,
                                                        std::size_t count) {
   std::vector<std::uint8_t> bytes;

@@ -66,6 +66,7 @@ class BoardDebugTarget : public DebugTarget {
   std::vector<Variable> Globals() override;
   std::string SetVariable(bool global, std::size_t frame, const std::string& name,
                           const std::string& value) override;
+  std::string SetRegister(const std::string& name, const std::string& value) override;
   std::vector<std::uint8_t> ReadMemory(MemorySpace space, std::uint16_t address,
                                        std::size_t count) override;
   std::vector<std::string> SourceLines(const std::string& file) override;

@@ -102,10 +102,12 @@ class DebugTarget {
   virtual std::vector<Frame> CallStack() = 0;
   virtual std::vector<Variable> Locals(std::size_t frame) = 0;
   virtual std::vector<Variable> Globals() = 0;
-  // Sets a variable ("A" or "R3" for registers with frame 0 and global false); an error text for
-  // the user, empty when it was set.
+  // Sets a local of a frame or a global; an error text for the user, empty when it was set.
   virtual std::string SetVariable(bool global, std::size_t frame, const std::string& name,
                                   const std::string& value) = 0;
+  // Sets a register (A, B, PSW, SP, DPTR, PC, R0-R7 of the selected bank) or one of PSW's flags
+  // (CY, AC, F0, RS1, RS0, OV, P), `value` written as for a variable (decimal, or 0x...).
+  virtual std::string SetRegister(const std::string& name, const std::string& value) = 0;
   virtual std::vector<std::uint8_t> ReadMemory(MemorySpace space, std::uint16_t address,
                                                std::size_t count) = 0;
   // The lines of a source file the debug data names, found beside the debug data or in the

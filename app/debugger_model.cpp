@@ -170,6 +170,8 @@ void DebuggerModel::ShowStopped(bool newStop) {
   for (const auto& [name, bit] : kFlags)
     registers.push_back({name, std::to_string((r.psw >> bit) & 1)});
   view_.ShowPane(DebuggerPane::Registers, Marked(DebuggerPane::Registers, registers, " "), -1);
+  registerNames_.clear();
+  for (const auto& [name, value] : registers) registerNames_.push_back(name);
 
   frames_ = target_.CallStack();
   if (newStop) frame_ = 0;
@@ -396,6 +398,10 @@ void DebuggerModel::ShowMemory(MemorySpace space, const std::string& address) {
 }
 
 void DebuggerModel::SetValue(DebuggerPane pane, int row, const std::string& value) {
+  if (pane == DebuggerPane::Registers) {
+    SetRegister(row, value);
+    return;
+  }
   const std::vector<Variable>& variables = pane == DebuggerPane::Locals ? locals_ : globals_;
   if (shownState_ != TargetState::Stopped ||
       (pane != DebuggerPane::Locals && pane != DebuggerPane::Globals) || row < 0 ||
@@ -410,6 +416,26 @@ void DebuggerModel::SetValue(DebuggerPane pane, int row, const std::string& valu
   }
   const std::string error =
       target_.SetVariable(pane == DebuggerPane::Globals, frame_, variable.name, value);
+  view_.ShowNote(error);
+  if (error.empty()) ShowStopped(false);
+}
+
+void DebuggerModel::SetRegister(int row, const std::string& value) {
+  if (shownState_ != TargetState::Stopped || row < 0 ||
+      static_cast<std::size_t>(row) >= registerNames_.size()) {
+    view_.ShowNote("Select a register first");
+    return;
+  }
+  // The pane shows registers in hexadecimal, so a bare "3C" is read as it is shown.
+  std::string text = value;
+  const auto first = text.find_first_not_of(" \t");
+  const auto last = text.find_last_not_of(" \t");
+  text = first == std::string::npos ? "" : text.substr(first, last - first + 1);
+  const bool bareHex =
+      !text.empty() && text.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+  if (bareHex) text = "0x" + text;
+  const std::string error =
+      target_.SetRegister(registerNames_[static_cast<std::size_t>(row)], text);
   view_.ShowNote(error);
   if (error.empty()) ShowStopped(false);
 }

@@ -69,7 +69,8 @@ class DebuggerModel {
   void SelectFrame(int frame);
   // The memory pane: a space and an address as typed ("0x30", "8000").
   void ShowMemory(MemorySpace space, const std::string& address);
-  // A new value for a row of the locals or globals pane.
+  // A new value for a row of the locals, globals or registers pane (registers in hexadecimal,
+  // as the pane shows them).
   void SetValue(DebuggerPane pane, int row, const std::string& value);
 
   static constexpr int kMemoryRows = 8;  // of 16 bytes
@@ -82,6 +83,7 @@ class DebuggerModel {
   void ShowSource(const CodePlace& at);
   void ShowLocals();
   void ShowMemoryRows();
+  void SetRegister(int row, const std::string& value);
   void ShowCommands();
   void SendBreakpoints();
   void ForgetProgram();
@@ -114,6 +116,7 @@ class DebuggerModel {
   std::vector<Frame> frames_;
   std::size_t frame_ = 0;
   std::vector<Variable> locals_, globals_;
+  std::vector<std::string> registerNames_;  // of the registers pane's rows
   MemorySpace memorySpace_ = MemorySpace::Iram;
   std::uint16_t memoryAddress_ = 0;
   // Values at the last stop and the one before, by pane and name.

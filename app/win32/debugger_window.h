@@ -83,6 +83,7 @@ class DebuggerWindow : public Window, public DebuggerView, public ui::CommandLis
   void ChooseSourceFolder();
   std::filesystem::path SourceFolder() const;
   void DrawPaneRow(const DRAWITEMSTRUCT& item);
+  void ValueChosen(DebuggerPane pane, int row);
 
   WindowSettings settings_;
   ui::CommandGuard& commands_;

@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+#include <iterator>
 #include <stdexcept>
 
 #include "app/win32/glyph_button.h"
@@ -67,6 +69,13 @@ constexpr PaneDesign kPanes[] = {
     {DebuggerPane::Globals, "Globals", {496, 398, 276, 90}, false},
     {DebuggerPane::Memory, "Memory", {8, 410, 480, 8 * kRowHeight + 4}, false},
 };
+// The panes whose rows Set changes.
+constexpr DebuggerPane kEditablePanes[] = {DebuggerPane::Locals, DebuggerPane::Globals,
+                                           DebuggerPane::Registers};
+bool IsEditable(DebuggerPane pane) {
+  return std::find(std::begin(kEditablePanes), std::end(kEditablePanes), pane) !=
+         std::end(kEditablePanes);
+}
 constexpr const char* kMemorySpaces[] = {"iram", "xdata", "code"};
 constexpr MemorySpace kMemorySpaceOf[] = {MemorySpace::Iram, MemorySpace::Xdata, MemorySpace::Code};
 
@@ -248,6 +257,21 @@ void DebuggerWindow::CommandEnded() { model_.Poll(); }
 
 // ---- messages
 
+// The chosen variable's or register's value, ready to be edited; the one chosen in another of
+// these panes is let go, so that Set knows which one it sets.
+void DebuggerWindow::ValueChosen(DebuggerPane pane, int row) {
+  const std::string& text =
+      shown_[static_cast<std::size_t>(pane)][static_cast<std::size_t>(row)].text;
+  const auto value = pane == DebuggerPane::Registers ? text.find(' ') : text.find(" = ");
+  if (value != std::string::npos) {
+    const std::size_t skip = pane == DebuggerPane::Registers ? 1 : 3;
+    SetWindowTextA(valueEntry_, text.substr(value + skip).c_str());
+  }
+  for (const DebuggerPane other : kEditablePanes) {
+    if (other != pane) SendMessageA(Pane(other), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+  }
+}
+
 bool DebuggerWindow::OnCommand(int id, int code, HWND /*control*/) {
   if (id >= kButtonFirst && id < kButtonFirst + kDebugCommands) {
     // A button's click, or an accelerator (code 1).
@@ -260,17 +284,7 @@ bool DebuggerWindow::OnCommand(int id, int code, HWND /*control*/) {
     const int row = static_cast<int>(SendMessageA(Pane(pane), LB_GETCURSEL, 0, 0));
     if (pane == DebuggerPane::Source && code == LBN_DBLCLK) model_.ToggleBreakpointAtRow(row);
     if (pane == DebuggerPane::CallStack && code == LBN_SELCHANGE) model_.SelectFrame(row);
-    if ((pane == DebuggerPane::Locals || pane == DebuggerPane::Globals) && code == LBN_SELCHANGE &&
-        row >= 0) {
-      // The value of the chosen variable, ready to be edited.
-      const std::string text =
-          shown_[static_cast<std::size_t>(pane)][static_cast<std::size_t>(row)].text;
-      const auto equals = text.find(" = ");
-      if (equals != std::string::npos) SetWindowTextA(valueEntry_, text.substr(equals + 3).c_str());
-      HWND other =
-          Pane(pane == DebuggerPane::Locals ? DebuggerPane::Globals : DebuggerPane::Locals);
-      SendMessageA(other, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-    }
+    if (IsEditable(pane) && code == LBN_SELCHANGE && row >= 0) ValueChosen(pane, row);
     return true;
   }
   if (code != BN_CLICKED) return false;
@@ -285,14 +299,14 @@ bool DebuggerWindow::OnCommand(int id, int code, HWND /*control*/) {
       return true;
     }
     case kSetId:
-      for (const DebuggerPane pane : {DebuggerPane::Locals, DebuggerPane::Globals}) {
+      for (const DebuggerPane pane : kEditablePanes) {
         const auto row = SendMessageA(Pane(pane), LB_GETCURSEL, 0, 0);
         if (row >= 0) {
           model_.SetValue(pane, static_cast<int>(row), WindowText(valueEntry_));
           return true;
         }
       }
-      ShowNote("Select a variable first");
+      ShowNote("Select a variable or a register first");
       return true;
     case kSourcesId:
       ChooseSourceFolder();

@@ -55,6 +55,7 @@ class StandInTarget : public DebugTarget {
     ticks = std::stoi(value);
     return "";
   }
+  std::string SetRegister(const std::string&, const std::string&) override { return "cannot"; }
   std::vector<std::uint8_t> ReadMemory(MemorySpace, std::uint16_t address,
                                        std::size_t count) override {
     std::vector<std::uint8_t> bytes(count);
@@ -322,6 +323,21 @@ TEST(DebuggerOnTheBoard, PauseBreakpointRestartLocalsStepAndTheNextHit) {
   model.SetValue(DebuggerPane::Globals, 0, "70000");  // an unsigned int's range ends before
   EXPECT_FALSE(view.note.empty());
   EXPECT_EQ(view.Texts(DebuggerPane::Globals), std::vector<std::string>{"total = 1000"});
+  // Registers take hexadecimal as they show; step lives in R7, so the local follows.
+  const auto rowOf = [&](const std::string& name) {
+    const std::vector<std::string> rows = view.Texts(DebuggerPane::Registers);
+    return static_cast<int>(
+        std::find_if(rows.begin(), rows.end(),
+                     [&](const std::string& row) { return row.starts_with(name + " "); }) -
+        rows.begin());
+  };
+  model.SetValue(DebuggerPane::Registers, rowOf("R7"), "1A");
+  EXPECT_EQ(view.Texts(DebuggerPane::Locals), std::vector<std::string>{"step = 26"});
+  model.SetValue(DebuggerPane::Registers, rowOf("CY"), "1");
+  EXPECT_EQ(view.Texts(DebuggerPane::Registers)[static_cast<std::size_t>(rowOf("CY"))], "CY 1");
+  EXPECT_EQ(view.Texts(DebuggerPane::Registers)[2].substr(0, 5), "PSW 8");
+  model.SetValue(DebuggerPane::Registers, rowOf("SP"), "100");  // more than a byte holds
+  EXPECT_FALSE(view.note.empty());
 
   model.Close();  // the program runs on
   const std::uint64_t cycles = downloaded.board->Snapshot().cycles;

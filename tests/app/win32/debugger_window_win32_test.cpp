@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 #include "app/win32/control_ids.h"
@@ -116,6 +117,18 @@ TEST_F(DebuggerWindowTest, PausesStopsAtTheEntrysBreakpointAfterRestartStepsAndH
   EXPECT_EQ(app::WindowText(status), hit);
   // The keys were the debugger's: no command of the main window ran.
   EXPECT_TRUE(program.errorBoxes.empty());
+
+  // A register chosen shows its value for editing; set, the local it holds follows.
+  HWND registersPane = window->Pane(DebuggerPane::Registers);
+  const std::string rows = app::WindowText(registersPane);
+  const auto r7 = std::count(rows.begin(), rows.begin() + rows.find("\r\nR7 "), '\n') + 1;
+  SendMessageA(registersPane, LB_SETCURSEL, static_cast<WPARAM>(r7), 0);
+  SendMessageA(window->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(registersPane), LBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(registersPane));
+  EXPECT_EQ(app::WindowText(window->ValueEntry()), "02");
+  SetWindowTextA(window->ValueEntry(), "1A");
+  Click(window->SetButton());
+  EXPECT_EQ(Shows(window->Pane(DebuggerPane::Locals), "step = 26"), "step = 26");
 
   // A download while stopped lets the board go and works as before; the breakpoint stays for
   // the same file and stops the new run at its first round.
