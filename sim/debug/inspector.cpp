@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <variant>
 
 #include "sim/debug/debug_engine.h"
 
@@ -288,6 +289,53 @@ struct InspectorWork {
     return std::nullopt;
   }
 
+  // The _bp byte of a routine built with --stack-auto that keeps variables on the stack: it
+  // starts PUSH _bp; MOV _bp,SP (C0 bp 85 81 bp), which also says where _bp is.
+  std::optional<std::uint8_t> FramePointerOf(const Frame& f) {
+    if (!f.routine) return std::nullopt;
+    const auto code = engine.Read({MemorySpace::Code, f.routine->start}, 5);
+    if (code.size() != 5 || code[0] != 0xC0 || code[2] != 0x85 || code[3] != 0x81 ||
+        code[4] != code[1]) {
+      return std::nullopt;
+    }
+    return code[1];
+  }
+
+  // The frame pointer of the frame looked at, walked out from the innermost frame: a routine
+  // with the prologue above saved its caller's _bp where its own _bp points, so each such
+  // frame passed on the way out takes one step back. The innermost one counts only between
+  // its prologue and the POP _bp before its return.
+  std::variant<std::uint8_t, std::string> FrameBase() {
+    const std::vector<Frame> frames = engine.CallStack(frame + 1);
+    if (frames.size() <= frame) return std::string("not available (no such frame)");
+    std::optional<std::uint8_t> pointer;  // _bp's address
+    for (const Frame& f : frames) {
+      if (!pointer) pointer = FramePointerOf(f);
+    }
+    if (!pointer) return std::string("not available (no frame pointer)");
+    const auto read = [&](std::uint8_t address) {
+      return engine.Read({MemorySpace::Iram, address}, 1);
+    };
+    auto bp = read(*pointer);
+    for (std::size_t i = 0; i <= frame && !bp.empty(); ++i) {
+      const Frame& f = frames[i];
+      bool framed = FramePointerOf(f).has_value();
+      if (i == 0 && framed) {
+        const auto before =
+            engine.Read({MemorySpace::Code, static_cast<std::uint16_t>(f.pc - 2)}, 2);
+        const bool restored = before.size() == 2 && before[0] == 0xD0 && before[1] == *pointer;
+        framed = f.pc >= f.routine->start + 5 && !restored;
+      }
+      if (!framed) {
+        if (i == frame) return std::string("not available (before the routine's prologue)");
+        continue;
+      }
+      if (i == frame) return bp[0];
+      bp = read(bp[0]);  // the caller's, saved by this frame's PUSH _bp
+    }
+    return std::string("not available (no frame pointer)");
+  }
+
   // Where a symbol lives as the frame sees it; empty when it has no place one can read.
   std::variant<Typed, std::string> Place(const Symbol& s) {
     Typed t;
@@ -298,8 +346,14 @@ struct InspectorWork {
         t.location.kind = Kind::Registers;
         t.location.registers = s.registers;
         return t;
-      case AddressSpace::Stack:
-        return std::string("not available (on the stack)");
+      case AddressSpace::Stack: {
+        const auto base = FrameBase();
+        if (const auto* why = std::get_if<std::string>(&base)) return *why;
+        const int address = std::get<std::uint8_t>(base) + s.stackOffset;
+        if (address < 0 || address > 0xFF) return std::string("not available (off the stack)");
+        t.location = MemoryAt(MemorySpace::Iram, static_cast<std::uint32_t>(address));
+        return t;
+      }
       case AddressSpace::Bit: {
         if (!s.address || *s.address > 0xFF) return std::string("no address");
         const auto bit = static_cast<std::uint8_t>(*s.address);

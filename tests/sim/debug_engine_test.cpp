@@ -122,6 +122,25 @@ TEST_F(DebugSession, BreakpointStopsWithTheLocalsOfEachPass) {
   EXPECT_EQ(locals[1].type, "unsigned int");
 }
 
+TEST_F(DebugSession, StackVariablesOfEachFrameThroughTheFramePointer) {
+  Open("reentrant", ".c");
+  // At the routine's first instruction its frame pointer is still the caller's: no value.
+  BreakAt("int depth(int n, int k) {");
+  ASSERT_EQ(Continue().reason, StopReason::Breakpoint);
+  EXPECT_TRUE(Value("k").starts_with("error: ")) << Value("k");
+  Resume([](DebugEngine& e) { e.Restart(true); });
+  BreakAt("return here;  // deepest");
+  ASSERT_EQ(Continue().reason, StopReason::Breakpoint);
+  // depth(3, 7) calls depth(2, 8), depth(1, 9), depth(0, 10): k is on the stack in each.
+  for (std::size_t frame = 0; frame < 4; ++frame) {
+    const auto locals = engine->Values().Locals(frame);
+    const auto k = std::find_if(locals.begin(), locals.end(),
+                                [](const sim::debug::Value& v) { return v.name == "k"; });
+    ASSERT_NE(k, locals.end()) << frame;
+    EXPECT_EQ(k->value, std::to_string(10 - frame)) << frame;
+  }
+}
+
 TEST_F(DebugSession, ConditionsAndHitCountsChooseThePass) {
   struct Case {
     const char* condition;
