@@ -234,11 +234,21 @@ std::size_t VirtualBoard::HostTake(std::uint8_t* data, std::size_t max) {
     data[taken++] = toHost_.front().byte;
     toHost_.pop_front();
   }
+  hostTaken_ += taken;
   return taken;
 }
 
 std::size_t VirtualBoard::HostInputWaiting() {
   std::lock_guard lock(mutex_);
+  return ArrivedLocked();
+}
+
+std::uint64_t VirtualBoard::HostArrivals() {
+  std::lock_guard lock(mutex_);
+  return hostTaken_ + ArrivedLocked();
+}
+
+std::size_t VirtualBoard::ArrivedLocked() {
   const Micros now = clock_->Now();
   AdvanceProgramLocked(now);
   return static_cast<std::size_t>(std::count_if(
@@ -249,7 +259,7 @@ void VirtualBoard::HostPurgeInput() {
   std::lock_guard lock(mutex_);
   const Micros now = clock_->Now();
   AdvanceProgramLocked(now);
-  std::erase_if(toHost_, [&](const Outgoing& out) { return out.arrival <= now; });
+  hostTaken_ += std::erase_if(toHost_, [&](const Outgoing& out) { return out.arrival <= now; });
   RecordLocked({now, LineEventKind::InputPurged});
 }
 

@@ -87,6 +87,10 @@ class VirtualBoard {
   // Takes up to `max` bytes that have arrived by the clock's present time.
   std::size_t HostTake(std::uint8_t* data, std::size_t max);
   std::size_t HostInputWaiting();
+  // Bytes that have arrived at the host so far, taken (or purged) or still waiting. It only
+  // grows, so a wait that compares it with what it saw last misses no byte, however much the
+  // host took meanwhile (the number waiting may be the same before and after a new one came).
+  std::uint64_t HostArrivals();
   void HostPurgeInput();
   // Restarts the firmware as a DTR pulse does; the board server uses it where no DTR is seen.
   void ResetNow();
@@ -170,6 +174,7 @@ class VirtualBoard {
   Micros ByteTime(std::uint32_t baud) const;
   void ResetLocked(Micros at);
   void RecordLocked(const LineEvent& event, std::uint64_t id = 0);
+  std::size_t ArrivedLocked();  // bytes waiting for the host that have arrived by now
   void SetDtrLocked(bool high, Micros now);
   void SendLocked(std::uint8_t byte, Micros earliest, Micros byteTime);
   void AdvanceProgramLocked(Micros until, std::size_t stopAfter = 0);
@@ -194,6 +199,7 @@ class VirtualBoard {
   Micros hostLineFree_{0};
   Micros boardLineFree_{0};
   std::deque<Outgoing> toHost_;
+  std::uint64_t hostTaken_ = 0;  // bytes of toHost_ taken or purged
   // The downloaded program while the CPU runs it; empty in the monitor.
   std::unique_ptr<RunningProgram> program_;
   // The program's controller, dropped before it, and what makes one for each program.

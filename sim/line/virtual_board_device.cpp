@@ -162,16 +162,18 @@ class VirtualBoardEventWait final : public serial::ComEventWait {
  public:
   VirtualBoardEventWait(std::shared_ptr<VirtualBoard> board,
                         std::shared_ptr<const std::atomic<std::uint32_t>> mask)
-      : board_(std::move(board)), mask_(std::move(mask)), waiting_(board_->HostInputWaiting()) {}
+      : board_(std::move(board)), mask_(std::move(mask)), arrivals_(board_->HostArrivals()) {}
 
   Result Wait(std::uint32_t* events) override {
     std::unique_lock lock(mutex_);
     for (;;) {
       if (stop_) return Result::kStopped;
       if (board_->Vanished()) return Result::kFailed;
-      const std::size_t waiting = board_->HostInputWaiting();
-      const bool arrived = waiting > waiting_;
-      waiting_ = waiting;
+      // Counted since the start, not as the queue's length: the host may have taken one byte
+      // and another come since the last look, leaving the length as it was.
+      const std::uint64_t arrivals = board_->HostArrivals();
+      const bool arrived = arrivals > arrivals_;
+      arrivals_ = arrivals;
       if (arrived && (mask_->load() & serial::kEvRxChar) != 0) {
         *events = serial::kEvRxChar;
         pause_ = kShortestPause;
@@ -205,7 +207,7 @@ class VirtualBoardEventWait final : public serial::ComEventWait {
 
   std::shared_ptr<VirtualBoard> board_;
   std::shared_ptr<const std::atomic<std::uint32_t>> mask_;
-  std::size_t waiting_;
+  std::uint64_t arrivals_;
   std::chrono::microseconds pause_ = kShortestPause;
   std::mutex mutex_;
   std::condition_variable stopped_;

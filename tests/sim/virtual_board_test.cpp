@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <future>
 #include <numeric>
 
 #include "board/board_protocol.h"
@@ -202,6 +203,31 @@ TEST(VirtualBoardLine, ReadTimeoutsFollowTheCommTimeoutRules) {
   host.Send({7, 8});
   EXPECT_EQ(host.device->Read(buffer, 4).transferred, 2);
   EXPECT_EQ(host.clock->Now() - before, Ms(90));
+}
+
+// Each byte that arrives is an event, also one that comes after the host took the one before
+// it: the queue is then as long as when the wait last looked.
+TEST(VirtualBoardLine, EveryArrivalIsAnEventWhateverTheHostTookMeanwhile) {
+  Host host;
+  ASSERT_EQ(host.device->SetEventMask(serial::kEvRxChar), 0u);
+  auto wait = host.device->NewEventWait();
+  const auto nextEvent = [&] {  // stopped after two seconds rather than hanging the suite
+    auto waited = std::async(std::launch::async, [&] {
+      std::uint32_t events = 0;
+      return std::pair(wait->Wait(&events), events);
+    });
+    if (waited.wait_for(std::chrono::seconds(2)) != std::future_status::ready) wait->Stop();
+    return waited.get();
+  };
+  for (int answer = 0; answer < 2; ++answer) {
+    SCOPED_TRACE(answer);
+    host.Send({kSync, kCommandStart});
+    host.clock->Advance(Ms(1));  // the answer has arrived
+    const auto [result, events] = nextEvent();
+    ASSERT_EQ(result, serial::ComEventWait::Result::kEvents);
+    EXPECT_EQ(events, serial::kEvRxChar);
+    EXPECT_EQ(host.ReadByte(), kHandshakeAnswer);
+  }
 }
 
 TEST(VirtualBoardLine, PurgeDiscardsWhatHasArrived) {

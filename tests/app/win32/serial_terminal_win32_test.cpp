@@ -126,7 +126,8 @@ TEST_F(SerialTerminalWindowTest, TypedKeysAndAPasteReachTheEchoProgram) {
   for (char key : std::string("hi\tthere\r")) {
     const std::size_t before = terminal.ShownText().size();
     Type(terminal, std::string(1, key));
-    ASSERT_TRUE(program.PumpUntil([&] { return terminal.ShownText().size() > before; }));
+    ASSERT_TRUE(program.PumpUntil([&] { return terminal.ShownText().size() > before; }))
+        << "no echo of key " << int(key) << "; shown: " << terminal.ShownText();
   }
   ASSERT_TRUE(Shows(terminal, "hi      there\n")) << terminal.ShownText();
   EXPECT_EQ(terminal.ShownText().find("\n\n"), std::string::npos);  // CR LF is one line end
