@@ -1,7 +1,8 @@
 #include "dap/dap_text.h"
 
 #include <charconv>
-#include <cstdio>
+
+#include "sim/debug/hex_text.h"
 
 namespace orvane::dap {
 namespace {
@@ -26,11 +27,7 @@ int HexValue(char c) {
 
 }  // namespace
 
-std::string CodeAddress(std::uint32_t address) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%04X", static_cast<unsigned>(address));
-  return text;
-}
+std::string CodeAddress(std::uint32_t address) { return sim::debug::HexText(address, 4); }
 
 std::optional<std::uint32_t> ParseNumber(std::string_view text) {
   int base = 10;

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 
 #include "sim/debug/disassembler.h"
+#include "sim/debug/hex_text.h"
 #include "sim/debug/inspector.h"
 
 namespace orvane::sim::debug {
@@ -15,12 +15,6 @@ using Watch = Cpu8051Watch;
 
 bool IsCall(std::uint8_t op) { return op == 0x12 || (op & 0x1F) == 0x11; }
 bool IsReturn(std::uint8_t op) { return op == 0x22 || op == 0x32; }
-
-std::string Hex4(unsigned value) {
-  char text[8];
-  std::snprintf(text, sizeof text, "0x%04X", value);
-  return text;
-}
 
 // The levels an interrupt entered since `before` added.
 bool Deeper(std::uint8_t before, std::uint8_t after) { return (after & ~before) != 0; }
@@ -498,7 +492,7 @@ std::vector<Frame> DebugEngine::CallStack(std::size_t maxFrames) {
     Frame f;
     f.pc = pc;
     f.routine = data_.RoutineAt(pc);
-    f.name = f.routine ? f.routine->name : Hex4(pc);
+    f.name = f.routine ? f.routine->name : HexText(pc, 4);
     f.isInterrupt = f.routine && f.routine->isInterrupt;
     // A return address may begin the next line: the call belongs to the line before it.
     f.line = data_.LineAt(afterCall ? static_cast<std::uint16_t>(pc - 1) : pc);

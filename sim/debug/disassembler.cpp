@@ -1,7 +1,8 @@
 #include "sim/debug/disassembler.h"
 
-#include <cstdio>
 #include <string_view>
+
+#include "sim/debug/hex_text.h"
 
 namespace orvane::sim::debug {
 
@@ -29,15 +30,9 @@ constexpr Named kBits[] = {
     {0xCD, "RCLK"}, {0xCE, "EXF2"}, {0xCF, "TF2"},  {0xD0, "P"},   {0xD2, "OV"},    {0xD3, "RS0"},
     {0xD4, "RS1"},  {0xD5, "F0"},   {0xD6, "AC"},   {0xD7, "CY"}};
 
-std::string Hex(unsigned value, int digits) {
-  char text[8];
-  std::snprintf(text, sizeof text, "0x%0*X", digits, value);
-  return text;
-}
-
 std::string Direct(std::uint8_t address) {
   const std::string name = SfrName(address);
-  return name.empty() ? Hex(address, 2) : name;
+  return name.empty() ? HexText(address, 2) : name;
 }
 
 // The operand patterns of the rows whose low nibble is 4 to F.
@@ -64,7 +59,7 @@ std::string BitName(std::uint8_t bit) {
     const std::string sfr = SfrName(bit & 0xF8);
     if (!sfr.empty()) return sfr + "." + std::to_string(bit & 7);
   }
-  return Hex(bit, 2);
+  return HexText(bit, 2);
 }
 
 int InstructionLength(std::uint8_t op) {
@@ -105,9 +100,9 @@ Instruction Disassemble(const std::array<std::uint8_t, 0x10000>& code, std::uint
   auto rel = [&](std::uint8_t offset) {
     const auto target = static_cast<std::uint16_t>(next + static_cast<std::int8_t>(offset));
     in.target = target;
-    return Hex(target, 4);
+    return HexText(target, 4);
   };
-  auto imm = [](std::uint8_t value) { return "#" + Hex(value, 2); };
+  auto imm = [](std::uint8_t value) { return "#" + HexText(value, 2); };
   const int lo = op & 0x0F;
   const int row = op >> 4;
   std::string& t = in.text;
@@ -116,7 +111,7 @@ Instruction Disassemble(const std::array<std::uint8_t, 0x10000>& code, std::uint
     const auto target = static_cast<std::uint16_t>((next & 0xF800) | (op & 0xE0) << 3 | b1);
     in.target = target;
     in.isCall = op & 0x10;
-    t = std::string(in.isCall ? "acall " : "ajmp ") + Hex(target, 4);
+    t = std::string(in.isCall ? "acall " : "ajmp ") + HexText(target, 4);
     return in;
   }
   if (lo >= 4 && op != 0xA5) {
@@ -185,12 +180,12 @@ Instruction Disassemble(const std::array<std::uint8_t, 0x10000>& code, std::uint
       break;
     case 0x02:
       in.target = static_cast<std::uint16_t>(b1 << 8 | b2);
-      t = "ljmp " + Hex(*in.target, 4);
+      t = "ljmp " + HexText(*in.target, 4);
       break;
     case 0x12:
       in.target = static_cast<std::uint16_t>(b1 << 8 | b2);
       in.isCall = true;
-      t = "lcall " + Hex(*in.target, 4);
+      t = "lcall " + HexText(*in.target, 4);
       break;
     case 0x03:
       t = "rr a";
@@ -267,7 +262,7 @@ Instruction Disassemble(const std::array<std::uint8_t, 0x10000>& code, std::uint
       t = "movc a,@a+pc";
       break;
     case 0x90:
-      t = "mov dptr,#" + Hex(static_cast<unsigned>(b1 << 8 | b2), 4);
+      t = "mov dptr,#" + HexText(static_cast<unsigned>(b1 << 8 | b2), 4);
       break;
     case 0x92:
       t = "mov " + BitName(b1) + ",c";
@@ -333,7 +328,7 @@ Instruction Disassemble(const std::array<std::uint8_t, 0x10000>& code, std::uint
       t = "movx @r1,a";
       break;
     default:
-      t = ".db " + Hex(op, 2);
+      t = ".db " + HexText(op, 2);
       break;
   }
   return in;

@@ -7,18 +7,13 @@
 #include <variant>
 
 #include "sim/debug/debug_engine.h"
+#include "sim/debug/hex_text.h"
 
 namespace orvane::sim::debug {
 
 namespace {
 
 using Kind = Location::Kind;
-
-std::string Hex(std::uint64_t value, int digits) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%0*llX", digits, static_cast<unsigned long long>(value));
-  return text;
-}
 
 // A value's place and type while an expression is worked out.
 struct Typed {
@@ -381,7 +376,7 @@ struct InspectorWork {
   std::string Text(const Typed& t) {
     if (!t.type) {
       const auto bytes = Bytes(t.location, 1);
-      return bytes.empty() ? "?" : "raw byte " + Hex(bytes[0], 2);
+      return bytes.empty() ? "?" : "raw byte " + HexText(bytes[0], 2);
     }
     const Type& type = *t.type;
     switch (type.kind) {
@@ -405,7 +400,9 @@ struct InspectorWork {
       case TypeKind::Pointer: {
         const auto value = Integer(t);
         if (!value) return "?";
-        return Hex(static_cast<std::uint64_t>(*value), type.size == 1 ? 2 : type.size == 3 ? 6 : 4);
+        return HexText(static_cast<std::uint64_t>(*value), type.size == 1   ? 2
+                                                           : type.size == 3 ? 6
+                                                                            : 4);
       }
       default: {
         const auto value = Integer(t);
@@ -469,7 +466,7 @@ struct InspectorWork {
     if (t.location.kind == Kind::Register) {
       const auto value = RegisterValue(t.location.registerName);
       const bool wide = t.location.registerName == "DPTR" || t.location.registerName == "PC";
-      v.value = value ? Hex(static_cast<std::uint64_t>(*value), wide ? 4 : 2) : "?";
+      v.value = value ? HexText(static_cast<std::uint64_t>(*value), wide ? 4 : 2) : "?";
       return v;
     }
     v.value = Text(t);

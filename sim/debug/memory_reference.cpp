@@ -1,7 +1,8 @@
 #include "sim/debug/memory_reference.h"
 
 #include <charconv>
-#include <cstdio>
+
+#include "sim/debug/hex_text.h"
 
 namespace orvane::sim::debug {
 
@@ -22,9 +23,7 @@ constexpr SpaceName kSpaces[] = {{MemorySpace::Code, "code", 4},
 std::string MemoryReference::Text() const {
   for (const SpaceName& s : kSpaces) {
     if (s.space == space) {
-      char number[16];
-      std::snprintf(number, sizeof number, "0x%0*X", s.digits, static_cast<unsigned>(address));
-      return std::string(s.name) + ":" + number;
+      return std::string(s.name) + ":" + HexText(address, s.digits);
     }
   }
   return {};
