@@ -226,6 +226,7 @@ std::variant<Disjunction, std::string> ParseCondition(std::string_view text) {
 struct InspectorWork {
   DebugEngine& engine;
   std::size_t frame;
+  std::optional<std::variant<std::uint8_t, std::string>> frameBase{};
 
   std::vector<std::uint8_t> Bytes(const Location& l, int count) {
     switch (l.kind) {
@@ -300,12 +301,19 @@ struct InspectorWork {
   // with the prologue above saved its caller's _bp where its own _bp points, so each such
   // frame passed on the way out takes one step back. The innermost one counts only between
   // its prologue and the POP _bp before its return.
-  std::variant<std::uint8_t, std::string> FrameBase() {
+  // Worked out once per request: each variable on the stack asks for it.
+  const std::variant<std::uint8_t, std::string>& FrameBase() {
+    if (!frameBase) frameBase = WalkToFrameBase();
+    return *frameBase;
+  }
+  std::variant<std::uint8_t, std::string> WalkToFrameBase() {
     const std::vector<Frame> frames = engine.CallStack(frame + 1);
     if (frames.size() <= frame) return std::string("not available (no such frame)");
-    std::optional<std::uint8_t> pointer;  // _bp's address
+    std::vector<std::optional<std::uint8_t>> pointers;  // each frame's _bp, if it sets one
+    std::optional<std::uint8_t> pointer;                // _bp's address
     for (const Frame& f : frames) {
-      if (!pointer) pointer = FramePointerOf(f);
+      pointers.push_back(FramePointerOf(f));
+      if (!pointer) pointer = pointers.back();
     }
     if (!pointer) return std::string("not available (no frame pointer)");
     const auto read = [&](std::uint8_t address) {
@@ -314,7 +322,7 @@ struct InspectorWork {
     auto bp = read(*pointer);
     for (std::size_t i = 0; i <= frame && !bp.empty(); ++i) {
       const Frame& f = frames[i];
-      bool framed = FramePointerOf(f).has_value();
+      bool framed = pointers[i].has_value();
       if (i == 0 && framed) {
         const auto before =
             engine.Read({MemorySpace::Code, static_cast<std::uint16_t>(f.pc - 2)}, 2);
@@ -342,7 +350,7 @@ struct InspectorWork {
         t.location.registers = s.registers;
         return t;
       case AddressSpace::Stack: {
-        const auto base = FrameBase();
+        const auto& base = FrameBase();
         if (const auto* why = std::get_if<std::string>(&base)) return *why;
         const int address = std::get<std::uint8_t>(base) + s.stackOffset;
         if (address < 0 || address > 0xFF) return std::string("not available (off the stack)");
