@@ -398,7 +398,12 @@ std::string BoardDebugTarget::SetRegister(const std::string& name, const std::st
       error = "No register " + name;
       return;
     }
-    error = engine.Values().SetValue(*found, Trimmed(value)).value_or("");
+    // Hexadecimal as the pane shows it: a bare "3C" is 0x3C, not a decimal.
+    std::string text = Trimmed(value);
+    if (!text.empty() && text.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos) {
+      text = "0x" + text;
+    }
+    error = engine.Values().SetValue(*found, text).value_or("");
   });
   return error;
 }

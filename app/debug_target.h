@@ -106,7 +106,8 @@ class DebugTarget {
   virtual std::string SetVariable(bool global, std::size_t frame, const std::string& name,
                                   const std::string& value) = 0;
   // Sets a register (A, B, PSW, SP, DPTR, PC, R0-R7 of the selected bank) or one of PSW's flags
-  // (CY, AC, F0, RS1, RS0, OV, P), `value` written as for a variable (decimal, or 0x...).
+  // (CY, AC, F0, RS1, RS0, OV, P), `value` in hexadecimal as the registers pane shows it ("3C",
+  // or "0x3C").
   virtual std::string SetRegister(const std::string& name, const std::string& value) = 0;
   virtual std::vector<std::uint8_t> ReadMemory(MemorySpace space, std::uint16_t address,
                                                std::size_t count) = 0;

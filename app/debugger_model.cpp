@@ -426,16 +426,8 @@ void DebuggerModel::SetRegister(int row, const std::string& value) {
     view_.ShowNote("Select a register first");
     return;
   }
-  // The pane shows registers in hexadecimal, so a bare "3C" is read as it is shown.
-  std::string text = value;
-  const auto first = text.find_first_not_of(" \t");
-  const auto last = text.find_last_not_of(" \t");
-  text = first == std::string::npos ? "" : text.substr(first, last - first + 1);
-  const bool bareHex =
-      !text.empty() && text.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
-  if (bareHex) text = "0x" + text;
   const std::string error =
-      target_.SetRegister(registerNames_[static_cast<std::size_t>(row)], text);
+      target_.SetRegister(registerNames_[static_cast<std::size_t>(row)], value);
   view_.ShowNote(error);
   if (error.empty()) ShowStopped(false);
 }
