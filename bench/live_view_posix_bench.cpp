@@ -17,6 +17,7 @@
 #include "sim/view/live_boards.h"
 #include "sim/view/live_view.h"
 #include "sim/view/terminal_board_picture.h"
+#include "support/started_board.h"
 
 namespace {
 
@@ -82,26 +83,7 @@ void VirtualBoardRun(double seconds) {
   auto board =
       std::make_shared<sim::VirtualBoard>(sim::BoardConfig{}, std::make_shared<sim::RealClock>());
   board->SetRealTime(true);
-  auto memory = board->Memory();
-  std::copy(std::begin(kBusyProgram), std::end(kBusyProgram), memory.begin());
-  board->SetMemory(memory);
-  serial::SysError error = 0;
-  const auto device = sim::OpenBoardDevice(board, &error);
-  serial::Dcb dcb;
-  dcb.BaudRate = board::kDefaultBaudRate;
-  dcb.Flags = 1u << serial::dcb_flags::kDtrControlShift;
-  device->SetState(dcb);
-  // A one-byte download of the program's first byte starts it, as the monitor does.
-  const std::uint8_t start[] = {board::kSync,
-                                board::kCommandStart,
-                                board::kCommandStart,
-                                board::kByteDownloadUnverified,
-                                0x40,
-                                0x40,
-                                0x00,
-                                0x01,
-                                kBusyProgram[0]};
-  device->Write(start, sizeof start);
+  const auto device = test_support::StartOnBoard(board, kBusyProgram);
   sim::RealClock clock;
   DrawingScreen screen;
   sim::VirtualLiveBoard live(board);

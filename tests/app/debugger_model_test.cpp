@@ -14,6 +14,7 @@
 #include "download/hex_loader.h"
 #include "sim/line/virtual_board.h"
 #include "sim/line/virtual_board_device.h"
+#include "support/started_board.h"
 #include "support/temp_folder.h"
 
 namespace orvane::app {
@@ -247,23 +248,7 @@ struct DownloadedBoard {
     download::MemoryImage image;
     download::HexLoader loader(image, file);
     EXPECT_EQ(loader.LoadHexFile(), download::LoadOk);
-    board->SetMemory(image.bytes);
-    serial::SysError error = 0;
-    device = sim::OpenBoardDevice(board, &error);
-    serial::Dcb dcb;
-    dcb.BaudRate = 57600;
-    dcb.Flags = 1u << serial::dcb_flags::kDtrControlShift;
-    device->SetState(dcb);
-    const std::vector<std::uint8_t> start{board::kSync,
-                                          board::kCommandStart,
-                                          board::kCommandStart,
-                                          board::kByteDownloadUnverified,
-                                          0x40,
-                                          0x40,
-                                          0x00,
-                                          0x01,
-                                          image.bytes[0]};
-    device->Write(start.data(), static_cast<std::int32_t>(start.size()));
+    device = test_support::StartOnBoard(board, image.bytes);
     board->SetRealTime(true);
   }
   // Board time passes, as the pacing thread runs the program in it.

@@ -15,6 +15,7 @@
 #include "sim/line/virtual_board_device.h"
 #include "sim/line/virtual_board_registry.h"
 #include "sim/view/live_boards.h"
+#include "support/started_board.h"
 
 namespace orvane::sim {
 namespace {
@@ -123,36 +124,9 @@ TEST(BoardLooker, BusyPinsAndSerialSinceTheLastLook) {
   EXPECT_EQ(looker.Look(fresh).serial, "ab\n");
 }
 
-// Puts `code` into the board's program memory and starts it as a download starts it (its last
-// byte, the first of the code, written again by a byte transfer) through an open device.
-std::unique_ptr<serial::ComDevice> OpenAndStart(const std::shared_ptr<VirtualBoard>& board,
-                                                const Bytes& code) {
-  auto memory = board->Memory();
-  std::copy(code.begin(), code.end(), memory.begin());
-  board->SetMemory(memory);
-  serial::SysError error = 0;
-  auto device = OpenBoardDevice(board, &error);
-  serial::Dcb dcb;
-  dcb.BaudRate = 57600;
-  dcb.Flags = 1u << serial::dcb_flags::kDtrControlShift;
-  device->SetState(dcb);
-  const Bytes download{board::kSync,
-                       board::kCommandStart,
-                       board::kCommandStart,
-                       board::kByteDownloadUnverified,
-                       0x40,
-                       0x40,
-                       0x40,
-                       0x00,
-                       0x01,
-                       code[0]};
-  device->Write(download.data(), static_cast<std::int32_t>(download.size()));
-  return device;
-}
-
 // A board on the virtual clock, started with `code`.
 struct Started {
-  explicit Started(const Bytes& code) : device(OpenAndStart(board, code)) {
+  explicit Started(const Bytes& code) : device(test_support::StartOnBoard(board, code)) {
     clock->Advance(Ms(5));
     EXPECT_TRUE(board->CpuRunning());
   }
@@ -279,7 +253,7 @@ TEST(LiveBoard, ADebuggerFreezesTheBoardGoesWithItsProgramAndLetsItRunOn) {
 TEST(LiveBoard, ThePacedProgramEchoesWhatTheViewTypes) {
   auto board = std::make_shared<VirtualBoard>(BoardConfig{}, std::make_shared<RealClock>());
   board->SetRealTime(true);
-  const auto device = OpenAndStart(board, kEcho);
+  const auto device = test_support::StartOnBoard(board, kEcho);
   VirtualLiveBoard live(board);
   BoardLooker looker;
   std::string echoed;
