@@ -26,12 +26,7 @@ struct WindowCase {
 
 class BoardTestsThroughF8 : public ::testing::TestWithParam<WindowCase> {
  protected:
-  BoardTestsThroughF8() {
-    app::TForm1& form = program.Form1();
-    for (int i = 0; i < form.cbCOMOption.ItemCount(); ++i) {
-      if (form.cbCOMOption.Item(i) == sim::kVirtualPortName) form.cbCOMOption.SetItemIndex(i);
-    }
-  }
+  BoardTestsThroughF8() { ChooseVirtualPort(program.Form1()); }
 
   // The test programs lie beside the build's programs, not beside this test program.
   test_support::ScopedCurrentFolder inBuild{ORVANE_BINARY_DIR};

@@ -24,12 +24,7 @@ using app::DebuggerPane;
 
 class DebuggerWindowTest : public ::testing::Test {
  protected:
-  DebuggerWindowTest() {
-    app::TForm1& form = program.Form1();
-    for (int i = 0; i < form.cbCOMOption.ItemCount(); ++i) {
-      if (form.cbCOMOption.Item(i) == sim::kVirtualPortName) form.cbCOMOption.SetItemIndex(i);
-    }
-  }
+  DebuggerWindowTest() { ChooseVirtualPort(program.Form1()); }
   void Command(int id) {
     PostMessageA(program.Form1().Handle(), WM_COMMAND, static_cast<WPARAM>(id), 0);
     program.application.ProcessMessages();

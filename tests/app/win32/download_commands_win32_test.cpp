@@ -54,10 +54,7 @@ class DownloadCommandsTest : public ::testing::Test {
       ++dialogRuns;
       return chosen;
     });
-    app::TForm1& form = program.Form1();
-    for (int i = 0; i < form.cbCOMOption.ItemCount(); ++i) {
-      if (form.cbCOMOption.Item(i) == sim::kVirtualPortName) form.cbCOMOption.SetItemIndex(i);
-    }
+    ChooseVirtualPort(program.Form1());
   }
   ~DownloadCommandsTest() override {
     app::SetOpenDialogHook(std::move(previousHook_));

@@ -20,6 +20,7 @@
 #include "app/win32/main_window.h"
 #include "app/win32/progress_window.h"
 #include "app/win32/testing_window.h"
+#include "sim/line/virtual_board_registry.h"
 #include "support/settings_test_util.h"
 #include "support/temp_folder.h"
 
@@ -37,6 +38,13 @@ inline std::string Environment(const char* name) {
 inline std::string WindowsPath(std::string path) {
   for (char& c : path) c = c == '/' ? '\\' : c;
   return path.starts_with("\\") ? "Z:" + path : path;
+}
+
+// Chooses the in-process virtual board in the main window's port box.
+inline void ChooseVirtualPort(app::TForm1& form) {
+  for (int i = 0; i < form.cbCOMOption.ItemCount(); ++i) {
+    if (form.cbCOMOption.Item(i) == sim::kVirtualPortName) form.cbCOMOption.SetItemIndex(i);
+  }
 }
 
 // Runs pending messages through the application until `done` holds; false when `limit` passed.

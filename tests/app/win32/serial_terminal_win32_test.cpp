@@ -52,10 +52,7 @@ class SerialTerminalWindowTest : public ::testing::Test {
   SerialTerminalWindowTest() {
     previousHook_ = app::SetOpenDialogHook(
         [](const app::Win32OpenDialog&) { return std::optional<std::string>(TickerProgram()); });
-    app::TForm1& form = program.Form1();
-    for (int i = 0; i < form.cbCOMOption.ItemCount(); ++i) {
-      if (form.cbCOMOption.Item(i) == sim::kVirtualPortName) form.cbCOMOption.SetItemIndex(i);
-    }
+    ChooseVirtualPort(program.Form1());
   }
   ~SerialTerminalWindowTest() override { app::SetOpenDialogHook(std::move(previousHook_)); }
 

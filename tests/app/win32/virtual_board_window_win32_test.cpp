@@ -43,12 +43,7 @@ const std::vector<std::uint8_t> kProgram = {
 
 class VirtualBoardWindowTest : public ::testing::Test {
  protected:
-  VirtualBoardWindowTest() {
-    app::TForm1& form = program.Form1();
-    for (int i = 0; i < form.cbCOMOption.ItemCount(); ++i) {
-      if (form.cbCOMOption.Item(i) == sim::kVirtualPortName) form.cbCOMOption.SetItemIndex(i);
-    }
-  }
+  VirtualBoardWindowTest() { ChooseVirtualPort(program.Form1()); }
   void Command(int id) {
     PostMessageA(program.Form1().Handle(), WM_COMMAND, static_cast<WPARAM>(id), 0);
     program.application.ProcessMessages();
